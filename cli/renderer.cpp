@@ -1,0 +1,335 @@
+#include "cli/renderer.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "cli/raw_dump.h"
+#include "color/drawing_modes.h"
+#include "color/palette_generation.h"
+#include "engine/fractal_state.h"
+#include "files/picture_export.h"
+#include "frame/frame_driver.h"
+#include "frame/startup.h"
+#include "platform/headless_platform.h"
+
+namespace {
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Shows the share of rows done on a terminal.
+class TerminalPlatform : public HeadlessPlatform {
+public:
+    explicit TerminalPlatform(bool showProgress) : showProgress_(showProgress) {}
+    ~TerminalPlatform() override
+    {
+        if (progressShown_)
+            std::cerr << "\r              \r" << std::flush;
+    }
+    void ShowProgress(int32_t percent) override
+    {
+        if (!showProgress_)
+            return;
+        progressShown_ = true;
+        std::cerr << "\rComputing " << percent << "%" << std::flush;
+    }
+
+private:
+    bool showProgress_;
+    bool progressShown_ = false;
+};
+
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform* platform) : previous_(InstallPlatform(platform)) {}
+    ~ScopedPlatform() { InstallPlatform(previous_); }
+
+private:
+    Platform* previous_;
+};
+
+long double ParseExtended(const std::string& option, const std::string& text)
+{
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long double value = std::strtold(begin, &end);
+    if (text.empty() || end != begin + text.size() || !std::isfinite(value))
+        throw UsageError(option + ": '" + text + "' is not a number");
+    return value;
+}
+
+double ParseDouble(const std::string& option, const std::string& text)
+{
+    return static_cast<double>(ParseExtended(option, text));
+}
+
+int32_t ParseInt(const std::string& option, const std::string& text, long long low, long long high)
+{
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(begin, &end, 10);
+    if (text.empty() || end != begin + text.size() || errno == ERANGE)
+        throw UsageError(option + ": '" + text + "' is not a whole number");
+    if (value < low || value > high)
+        throw UsageError(option + ": " + text + " is outside " + std::to_string(low) + ".." +
+                         std::to_string(high));
+    return static_cast<int32_t>(value);
+}
+
+std::vector<std::string> SplitList(const std::string& text)
+{
+    std::vector<std::string> items;
+    std::stringstream stream(text);
+    std::string item;
+    while (std::getline(stream, item, ','))
+        items.push_back(item);
+    return items;
+}
+
+// Names of a comma list, each one bit; "none" clears them all.
+int32_t ParseFlagList(const std::string& option, const std::string& text,
+                      const std::map<std::string, int32_t>& names)
+{
+    if (text == "none")
+        return 0;
+    int32_t bits = 0;
+    for (const std::string& item : SplitList(text)) {
+        const auto found = names.find(item);
+        if (found == names.end())
+            throw UsageError(option + ": unknown name '" + item + "'");
+        bits |= found->second;
+    }
+    return bits;
+}
+
+int32_t ModeEntry(const std::string& text)
+{
+    static const std::string characters = "0123456789ABCDEFGHIJKLMNOPQR";
+    if (text.size() == 1) {
+        const size_t entry = characters.find(static_cast<char>(std::toupper(static_cast<unsigned char>(text[0]))));
+        if (entry != std::string::npos)
+            return static_cast<int32_t>(entry);
+    }
+    throw UsageError("--mode: '" + text + "' is not a drawing mode 0..9 or A..R");
+}
+
+void SetPictureSize(const std::string& text)
+{
+    const size_t x = text.find('x');
+    if (x == std::string::npos)
+        throw UsageError("--size: '" + text + "' is not WIDTHxHEIGHT");
+    const int32_t width = ParseInt("--size", text.substr(0, x), 1, 16384);
+    const int32_t height = ParseInt("--size", text.substr(x + 1), 1, 16384);
+    State.PicWidth = width;
+    State.PicHeight = height;
+    Results.Allocate(width, height);
+}
+
+struct Outputs {
+    std::string picture;
+    std::string raw;
+    bool NeedFrame() const { return !picture.empty() || !raw.empty(); }
+};
+
+class OptionReader {
+public:
+    explicit OptionReader(const std::vector<std::string>& arguments) : arguments_(arguments) {}
+    bool Done() const { return next_ >= arguments_.size(); }
+    std::string Take() { return arguments_[next_++]; }
+    std::string Value(const std::string& option)
+    {
+        if (Done())
+            throw UsageError(option + " needs a value");
+        return Take();
+    }
+
+private:
+    const std::vector<std::string>& arguments_;
+    size_t next_ = 0;
+};
+
+void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outputs)
+{
+    if (option == "--size") {
+        SetPictureSize(reader.Value(option));
+    } else if (option == "--threads") {
+        State.ThreadCount = ParseInt(option, reader.Value(option), 1, 1024);
+        State.MultiThreaded = State.ThreadCount > 1 ? 1 : 0;
+    } else if (option == "--mode") {
+        ChooseDrawingMode(ModeEntry(reader.Value(option)));
+    } else if (option == "--options") {
+        const int32_t bits = ParseFlagList(option, reader.Value(option),
+                                           {{"inside", 1}, {"smooth", 2}, {"potential", 4}});
+        State.ColorOptions = (State.ColorOptions & ~7) | bits;
+    } else if (option == "--iter") {
+        State.IterMax = ParseInt(option, reader.Value(option), 0, 2147483647);
+    } else if (option == "--bailout") {
+        State.Bailout = ParseDouble(option, reader.Value(option));
+    } else if (option == "--potvalue") {
+        State.PotValue = ParseDouble(option, reader.Value(option));
+    } else if (option == "--julia") {
+        const long double re = ParseExtended(option, reader.Value(option));
+        const long double im = ParseExtended(option, reader.Value(option));
+        State.FractalFlags = (State.FractalFlags | 2) & ~1;
+        State.JuliaRe = re;
+        State.JuliaIm = im;
+        State.JuliaRealmin = std::strtold("-1.8", nullptr);
+        State.JuliaImagmin = std::strtold("-1.8", nullptr);
+        State.JuliaRealmax = std::strtold("1.8", nullptr);
+        State.JuliaImagmax = std::strtold("1.8", nullptr);
+        State.JuliaViewSet = 1;
+    } else if (option == "--mandelbrot") {
+        State.FractalFlags = (State.FractalFlags | 1) & ~2;
+    } else if (option == "--view") {
+        long double edges[4];
+        for (long double& edge : edges)
+            edge = ParseExtended(option, reader.Value(option));
+        if (IsMandelbrot(State.FractalFlags)) {
+            State.Realmin = edges[0];
+            State.Realmax = edges[1];
+            State.Imagmin = edges[2];
+            State.Imagmax = edges[3];
+        } else {
+            State.JuliaRealmin = edges[0];
+            State.JuliaRealmax = edges[1];
+            State.JuliaImagmin = edges[2];
+            State.JuliaImagmax = edges[3];
+        }
+    } else if (option == "--palette-gen") {
+        const std::string text = reader.Value(option);
+        const std::vector<std::string> items = SplitList(text);
+        if (items.size() != 9)
+            throw UsageError("--palette-gen: nine comma-separated numbers expected, got '" + text + "'");
+        for (size_t k = 0; k < 9; ++k)
+            State.PaletteGen[k] = static_cast<float>(ParseDouble(option, items[k]));
+        GeneratePaletteRegular();
+    } else if (option == "--palette-switches") {
+        const int32_t bits = ParseFlagList(
+            option, reader.Value(option),
+            {{"hsl", 1}, {"inverse", 2}, {"reverse", 4}, {"exp2", 8}, {"exp3", 16}});
+        State.PaletteHSL = (bits & 1) ? 1 : 0;
+        SetPaletteInverse((bits & 2) ? 1 : 0);
+        State.PaletteReverse = (bits & 4) ? 1 : 0;
+        State.PaletteExp2 = (bits & 8) ? 1 : 0;
+        State.PaletteExp3 = (bits & 16) ? 1 : 0;
+        GeneratePaletteRegular();
+    } else if (option == "--offset") {
+        State.PaletteOffset = ParseInt(option, reader.Value(option), -2147483647LL - 1, 2147483647);
+    } else if (option == "-o") {
+        outputs.picture = reader.Value(option);
+    } else if (option == "--raw") {
+        outputs.raw = reader.Value(option);
+    } else {
+        throw UsageError("unknown option '" + option + "' (see --help)");
+    }
+}
+
+bool ComputeFrame(std::vector<int32_t>& escapeValues)
+{
+    EscapeValueCapture = &escapeValues;
+    State.FrameValid = 0;
+    State.PictureLocked = 0;
+    Redraw();
+    EscapeValueCapture = nullptr;
+    return State.FrameValid == 1;
+}
+
+}  // namespace
+
+std::string RendererHelpText()
+{
+    return R"(Usage: quorvatix-render [OPTION]...
+Render one Mandelbrot or Julia picture without a window. Options are applied
+from left to right, each as the matching action of the desktop program; a
+frame is computed only when -o or --raw asks for one.
+
+  --size WxH              picture size (default 640x480)
+  --threads N             worker threads (default: the processor count);
+                          1 with a mode below P computes row by row
+  --mode C                drawing mode 0..9, A..R, with its default bailout,
+                          colouring options and palette
+  --options LIST          colouring options exactly as LIST: comma list of
+                          inside, smooth, potential; or none
+  --iter N                maximum iterations per pixel
+  --bailout X             bailout of the escape test
+  --potvalue X            factor of "Color by potential"
+  --julia RE IM           Julia set of the constant RE + IM i, view -1.8..1.8
+  --mandelbrot            Mandelbrot set
+  --view RMIN RMAX IMIN IMAX
+                          edges of the current kind's view
+  --palette-gen s0,s1,s2,d0,d1,d2,e0,e1,e2
+                          palette start, step and stop per channel, then
+                          generate the palette
+  --palette-switches LIST palette switches exactly as LIST: comma list of hsl,
+                          inverse, reverse, exp2, exp3; or none; then generate
+  --offset N              palette offset
+  -o PICTURE              write the picture; the extension picks the type
+                          (jpg, jpeg, png, bmp, tif, tiff, gif, ico)
+  --raw FILE              write the kernel results before colouring:
+                          "QXRAW001", int32 width, height, variant, deep,
+                          precision bits, then width*height int32 escape
+                          values, float32 A values, float32 B values
+  --help                  show this text
+)";
+}
+
+int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    TerminalPlatform platform(isatty(STDERR_FILENO) == 1);
+    ScopedPlatform installed(&platform);
+    try {
+        for (const std::string& argument : arguments) {
+            if (argument == "--help" || argument == "-h") {
+                out << RendererHelpText();
+                return 0;
+            }
+        }
+        const unsigned processors = std::thread::hardware_concurrency();
+        StartUpEngine(1280, 1024, static_cast<int32_t>(processors));
+        Outputs outputs;
+        OptionReader reader(arguments);
+        while (!reader.Done()) {
+            const std::string option = reader.Take();
+            ApplyOption(option, reader, outputs);
+        }
+        if (!outputs.NeedFrame())
+            return 0;
+        std::vector<int32_t> escapeValues;
+        if (!ComputeFrame(escapeValues)) {
+            err << "quorvatix-render: the frame was not computed\n";
+            return 1;
+        }
+        if (!outputs.raw.empty()) {
+            const RawDumpHeader header{State.PicWidth, State.PicHeight,
+                                       KernelVariantForMode(DrawingModeNumber(State.FractalFlags)),
+                                       State.DeepZoom, State.DeepZoom ? State.PrecisionBits : 80};
+            if (!WriteRawDump(outputs.raw, header, escapeValues, Results.ZReBuffer.data(),
+                              Results.ZImBuffer.data())) {
+                err << "quorvatix-render: cannot write " << outputs.raw << "\n";
+                return 1;
+            }
+        }
+        if (!outputs.picture.empty() && !ExportPicture(outputs.picture)) {
+            err << "quorvatix-render: cannot write picture " << outputs.picture
+                << " (unknown extension or unwritable folder)\n";
+            return 1;
+        }
+        return 0;
+    } catch (const UsageError& error) {
+        err << "quorvatix-render: " << error.what() << "\n";
+        return 2;
+    }
+}

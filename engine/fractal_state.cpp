@@ -1,0 +1,105 @@
+#include "engine/fractal_state.h"
+
+#include <cmath>
+
+#include "platform/platform.h"
+
+FractalState State;
+ResultBuffers Results;
+std::array<uint32_t, PaletteSize + 1> Palette{};
+
+void ResultBuffers::Allocate(int32_t width, int32_t height)
+{
+    const size_t count = static_cast<size_t>(width + 2) * static_cast<size_t>(height + 2);
+    // Fresh vectors: the content is undefined until the next frame anyway.
+    IterBuffer = std::vector<int32_t>(count);
+    ZReBuffer = std::vector<float>(count);
+    ZImBuffer = std::vector<float>(count);
+}
+
+int32_t DrawingModeNumber(int32_t fractalFlags)
+{
+    const uint32_t bits = static_cast<uint32_t>(fractalFlags);
+    for (int bit = 2; bit <= 31; ++bit)
+        if (bits & (1u << bit))
+            return bit <= 29 ? bit - 1 : 0;
+    return 0;
+}
+
+char DrawingModeChar(int32_t fractalFlags)
+{
+    static const char characters[] = "0123456789ABCDEFGHIJKLMNOPQR";
+    const int32_t number = DrawingModeNumber(fractalFlags);
+    return number >= 1 && number <= 28 ? characters[number - 1] : '\0';
+}
+
+int32_t PictureWidthForScreen(int32_t screenWidth)
+{
+    if (screenWidth > 1024)
+        return 640;
+    return screenWidth == 1024 ? 512 : 352;
+}
+
+int32_t PictureHeightForScreen(int32_t screenWidth)
+{
+    if (screenWidth > 1024)
+        return 480;
+    return screenWidth == 1024 ? 384 : 288;
+}
+
+void InitialiseStateDefaults(int32_t screenWidth, int32_t screenHeight, int32_t processorCount)
+{
+    State = FractalState();
+    State.FileVersionChar = '7';
+    State.ScreenWidth = screenWidth;
+    State.ScreenHeight = screenHeight;
+    State.PicWidth = PictureWidthForScreen(screenWidth);
+    State.PicHeight = PictureHeightForScreen(screenWidth);
+    State.ProcessorCount = processorCount < 1 ? 1 : processorCount;
+    State.FirstFrame = 1;
+    State.ThreadCount = State.ProcessorCount;
+    Results.Allocate(State.PicWidth, State.PicHeight);
+    State.MandelbrotShown = 0;
+    State.JuliaViewSet = 0;
+    State.FractalFlags = 5;
+    State.IterMax = 100;
+    State.Bailout = 128;
+    State.AutoIterIncrease = 1;
+    State.PicFormatIndex = 0;
+    State.PicFormat = "JPG";
+    State.FrameValid = 0;
+    State.PictureLocked = 0;
+    State.Pi = static_cast<double>(4.0L * atanl(1.0L));
+    State.TwoPi = 2 * State.Pi;
+    State.PotValue = 0.0001;
+    State.MaxColorStep = 1.9f;
+    State.HslMax = 254;
+    State.RgbMax = 255;
+    State.ColorOptions |= 4;
+    State.AutosaveParameter = 0;
+    State.MultiThreaded = State.ThreadCount > 1 ? 1 : 0;
+    State.PrecisionBits = 96;
+    State.DeepZoom = 0;
+    State.TitleFileName.clear();
+}
+
+void ResetParameters()
+{
+    State.FractalFlags = 5;
+    State.Realmin = -2.5L;
+    State.Realmax = 1.5L;
+    State.Imagmin = -1.5L;
+    State.Imagmax = 1.5L;
+    State.PotValue = 0.0001;
+    State.UnzoomFactor = 1.02f;
+    State.PictureLocked = 0;
+    State.FrameValid = 0;
+    State.IterMax = 100;
+    State.AutoPotValue = 0;
+    State.TitleFileName.clear();
+    State.BoxedZoom = 0;
+    State.DeepZoom = 0;
+    State.PrecisionBits = 96;
+    CurrentPlatform().RefreshToolWindows();
+    CurrentPlatform().InvalidatePictureWindow();
+}

@@ -1,0 +1,121 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/relaxed_atomic.h"
+
+// The process-wide description of the current picture and the switches that
+// steer computing, colouring and saving. One global instance, `State`; tests
+// reset it by assigning a fresh FractalState.
+struct FractalState {
+    // Fractal selection and iteration (persisted).
+    int32_t FractalFlags = 5;  // bit 0 Mandelbrot, bit 1 Julia, bit 2+k drawing mode k
+    int32_t IterMax = 100;
+    double Bailout = 128;
+    double PotValue = 0.0001;
+    int32_t ColorOptions = 4;  // bit 0 inside, bit 1 smooth, bit 2 potential, bits 4..8 switches in files
+    int32_t DeepZoom = 0;
+    int32_t PrecisionBits = 96;
+
+    // Palette generator inputs (persisted): start, step, stop per channel.
+    std::array<float, 9> PaletteGen{};
+    int32_t PaletteOffset = 0;
+    int32_t PaletteKept = 0;
+    int32_t PaletteHSL = 0;
+    int32_t PaletteInverse = 0;
+    int32_t PaletteReverse = 0;
+    int32_t PaletteExp2 = 0;
+    int32_t PaletteExp3 = 0;
+    int32_t HslMax = 254;
+    int32_t RgbMax = 255;
+    float MaxColorStep = 1.9f;
+
+    // Mandelbrot view.
+    long double Realmin = -2.5L;
+    long double Realmax = 1.5L;
+    long double Imagmin = -1.5L;
+    long double Imagmax = 1.5L;
+    long double StepRe = 0;
+    long double StepIm = 0;
+    // Julia view and constant.
+    long double JuliaRealmin = 0;
+    long double JuliaImagmin = 0;
+    long double JuliaRealmax = 0;
+    long double JuliaImagmax = 0;
+    long double JuliaStepRe = 0;
+    long double JuliaStepIm = 0;
+    long double JuliaRe = 0;
+    long double JuliaIm = 0;
+
+    // Picture and user options (not persisted).
+    int32_t PicWidth = 640;
+    int32_t PicHeight = 480;
+    int32_t PictureWindowWidth = 0;
+    int32_t PictureWindowHeight = 0;
+    int32_t ScreenWidth = 0;
+    int32_t ScreenHeight = 0;
+    int32_t ProcessorCount = 1;
+    int32_t ThreadCount = 1;
+    int32_t MultiThreaded = 0;
+    float UnzoomFactor = 1.02f;
+    int32_t AutoIterIncrease = 1;
+    int32_t AutoPotValue = 0;
+    int32_t BoxedZoom = 0;
+    int32_t AutosaveParameter = 0;
+    int32_t UnzoomVideo = 0;
+    std::string PicFormat = "JPG";
+    int32_t PicFormatIndex = 0;
+    std::string TitleFileName;
+    std::string ParamFileName;
+    char FileVersionChar = '7';
+
+    // Frame status (runtime only).
+    int32_t FrameValid = 0;
+    int32_t PictureLocked = 0;
+    int32_t FirstFrame = 1;
+    int32_t FrameBusy = 0;
+    RelaxedAtomic<int32_t> StopRequest{0};  // read by workers while the interface thread writes it
+    int32_t FrameAborted = 0;
+    float ElapsedSeconds = 0;
+    int32_t MandelbrotShown = 0;
+    int32_t JuliaViewSet = 0;
+    int32_t MovieMode = 0;
+    int32_t JuliaFinderActive = 0;
+    int32_t KernelIsMandelbrot = 1;
+    int32_t InsidePixelCount = 0;
+    int32_t QuitRequested = 0;
+    double Pi = 0;
+    double TwoPi = 0;
+};
+
+extern FractalState State;
+
+// Per-pixel kernel results, (PicWidth + 2) x (PicHeight + 2) elements each;
+// pixel (row r, column j) is element r * PicWidth + j.
+struct ResultBuffers {
+    std::vector<int32_t> IterBuffer;  // escape value, later the colour value
+    std::vector<float> ZReBuffer;     // final value A
+    std::vector<float> ZImBuffer;     // final value B
+
+    void Allocate(int32_t width, int32_t height);
+};
+
+extern ResultBuffers Results;
+
+constexpr int32_t PaletteSize = 262144;  // indices the drawing modes produce
+extern std::array<uint32_t, PaletteSize + 1> Palette;  // 0x00RRGGBB
+
+// Drawing-mode bit helpers live with the state because the kernels and
+// drivers branch on the mode number too.
+int32_t DrawingModeNumber(int32_t fractalFlags);   // 1..28, 0 when no mode bit is set
+char DrawingModeChar(int32_t fractalFlags);        // '0'..'9','A'..'R', or '\0'
+inline bool IsMandelbrot(int32_t fractalFlags) { return (fractalFlags & 1) != 0; }
+
+// Start-up steps that need no window.
+int32_t PictureWidthForScreen(int32_t screenWidth);
+int32_t PictureHeightForScreen(int32_t screenWidth);
+void InitialiseStateDefaults(int32_t screenWidth, int32_t screenHeight, int32_t processorCount);
+
+void ResetParameters();

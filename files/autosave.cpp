@@ -1,0 +1,6 @@
+#include "files/autosave.h"
+
+void AutosaveExtended()
+{
+    // Backups arrive with the parameter files.
+}

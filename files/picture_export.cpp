@@ -1,0 +1,119 @@
+#include "files/picture_export.h"
+
+#include <QImage>
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "color/display.h"
+#include "engine/fractal_state.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int ThumbnailWidth = 176;
+constexpr int ThumbnailHeight = 144;
+
+// A view of FrameImage without copying it; null when there is no picture.
+QImage WrapFrameImage()
+{
+    if (!FrameImage.exists() || FrameImage.width <= 0 || FrameImage.height <= 0)
+        return {};
+    const size_t count = static_cast<size_t>(FrameImage.width) * static_cast<size_t>(FrameImage.height);
+    if (FrameImage.pixels.size() < count)
+        return {};
+    return QImage(reinterpret_cast<const uchar*>(FrameImage.pixels.data()), FrameImage.width,
+                  FrameImage.height, static_cast<qsizetype>(FrameImage.width) * 4,
+                  QImage::Format_RGB32);
+}
+
+bool RebuildFrameImageForExport()
+{
+    const int32_t width = State.PicWidth;
+    const int32_t height = State.PicHeight;
+    if (width <= 0 || height <= 0)
+        return false;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (Results.IterBuffer.size() < count)
+        return false;
+
+    std::vector<uint32_t> pixels(count);
+    const int64_t offset = State.PaletteOffset;
+    const int32_t* values = Results.IterBuffer.data();
+    for (size_t i = 0; i < count; ++i) {
+        const int32_t v = values[i];
+        // Unlike the screen, 0 is a direct colour here: inside pixels are black.
+        pixels[i] = v <= 0 ? DirectColor(v) : PaletteEntryAt(offset + v);
+    }
+    FrameImage.width = width;
+    FrameImage.height = height;
+    FrameImage.pixels = std::move(pixels);
+    return true;
+}
+
+bool FileWritten(const std::string& path, int status)
+{
+    return status == 0 && !PictureMimeType(path).empty();
+}
+
+int ExportPictureStatus(const std::string& path)
+{
+    if (!RebuildFrameImageForExport())
+        return SaveImageWriteFailed;
+    CurrentPlatform().ShowFrameImage();
+    return SaveImageByExtension(path, WrapFrameImage());
+}
+
+}  // namespace
+
+bool ExportPicture(const std::string& path)
+{
+    return FileWritten(path, ExportPictureStatus(path));
+}
+
+bool SaveShownPicture(const std::string& path)
+{
+    const QImage image = WrapFrameImage();
+    if (image.isNull())
+        return false;
+    return FileWritten(path, SaveImageByExtension(path, image));
+}
+
+bool SaveThumbnail(const std::string& path)
+{
+    const QImage image = WrapFrameImage();
+    if (image.isNull())
+        return false;
+    const QImage thumbnail = image.scaled(ThumbnailWidth, ThumbnailHeight, Qt::IgnoreAspectRatio,
+                                          Qt::SmoothTransformation);
+    return FileWritten(path, SaveImageByExtension(path, thumbnail));
+}
+
+void SavePictureCommand()
+{
+    struct PictureType {
+        const char* filter;
+        const char* defaultExtension;
+    };
+    static constexpr PictureType Types[] = {
+        {"Picture Files (*.jpg)|*.JPG|", "JPG"},
+        {"Picture Files (*.bmp)|*.BMP|", "BMP"},
+        {"Picture Files (*.tif)|*.TIF|", "TIF"},
+        {"Picture Files (*.png)|*.PNG|", "PNG"},
+    };
+    const int32_t index = State.PicFormatIndex >= 0 && State.PicFormatIndex <= 3 ? State.PicFormatIndex : 0;
+
+    FileDialogRequest request;
+    request.filter = Types[index].filter;
+    request.defaultExtension = Types[index].defaultExtension;
+    const std::string path = CurrentPlatform().AskSaveFile(request);
+    if (path.empty())
+        return;
+    // An extension that names no type is a choice, not a failure; anything
+    // else that leaves the asked-for file unwritten is worth telling.
+    if (ExportPictureStatus(path) != 0)
+        CurrentPlatform().ShowMessage("The picture could not be saved:\n" + path, "QUORVATIX",
+                                      MessageButtons::Ok);
+}

@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+#include "files/image_encoder.h"
+
+// Each writer returns true when a file was written; the type always follows
+// the extension of the path, and an extension that names no type writes nothing.
+
+// Rebuilds the full picture from the colour values in IterBuffer into
+// FrameImage with the export rule (0 is black, unlike on screen), shows it
+// and writes it.
+bool ExportPicture(const std::string& path);
+
+// Writes FrameImage as it is; nothing before the first picture exists.
+bool SaveShownPicture(const std::string& path);
+
+// Writes FrameImage reduced to 176 x 144, whatever its proportions.
+bool SaveThumbnail(const std::string& path);
+
+// "Save Picture": asks for a path and exports the picture to it.
+void SavePictureCommand();

@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+// The one redraw entry: computes a frame when the parameters changed.
+void Redraw();
+void ThreadedDriver();
+void ProgressiveDriver(int32_t drawingModeNumber);
+// Arbitrary-precision frames.
+void RunDeepFrame();
+
+// Steps that windows above this layer provide; no-ops until installed.
+struct FrameHooks {
+    void (*renderJuliaPreview)() = nullptr;  // while the Julia finder is open
+    void (*showIterMax)() = nullptr;         // the "Iter max:" field
+};
+extern FrameHooks InstalledFrameHooks;
+
+// When not null, every frame also leaves its kernel escape values here
+// (storage order), before the colouring pass overwrites them.
+extern std::vector<int32_t>* EscapeValueCapture;

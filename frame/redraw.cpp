@@ -1,0 +1,69 @@
+#include <filesystem>
+#include <string>
+
+#include "color/drawing_modes.h"
+#include "engine/fractal_state.h"
+#include "engine/number_text.h"
+#include "files/picture_export.h"
+#include "frame/frame_driver.h"
+#include "platform/platform.h"
+
+FrameHooks InstalledFrameHooks;
+std::vector<int32_t>* EscapeValueCapture = nullptr;
+
+void Redraw()
+{
+    if (State.FrameValid == 1 || State.PictureLocked == 1)
+        return;
+    Platform& platform = CurrentPlatform();
+    const std::string kind = IsMandelbrot(State.FractalFlags) ? "Mandelbrot" : "Julia";
+    const int32_t modeNumber = DrawingModeNumber(State.FractalFlags);
+
+    if (State.JuliaFinderActive == 1) {
+        if (InstalledFrameHooks.renderJuliaPreview)
+            InstalledFrameHooks.renderJuliaPreview();
+        return;
+    }
+    if (!State.MovieMode) {
+        platform.SetMainTitle("QUORVATIX - Please wait. Stop with esc -key");
+        if (InstalledFrameHooks.showIterMax)
+            InstalledFrameHooks.showIterMax();
+    }
+
+    if (State.FirstFrame == 1 && State.ProcessorCount == 1) {
+        ProgressiveDriver(modeNumber);
+        State.FirstFrame = 0;
+    } else {
+        if (State.PictureWindowWidth != State.PicWidth || State.PictureWindowHeight != State.PicHeight) {
+            platform.ResizePictureArea(State.PicWidth, State.PicHeight);
+            State.PictureWindowWidth = State.PicWidth;
+            State.PictureWindowHeight = State.PicHeight;
+        }
+        State.StopRequest = 0;
+        if (State.DeepZoom == 1)
+            RunDeepFrame();
+        else if (State.ThreadCount == 1 || State.MultiThreaded == 0) {
+            // "P", "Q" and "R" always use the worker kernels.
+            if (modeNumber < 26)
+                ProgressiveDriver(modeNumber);
+            else
+                ThreadedDriver();
+        } else {
+            ThreadedDriver();
+        }
+    }
+
+    if (!State.MovieMode)
+        platform.RefreshToolWindows();
+    if (!State.MovieMode && State.FrameValid == 1) {
+        if (!State.TitleFileName.empty()) {
+            platform.SetMainTitle("QUORVATIX - " + State.TitleFileName);
+            const std::string thumbnail = State.TitleFileName + ".jpg";
+            std::error_code error;
+            if (!std::filesystem::exists(thumbnail, error))
+                SaveThumbnail(thumbnail);
+        } else {
+            platform.SetMainTitle("QUORVATIX - (Time:" + NumberText(State.ElapsedSeconds, 7) + ") - " + kind);
+        }
+    }
+}

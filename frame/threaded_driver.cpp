@@ -1,0 +1,171 @@
+#include <pthread.h>
+
+#include <vector>
+
+#include "color/coloring.h"
+#include "color/drawing_modes.h"
+#include "engine/fractal_state.h"
+#include "engine/kernels_extended.h"
+#include "engine/row_bands.h"
+#include "engine/view_conversions.h"
+#include "engine/worker_thread.h"
+#include "files/autosave.h"
+#include "frame/frame_driver.h"
+#include "frame/frame_progress.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct WorkerLaunch {
+    WorkerRecord record;
+    int32_t variant = 1;
+    RelaxedAtomic<int32_t>* running = nullptr;
+    RelaxedAtomic<int32_t>* rowsDone = nullptr;
+};
+
+void* ExtendedWorker(void* argument)
+{
+    auto* launch = static_cast<WorkerLaunch*>(argument);
+    RunExtendedKernel(launch->variant, launch->record, launch->rowsDone);
+    launch->running->fetch_sub(1);
+    return nullptr;
+}
+
+void FillViewFields(WorkerRecord& record, bool mandelbrot)
+{
+    const int32_t width = State.PicWidth;
+    const int32_t height = State.PicHeight;
+    if (mandelbrot) {
+        State.StepIm = (State.Imagmax - State.Imagmin) / height;
+        record.Im0 = State.Imagmin + record.FirstRow * State.StepIm;
+        State.StepRe = (State.Realmax - State.Realmin) / width;
+        record.Re0 = State.Realmin;
+        record.Re1 = State.Realmax;
+        record.Im1 = State.Imagmax;
+        record.StepRe = State.StepRe;
+        record.StepIm = State.StepIm;
+    } else {
+        State.JuliaStepIm = (State.JuliaImagmax - State.JuliaImagmin) / height;
+        record.Im0 = State.JuliaImagmin + record.FirstRow * State.JuliaStepIm;
+        State.JuliaStepRe = (State.JuliaRealmax - State.JuliaRealmin) / width;
+        record.Re0 = State.JuliaRealmin;
+        record.Re1 = State.JuliaRealmax;
+        record.Im1 = State.JuliaImagmax;
+        record.StepRe = State.JuliaStepRe;
+        record.StepIm = State.JuliaStepIm;
+    }
+}
+
+}  // namespace
+
+void ThreadedDriver()
+{
+    Platform& platform = CurrentPlatform();
+    State.FrameBusy = 1;
+    const int32_t width = State.PicWidth;
+    const int32_t height = State.PicHeight;
+    if (!State.MovieMode)
+        platform.SetInputWindowsEnabled(false);
+
+    const int32_t threads = State.ThreadCount < 1 ? 1 : State.ThreadCount;
+    const int32_t variant = KernelVariantForMode(DrawingModeNumber(State.FractalFlags));
+    const int32_t rowsPerBand = RowsPerBandFor(height, threads);
+    const bool mandelbrot = IsMandelbrot(State.FractalFlags);
+    RelaxedAtomic<int32_t> running{0};
+    RelaxedAtomic<int32_t> rowsDone{0};
+
+    std::vector<WorkerLaunch> launches(threads);
+    for (int32_t k = 0; k < threads; ++k) {
+        const RowBand band = BandOf(k, threads, rowsPerBand, height);
+        WorkerRecord& record = launches[k].record;
+        const size_t first = static_cast<size_t>(band.firstRow) * width;
+        record.IsMandelbrot = mandelbrot ? 1 : 0;
+        record.IterMax = State.IterMax;
+        record.IterOut = Results.IterBuffer.data() + first;
+        record.ZReOut = Results.ZReBuffer.data() + first;
+        record.ZImOut = Results.ZImBuffer.data() + first;
+        if (!mandelbrot) {
+            record.JuliaRe = State.JuliaRe;
+            record.JuliaIm = State.JuliaIm;
+        }
+        record.Width = width;
+        record.RowsPerBand = rowsPerBand;
+        record.Bailout = State.Bailout;
+        record.FirstRow = band.firstRow;
+        record.LastRow = band.lastRow;
+        FillViewFields(record, mandelbrot);
+        launches[k].variant = variant;
+        launches[k].running = &running;
+        launches[k].rowsDone = &rowsDone;
+    }
+    // The kernels of variants 2..5 report the kind of frame they computed.
+    if (variant >= 2)
+        State.KernelIsMandelbrot = mandelbrot ? 1 : 0;
+
+    const uint64_t start = TickMilliseconds();
+    State.StopRequest = 0;
+    std::vector<pthread_t> handles;
+    handles.reserve(threads);
+    for (WorkerLaunch& launch : launches) {
+        pthread_t handle;
+        running.fetch_add(1);
+        if (StartWorkerThread(ExtendedWorker, &launch, WorkerPriority::Normal, &handle))
+            handles.push_back(handle);
+        else
+            running.fetch_sub(1);
+    }
+
+    FrameProgress progress(height);
+    bool firstKeyCheck = true;
+    uint64_t lastKeyCheck = 0;
+    while (running.load() > 0) {
+        platform.PumpMessages();
+        SleepMilliseconds(0);
+        if (State.MovieMode == 1 && (firstKeyCheck || TickMilliseconds() - lastKeyCheck > 100)) {
+            firstKeyCheck = false;
+            lastKeyCheck = TickMilliseconds();
+            SleepMilliseconds(1);
+            State.FrameAborted = 0;
+            if (platform.EscapePressed()) {
+                State.StopRequest = 1;
+                while (running.load() > 0)
+                    SleepMilliseconds(10);
+                State.FrameAborted = 1;
+                State.MovieMode = 0;
+                platform.PumpMessages();
+                break;
+            }
+        }
+        progress.Report(rowsDone.load());
+        SleepMilliseconds(1);
+    }
+    for (pthread_t handle : handles)
+        pthread_join(handle, nullptr);
+    progress.Report(height);
+
+    SleepMilliseconds(0);
+    if (EscapeValueCapture)
+        EscapeValueCapture->assign(Results.IterBuffer.begin(),
+                                   Results.IterBuffer.begin() + static_cast<size_t>(width) * height);
+    ColoringPass();
+    SleepMilliseconds(1);
+
+    const uint64_t end = TickMilliseconds();
+    State.FrameValid = 1;
+    State.ElapsedSeconds = static_cast<float>(end - start) / 1000.0f;
+    if (State.MandelbrotShown == 1)
+        State.MandelbrotShown = 0;
+    SleepMilliseconds(10);
+    if (!State.MovieMode)
+        platform.SetInputWindowsEnabled(true);
+    if (mandelbrot)
+        State.MandelbrotShown = 1;
+    else
+        State.JuliaViewSet = 1;
+    if (!State.MovieMode && !State.FrameAborted && !State.FirstFrame && State.AutosaveParameter == 1)
+        AutosaveExtended();
+    State.FirstFrame = 0;
+    ExtendedToBigFloats();
+    State.FrameBusy = 0;
+    State.StopRequest = 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include "engine/fractal_state.h"
+#include "platform/headless_platform.h"
+
+// Every test starts from the start-up defaults with a small picture and a
+// headless platform whose messages it can read back.
+class FreshStateTest : public ::testing::Test {
+protected:
+    HeadlessPlatform platform;
+    Platform* previousPlatform = nullptr;
+
+    void SetUp() override
+    {
+        previousPlatform = InstallPlatform(&platform);
+        InitialiseStateDefaults(1280, 1024, 2);
+    }
+    void TearDown() override { InstallPlatform(previousPlatform); }
+
+    static void UsePictureSize(int32_t width, int32_t height)
+    {
+        State.PicWidth = width;
+        State.PicHeight = height;
+        Results.Allocate(width, height);
+    }
+};
