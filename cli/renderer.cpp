@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -16,7 +17,9 @@
 #include "cli/raw_dump.h"
 #include "color/drawing_modes.h"
 #include "color/palette_generation.h"
+#include "engine/big_view.h"
 #include "engine/fractal_state.h"
+#include "engine/view_texts.h"
 #include "files/picture_export.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
@@ -89,6 +92,33 @@ int32_t ParseInt(const std::string& option, const std::string& text, long long l
     return static_cast<int32_t>(value);
 }
 
+// A coordinate text as typed; checked here so that a typo is reported
+// instead of leaving the view as it was.
+std::string NumberTextValue(const std::string& option, const std::string& text)
+{
+    BigFloat probe(64);
+    if (text.empty() || !ReadBigFloatText(text, probe))
+        throw UsageError(option + ": '" + text + "' is not a number");
+    return text;
+}
+
+// One value of the Julia group in all three forms, each from the text.
+void SetJuliaValue(std::string& text, BigFloat& big, long double& extended, const std::string& value)
+{
+    text = value;
+    ReadBigFloatText(value, big);
+    extended = ReadExtendedText(value);
+}
+
+// As ticking "Deep zoom" while it is off.
+void TickDeepZoom()
+{
+    if (State.DeepZoom == 1)
+        return;
+    ExtendedToBigFloats();
+    State.DeepZoom = 1;
+}
+
 std::vector<std::string> SplitList(const std::string& text)
 {
     std::vector<std::string> items;
@@ -141,6 +171,7 @@ void SetPictureSize(const std::string& text)
 struct Outputs {
     std::string picture;
     std::string raw;
+    bool deepRequested = false;
     bool NeedFrame() const { return !picture.empty() || !raw.empty(); }
 };
 
@@ -181,33 +212,35 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
     } else if (option == "--potvalue") {
         State.PotValue = ParseDouble(option, reader.Value(option));
     } else if (option == "--julia") {
-        const long double re = ParseExtended(option, reader.Value(option));
-        const long double im = ParseExtended(option, reader.Value(option));
+        const std::string re = NumberTextValue(option, reader.Value(option));
+        const std::string im = NumberTextValue(option, reader.Value(option));
         State.FractalFlags = (State.FractalFlags | 2) & ~1;
-        State.JuliaRe = re;
-        State.JuliaIm = im;
-        State.JuliaRealmin = std::strtold("-1.8", nullptr);
-        State.JuliaImagmin = std::strtold("-1.8", nullptr);
-        State.JuliaRealmax = std::strtold("1.8", nullptr);
-        State.JuliaImagmax = std::strtold("1.8", nullptr);
+        SetJuliaValue(Texts.JuliaReText, BigJuliaRe, State.JuliaRe, re);
+        SetJuliaValue(Texts.JuliaImText, BigJuliaIm, State.JuliaIm, im);
+        SetJuliaValue(Texts.JuliaRealminText, BigJuliaRealmin, State.JuliaRealmin, "-1.8");
+        SetJuliaValue(Texts.JuliaImagminText, BigJuliaImagmin, State.JuliaImagmin, "-1.8");
+        SetJuliaValue(Texts.JuliaRealmaxText, BigJuliaRealmax, State.JuliaRealmax, "1.8");
+        SetJuliaValue(Texts.JuliaImagmaxText, BigJuliaImagmax, State.JuliaImagmax, "1.8");
         State.JuliaViewSet = 1;
     } else if (option == "--mandelbrot") {
         State.FractalFlags = (State.FractalFlags | 1) & ~2;
     } else if (option == "--view") {
-        long double edges[4];
-        for (long double& edge : edges)
-            edge = ParseExtended(option, reader.Value(option));
-        if (IsMandelbrot(State.FractalFlags)) {
-            State.Realmin = edges[0];
-            State.Realmax = edges[1];
-            State.Imagmin = edges[2];
-            State.Imagmax = edges[3];
-        } else {
-            State.JuliaRealmin = edges[0];
-            State.JuliaRealmax = edges[1];
-            State.JuliaImagmin = edges[2];
-            State.JuliaImagmax = edges[3];
-        }
+        std::array<std::string, 4> edges;
+        for (std::string& edge : edges)
+            edge = NumberTextValue(option, reader.Value(option));
+        ApplyTypedView(edges);
+    } else if (option == "--center") {
+        if (!IsMandelbrot(State.FractalFlags))
+            throw UsageError("--center sets the Mandelbrot view: give --mandelbrot first");
+        Texts.RealCenterText = NumberTextValue(option, reader.Value(option));
+        Texts.ImagCenterText = NumberTextValue(option, reader.Value(option));
+        Texts.MagnificationText = NumberTextValue(option, reader.Value(option));
+        CenterToCorners();
+    } else if (option == "--precision") {
+        SetPrecision(ParseInt(option, reader.Value(option), 1, 1 << 20));
+    } else if (option == "--deep") {
+        outputs.deepRequested = true;
+        TickDeepZoom();
     } else if (option == "--palette-gen") {
         const std::string text = reader.Value(option);
         const std::vector<std::string> items = SplitList(text);
@@ -237,14 +270,29 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
     }
 }
 
-bool ComputeFrame(std::vector<int32_t>& escapeValues)
+struct ComputedFrame {
+    bool complete = false;
+    int32_t deep = 0;
+    int32_t precisionBits = 80;  // as the frame was computed
+};
+
+ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeValues)
 {
+    // The picture size may have changed after the view was set.
+    RefreshBigSteps();
+    SyncViewTexts();
+    if (outputs.deepRequested)
+        TickDeepZoom();
+    ComputedFrame frame;
+    frame.deep = State.DeepZoom;
+    frame.precisionBits = frame.deep ? State.PrecisionBits : 80;
     EscapeValueCapture = &escapeValues;
     State.FrameValid = 0;
     State.PictureLocked = 0;
     Redraw();
     EscapeValueCapture = nullptr;
-    return State.FrameValid == 1;
+    frame.complete = State.FrameValid == 1;
+    return frame;
 }
 
 }  // namespace
@@ -269,7 +317,15 @@ frame is computed only when -o or --raw asks for one.
   --julia RE IM           Julia set of the constant RE + IM i, view -1.8..1.8
   --mandelbrot            Mandelbrot set
   --view RMIN RMAX IMIN IMAX
-                          edges of the current kind's view
+                          edges of the current kind's view, as decimal texts
+                          of any length; deep zoom and its precision follow
+                          from the size of the view
+  --center RE IM MAG      Mandelbrot view from its centre and magnification
+                          (the view is 4/MAG wide and 3/MAG high)
+  --precision BITS        precision of the arbitrary-precision view; give it
+                          before --view to keep more than 96 bits of digits
+  --deep                  compute the frame in arbitrary precision even where
+                          extended precision would do
   --palette-gen s0,s1,s2,d0,d1,d2,e0,e1,e2
                           palette start, step and stop per channel, then
                           generate the palette
@@ -308,14 +364,15 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
         if (!outputs.NeedFrame())
             return 0;
         std::vector<int32_t> escapeValues;
-        if (!ComputeFrame(escapeValues)) {
+        const ComputedFrame frame = ComputeFrame(outputs, escapeValues);
+        if (!frame.complete) {
             err << "quorvatix-render: the frame was not computed\n";
             return 1;
         }
         if (!outputs.raw.empty()) {
             const RawDumpHeader header{State.PicWidth, State.PicHeight,
                                        KernelVariantForMode(DrawingModeNumber(State.FractalFlags)),
-                                       State.DeepZoom, State.DeepZoom ? State.PrecisionBits : 80};
+                                       frame.deep, frame.precisionBits};
             if (!WriteRawDump(outputs.raw, header, escapeValues, Results.ZReBuffer.data(),
                               Results.ZImBuffer.data())) {
                 err << "quorvatix-render: cannot write " << outputs.raw << "\n";

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/big_view.h"
+#include "engine/view_texts.h"
 #include "platform/platform.h"
 
 FractalState State;
@@ -81,6 +83,9 @@ void InitialiseStateDefaults(int32_t screenWidth, int32_t screenHeight, int32_t 
     State.PrecisionBits = 96;
     State.DeepZoom = 0;
     State.TitleFileName.clear();
+    Texts = ViewTexts();
+    ClearBigFloats();
+    InitBigFloats();
 }
 
 void ResetParameters()
@@ -90,6 +95,10 @@ void ResetParameters()
     State.Realmax = 1.5L;
     State.Imagmin = -1.5L;
     State.Imagmax = 1.5L;
+    mpf_set_d(BigRealmin, static_cast<double>(State.Realmin));
+    mpf_set_d(BigRealmax, static_cast<double>(State.Realmax));
+    mpf_set_d(BigImagmin, static_cast<double>(State.Imagmin));
+    mpf_set_d(BigImagmax, static_cast<double>(State.Imagmax));
     State.PotValue = 0.0001;
     State.UnzoomFactor = 1.02f;
     State.PictureLocked = 0;

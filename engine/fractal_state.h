@@ -18,6 +18,8 @@ struct FractalState {
     int32_t ColorOptions = 4;  // bit 0 inside, bit 1 smooth, bit 2 potential, bits 4..8 switches in files
     int32_t DeepZoom = 0;
     int32_t PrecisionBits = 96;
+    int32_t AppliedPrecisionBits = 0;
+    int32_t DeepLimit = 0;  // scientific exponent that measures how small the view is
 
     // Palette generator inputs (persisted): start, step, stop per channel.
     std::array<float, 9> PaletteGen{};
@@ -39,6 +41,10 @@ struct FractalState {
     long double Imagmax = 1.5L;
     long double StepRe = 0;
     long double StepIm = 0;
+    // Centre and magnification form of the Mandelbrot view.
+    long double RealCenter = 0;
+    long double ImagCenter = 0;
+    long double Magnification = 0;
     // Julia view and constant.
     long double JuliaRealmin = 0;
     long double JuliaImagmin = 0;

@@ -1,6 +1,5 @@
 #include "files/autosave.h"
 
-void AutosaveExtended()
-{
-    // Backups arrive with the parameter files.
-}
+// Backups arrive with the parameter files.
+void AutosaveExtended() {}
+void AutosaveDeep() {}

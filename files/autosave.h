@@ -1,4 +1,5 @@
 #pragma once
 
-// Backup of the finished frame while "Autosave parameter" is on.
+// Backups of the finished frame while "Autosave parameter" is on.
 void AutosaveExtended();
+void AutosaveDeep();

@@ -1,6 +1,198 @@
+#include <pthread.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "color/coloring.h"
+#include "color/drawing_modes.h"
+#include "engine/big_view.h"
+#include "engine/fractal_state.h"
+#include "engine/kernels_deep.h"
+#include "engine/number_text.h"
+#include "engine/rounding.h"
+#include "engine/row_bands.h"
+#include "engine/view_texts.h"
+#include "engine/worker_thread.h"
+#include "files/autosave.h"
 #include "frame/frame_driver.h"
+#include "frame/frame_progress.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct DeepLaunch {
+    const DeepWorkItem* item = nullptr;
+    int32_t variant = 1;
+    RelaxedAtomic<int32_t>* running = nullptr;
+};
+
+void* DeepWorker(void* argument)
+{
+    auto* launch = static_cast<DeepLaunch*>(argument);
+    RunDeepKernel(launch->variant, *launch->item);
+    launch->running->fetch_sub(1);
+    return nullptr;
+}
+
+std::string CalculatingTitle(int32_t percent)
+{
+    return "QUORVATIX - Calculating " + NumberText(percent, 15) + "%" + " - STOP WITH ESC-KEY";
+}
+
+// Percent of the frame done, from the slowest worker's rows left; -1 while
+// no worker has reported.
+int32_t PercentDone(int32_t rowsPerBand)
+{
+    if (rowsPerBand <= 0)
+        return -1;
+    int32_t most = 0;
+    for (const RelaxedAtomic<int32_t>& left : DeepRowsLeft)
+        most = std::max(most, left.load());
+    const int32_t remaining = RoundToInt32(100.0L * most / rowsPerBand);
+    return remaining > 0 ? 100 - remaining : -1;
+}
+
+void FillItem(DeepWorkItem& item, int32_t index, const RowBand& band, int32_t rowsPerBand, bool mandelbrot)
+{
+    const int32_t bits = State.PrecisionBits;
+    for (BigFloat* value : {&item.RealStart, &item.RealStep, &item.ImagStart, &item.ImagStep, &item.JuliaRe,
+                            &item.JuliaIm})
+        value->Create(bits);
+    item.IsMandelbrot = mandelbrot ? 1 : 0;
+    item.ThreadIndex = index;
+    item.IterMax = State.IterMax;
+    item.Precision = bits;
+    item.Columns = State.PicWidth;
+    item.RowsPerWorker = rowsPerBand;
+    item.Bailout = State.Bailout;
+    item.FirstRow = band.firstRow;
+    item.LastRow = band.lastRow;
+    if (band.lastRow >= band.firstRow) {
+        const size_t first = static_cast<size_t>(band.firstRow) * State.PicWidth;
+        item.IterOut = Results.IterBuffer.data() + first;
+        item.ZReOut = Results.ZReBuffer.data() + first;
+        item.ZImOut = Results.ZImBuffer.data() + first;
+    }
+    BigFloat offset(bits);
+    const unsigned long firstRow = static_cast<unsigned long>(std::max(band.firstRow, 0));
+    if (mandelbrot) {
+        mpf_set(item.RealStart, BigRealmin);
+        mpf_set(item.RealStep, BigStepRe);
+        mpf_mul_ui(offset, BigStepIm, firstRow);
+        mpf_add(item.ImagStart, BigImagmin, offset);
+        mpf_set(item.ImagStep, BigStepIm);
+    } else {
+        mpf_set(item.RealStart, BigJuliaRealmin);
+        mpf_set(item.RealStep, BigJuliaStepRe);
+        mpf_mul_ui(offset, BigJuliaStepIm, firstRow);
+        mpf_add(item.ImagStart, BigJuliaImagmin, offset);
+        mpf_set(item.ImagStep, BigJuliaStepIm);
+        mpf_set(item.JuliaRe, BigJuliaRe);
+        mpf_set(item.JuliaIm, BigJuliaIm);
+    }
+}
+
+}  // namespace
 
 void RunDeepFrame()
 {
-    // Arbitrary-precision frames arrive with deep zoom.
+    Platform& platform = CurrentPlatform();
+    State.FrameBusy = 1;
+    const int32_t width = State.PicWidth;
+    const int32_t height = State.PicHeight;
+    const bool mandelbrot = IsMandelbrot(State.FractalFlags);
+    RefreshBigSteps();
+    State.KernelIsMandelbrot = mandelbrot ? 1 : 0;
+    std::fill(Results.IterBuffer.begin(), Results.IterBuffer.end(), 0);
+    State.StopRequest = 0;
+    if (!State.MovieMode)
+        platform.SetInputWindowsEnabled(false);
+
+    const int32_t threads = State.ThreadCount < 1 ? 1 : State.ThreadCount;
+    const int32_t variant = KernelVariantForMode(DrawingModeNumber(State.FractalFlags));
+    const int32_t rowsPerBand = RowsPerBandFor(height, threads);
+    DeepRowsLeft.assign(threads, RelaxedAtomic<int32_t>(0));
+    std::vector<DeepWorkItem> items(threads);
+    for (int32_t i = 0; i < threads; ++i)
+        FillItem(items[i], i, BandOf(i, threads, rowsPerBand, height), rowsPerBand, mandelbrot);
+
+    const uint64_t start = TickMilliseconds();
+    State.StopRequest = 0;
+    RelaxedAtomic<int32_t> running{0};
+    std::vector<DeepLaunch> launches(threads);
+    std::vector<pthread_t> handles;
+    for (int32_t i = 0; i < threads; ++i) {
+        launches[i] = {&items[i], variant, &running};
+        pthread_t handle;
+        running.fetch_add(1);
+        if (StartWorkerThread(DeepWorker, &launches[i], WorkerPriority::Idle, &handle))
+            handles.push_back(handle);
+        else
+            running.fetch_sub(1);
+    }
+    platform.SetMainTitle(CalculatingTitle(0));
+
+    FrameProgress progress(100);
+    uint64_t now = start;
+    uint64_t lastEscPoll = 0;
+    uint64_t lastDisplay = 0;
+    while (running.load() > 0) {
+        now = TickMilliseconds();
+        SleepMilliseconds(10);
+        if (now - lastEscPoll > 100) {
+            lastEscPoll = now;
+            const bool escape = platform.EscapePressed();
+            SleepMilliseconds(10);
+            platform.PumpMessages();
+            if (escape) {
+                State.StopRequest = 1;
+                while (running.load() > 0)
+                    SleepMilliseconds(10);
+                platform.PumpMessages();
+                State.FrameAborted = 1;
+                State.MovieMode = 0;
+                break;
+            }
+        }
+        const int32_t percent = PercentDone(rowsPerBand);
+        if (now - lastDisplay > 4000) {
+            SleepMilliseconds(5);
+            platform.ShowFrameImage();
+            if (threads <= 16 && percent >= 0)
+                platform.SetMainTitle(CalculatingTitle(percent));
+            platform.PumpMessages();
+            lastDisplay = now;
+        }
+        if (percent >= 0)
+            progress.Report(percent);
+        SleepMilliseconds(5);
+        platform.PumpMessages();
+    }
+    for (pthread_t handle : handles)
+        pthread_join(handle, nullptr);
+    progress.Report(100);
+
+    State.StopRequest = 1;
+    SleepMilliseconds(5);
+    State.FrameValid = 1;
+    if (EscapeValueCapture)
+        EscapeValueCapture->assign(Results.IterBuffer.begin(),
+                                   Results.IterBuffer.begin() + static_cast<size_t>(width) * height);
+    ColoringPass();
+    State.ElapsedSeconds = static_cast<float>(now - start) / 1000.0f;
+    State.FrameBusy = 0;
+    State.PictureLocked = 1;
+    SleepMilliseconds(10);
+    platform.PumpMessages();
+    if (!State.MovieMode)
+        platform.SetInputWindowsEnabled(true);
+    SleepMilliseconds(10);
+    platform.PumpMessages();
+    if (mandelbrot)
+        State.MandelbrotShown = 1;
+    else
+        State.JuliaViewSet = 1;
+    SyncViewTexts();
+    if (State.AutosaveParameter == 1)
+        AutosaveDeep();
 }

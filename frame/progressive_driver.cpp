@@ -4,7 +4,7 @@
 #include "color/display.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_extended.h"
-#include "engine/view_conversions.h"
+#include "engine/view_texts.h"
 #include "files/autosave.h"
 #include "frame/frame_driver.h"
 #include "frame/frame_progress.h"

@@ -7,7 +7,7 @@
 #include "engine/fractal_state.h"
 #include "engine/kernels_extended.h"
 #include "engine/row_bands.h"
-#include "engine/view_conversions.h"
+#include "engine/view_texts.h"
 #include "engine/worker_thread.h"
 #include "files/autosave.h"
 #include "frame/frame_driver.h"

@@ -19,6 +19,7 @@ public:
     std::deque<std::string> answers;
     std::vector<ShownMessage> messages;
     std::vector<std::string> titles;
+    std::vector<std::string> pictureTitles;
     int escapePresses = 0;  // queued Esc presses, one per query
     int framesShown = 0;
     bool inputWindowsEnabled = true;
@@ -26,6 +27,7 @@ public:
     void PumpMessages() override {}
     bool EscapePressed() override;
     void SetMainTitle(const std::string& title) override { titles.push_back(title); }
+    void SetPictureTitle(const std::string& title) override { pictureTitles.push_back(title); }
     void SetInputWindowsEnabled(bool enabled) override { inputWindowsEnabled = enabled; }
     void ShowFrameImage() override { ++framesShown; }
     void ShowFrameRow(int32_t, const uint32_t*, int32_t) override {}

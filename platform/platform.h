@@ -26,6 +26,7 @@ public:
     virtual bool EscapePressed() = 0;
 
     virtual void SetMainTitle(const std::string& title) = 0;
+    virtual void SetPictureTitle(const std::string& title) = 0;
     virtual void SetInputWindowsEnabled(bool enabled) = 0;
     // The picture window shows FrameImage (whole picture) or one freshly computed row.
     virtual void ShowFrameImage() = 0;

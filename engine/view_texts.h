@@ -1,0 +1,51 @@
+#pragma once
+#include <array>
+#include <string>
+
+#include "engine/big_float.h"
+
+// Decimal texts of the view: what the location dialog edits, what the files
+// store and what carries the view across a change of precision.
+struct ViewTexts {
+    std::string RealminText, RealmaxText, StepReText;
+    std::string ImagminText, ImagmaxText, StepImText;
+    std::string RealCenterText, ImagCenterText, MagnificationText;
+    std::string JuliaRealminText, JuliaImagminText, JuliaRealmaxText, JuliaImagmaxText;
+    std::string JuliaReText, JuliaImText, JuliaStepImText, JuliaStepReText;
+};
+
+extern ViewTexts Texts;
+
+// Text from mpf_get_str's digits and exponent ("-625", -2 -> "-6.25e-3");
+// the exponent is decremented to the scientific one and the digits lose their "-".
+std::string FormatBigFloatText(std::string& digits, long& exponent);
+// The text of a value with all significant digits; `scientificExponent` may be null.
+std::string BigFloatText(const BigFloat& value, long* scientificExponent);
+// Reads a decimal text into the value at its own precision. The zero text
+// ".e-1" reads as 0; a text that is not a number leaves the value as it was.
+bool ReadBigFloatText(const std::string& text, BigFloat& value);
+long double ReadExtendedText(const std::string& text);
+
+// The conversions work on the group of the current kind (Mandelbrot or Julia).
+void BigFloatsToTexts();
+void TextsToBigFloats();
+// The 14 coordinate texts of a parameter file, in file order.
+void FileTextsToBigFloats(const std::array<std::string, 14>& fileTexts);
+void BigTextsToExtended();
+void ExtendedToBigTexts();
+// The extended view becomes the arbitrary-precision view (through the texts).
+void ExtendedToBigFloats();
+
+// Bits for a view whose adjusted limit is `limit`: 16 * floor(3.7f * |limit - 3| / 16).
+int32_t PrecisionBitsForLimit(int32_t limit);
+void SetPrecision(int32_t bits);
+
+// The pixel steps of the current kind from its edges and the picture size.
+void RefreshBigSteps();
+void CornersToCenter();
+void CenterToCorners();
+// A view typed as the four edge texts of the current kind (RMIN, RMAX, IMIN,
+// IMAX), as "REDRAW" of the location dialog applies it.
+void ApplyTypedView(const std::array<std::string, 4>& edges);
+// Refreshes the texts, DeepLimit, the deep-zoom switch and the precision.
+void SyncViewTexts();
