@@ -1,0 +1,60 @@
+#include "files/byte_buffer.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+void ByteWriter::Text(const std::string& text, size_t fieldSize)
+{
+    const size_t used = text.size() < fieldSize ? text.size() : fieldSize;
+    Raw(text.data(), used);
+    bytes_.insert(bytes_.end(), fieldSize - used, 0);
+}
+
+std::string ByteReader::Text(size_t fieldSize)
+{
+    std::string field(fieldSize, '\0');
+    Raw(field.data(), fieldSize);
+    const size_t end = field.find('\0');
+    if (end != std::string::npos)
+        field.resize(end);
+    return field;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    bytes.clear();
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    if (path.empty())
+        return false;
+    const std::string temporary = path + ".tmp" + std::to_string(getpid());
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = (std::fflush(file) == 0) && ok;
+    ok = (fsync(fileno(file)) == 0) && ok;
+    ok = (std::fclose(file) == 0) && ok;
+    std::error_code error;
+    if (ok)
+        std::filesystem::rename(temporary, path, error);
+    if (!ok || error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
