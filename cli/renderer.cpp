@@ -75,7 +75,18 @@ long double ParseExtended(const std::string& option, const std::string& text)
 
 double ParseDouble(const std::string& option, const std::string& text)
 {
-    return static_cast<double>(ParseExtended(option, text));
+    const double value = static_cast<double>(ParseExtended(option, text));
+    if (!std::isfinite(value))
+        throw UsageError(option + ": " + text + " is out of range");
+    return value;
+}
+
+float ParseFloat(const std::string& option, const std::string& text)
+{
+    const float value = static_cast<float>(ParseDouble(option, text));
+    if (!std::isfinite(value))
+        throw UsageError(option + ": " + text + " is out of range");
+    return value;
 }
 
 int32_t ParseInt(const std::string& option, const std::string& text, long long low, long long high)
@@ -100,6 +111,15 @@ std::string NumberTextValue(const std::string& option, const std::string& text)
     if (text.empty() || !ReadBigFloatText(text, probe))
         throw UsageError(option + ": '" + text + "' is not a number");
     return text;
+}
+
+// Whether two texts read as the same value at the current precision.
+bool SameValue(const std::string& first, const std::string& second)
+{
+    BigFloat a(State.PrecisionBits), b(State.PrecisionBits);
+    ReadBigFloatText(first, a);
+    ReadBigFloatText(second, b);
+    return mpf_cmp(a.get(), b.get()) == 0;
 }
 
 // One value of the Julia group in all three forms, each from the text.
@@ -228,6 +248,8 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         std::array<std::string, 4> edges;
         for (std::string& edge : edges)
             edge = NumberTextValue(option, reader.Value(option));
+        if (SameValue(edges[0], edges[1]) || SameValue(edges[2], edges[3]))
+            throw UsageError("--view: the view has no width or no height");
         ApplyTypedView(edges);
     } else if (option == "--center") {
         if (!IsMandelbrot(State.FractalFlags))
@@ -235,6 +257,8 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         Texts.RealCenterText = NumberTextValue(option, reader.Value(option));
         Texts.ImagCenterText = NumberTextValue(option, reader.Value(option));
         Texts.MagnificationText = NumberTextValue(option, reader.Value(option));
+        if (SameValue(Texts.MagnificationText, "0"))
+            throw UsageError("--center: the magnification must not be 0");
         CenterToCorners();
     } else if (option == "--precision") {
         SetPrecision(ParseInt(option, reader.Value(option), 1, 1 << 20));
@@ -247,7 +271,7 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         if (items.size() != 9)
             throw UsageError("--palette-gen: nine comma-separated numbers expected, got '" + text + "'");
         for (size_t k = 0; k < 9; ++k)
-            State.PaletteGen[k] = static_cast<float>(ParseDouble(option, items[k]));
+            State.PaletteGen[k] = ParseFloat(option, items[k]);
         GeneratePaletteRegular();
     } else if (option == "--palette-switches") {
         const int32_t bits = ParseFlagList(
@@ -278,6 +302,9 @@ struct ComputedFrame {
 
 ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeValues)
 {
+    // The renderer's frame is no start-up frame: the same options give the
+    // same frame on every machine.
+    State.FirstFrame = 0;
     // The picture size may have changed after the view was set.
     RefreshBigSteps();
     SyncViewTexts();

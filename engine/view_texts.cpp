@@ -213,7 +213,11 @@ void CornersToCenter()
     mpf_sub(h, BigImagmax, BigImagmin);
     mpf_div_ui(t, h, 2);
     mpf_add(BigImagCenter, BigImagmin, t);
-    mpf_div(BigMagnification, BigMagBase, h);
+    // A view without height has no magnification; GMP would trap on 3 / 0.
+    if (mpf_sgn(h.get()) != 0)
+        mpf_div(BigMagnification, BigMagBase, h);
+    else
+        mpf_set_ui(BigMagnification, 0);
     SyncViewTexts();
 }
 
@@ -224,6 +228,9 @@ void CenterToCorners()
     ReadBigFloatText(Texts.RealCenterText, BigRealCenter);
     ReadBigFloatText(Texts.ImagCenterText, BigImagCenter);
     ReadBigFloatText(Texts.MagnificationText, BigMagnification);
+    // A magnification of 0 describes no view; GMP would trap on 4 / 0.
+    if (mpf_sgn(BigMagnification.get()) == 0)
+        return;
     BigFloat m2(State.PrecisionBits);
     BigFloat hw(State.PrecisionBits);
     BigFloat hh(State.PrecisionBits);

@@ -118,6 +118,8 @@ void RunDeepFrame()
 
     const uint64_t start = TickMilliseconds();
     State.StopRequest = 0;
+    // A stop belongs to the frame it stopped: later frames are backed up again.
+    State.FrameAborted = 0;
     RelaxedAtomic<int32_t> running{0};
     std::vector<DeepLaunch> launches(threads);
     std::vector<pthread_t> handles;

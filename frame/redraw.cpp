@@ -30,7 +30,9 @@ void Redraw()
             InstalledFrameHooks.showIterMax();
     }
 
-    if (State.FirstFrame == 1 && State.ProcessorCount == 1) {
+    // The row-by-row first frame of a single processor is an extended frame:
+    // a deep view (from a file named at start-up) still needs the deep driver.
+    if (State.FirstFrame == 1 && State.ProcessorCount == 1 && State.DeepZoom == 0) {
         ProgressiveDriver(modeNumber);
         State.FirstFrame = 0;
     } else {

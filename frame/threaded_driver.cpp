@@ -104,6 +104,8 @@ void ThreadedDriver()
 
     const uint64_t start = TickMilliseconds();
     State.StopRequest = 0;
+    // A stop belongs to the frame it stopped: later frames are backed up again.
+    State.FrameAborted = 0;
     std::vector<pthread_t> handles;
     handles.reserve(threads);
     for (WorkerLaunch& launch : launches) {

@@ -1,0 +1,224 @@
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "color/drawing_modes.h"
+#include "engine/view_texts.h"
+#include "frame/frame_driver.h"
+#include "frame/startup.h"
+#include "test_support.h"
+
+namespace {
+
+// No pixel of these views lies where the escape count hangs on the last bit
+// (real axis, c = i, c = -2), so every path must agree exactly.
+const std::array<std::string, 4> ShallowView{"-2.013", "0.987", "-1.1234", "1.1266"};
+const std::array<std::string, 4> DeepView{"-0.97e-20", "1.03e-20", "0.999999999999999999993",
+                                          "1.000000000000000000008"};
+
+class FrameTest : public FreshStateTest {
+protected:
+    std::vector<int32_t> captured;
+
+    void SetUp() override
+    {
+        FreshStateTest::SetUp();
+        StartUpEngine(1280, 1024, 2);
+        EscapeValueCapture = &captured;
+    }
+    void TearDown() override
+    {
+        EscapeValueCapture = nullptr;
+        FreshStateTest::TearDown();
+    }
+    static void UseView(int32_t width, int32_t height, const std::array<std::string, 4>& view)
+    {
+        UsePictureSize(width, height);
+        ApplyTypedView(view);
+    }
+    std::vector<int32_t> Frame(int32_t threads)
+    {
+        State.ThreadCount = threads;
+        State.MultiThreaded = threads > 1 ? 1 : 0;
+        State.FrameValid = 0;
+        State.PictureLocked = 0;
+        captured.clear();
+        Redraw();
+        return captured;
+    }
+    static std::vector<float> Pixels(const std::vector<float>& buffer) { return {buffer.begin(), buffer.begin() + 1200}; }
+    static bool TitleMatches(const std::string& title, const char* pattern)
+    {
+        return std::regex_match(title, std::regex(pattern));
+    }
+};
+
+TEST_F(FrameTest, ProgressiveAndThreadedPathsAgreeOnKernelValues)
+{
+    UseView(40, 30, ShallowView);
+    const std::vector<int32_t> progressive = Frame(1);
+    const std::vector<float> a = Pixels(Results.ZReBuffer), b = Pixels(Results.ZImBuffer);
+    // Coloured at once: IterBuffer holds colour values, not the escape values.
+    EXPECT_NE(std::vector<int32_t>(Results.IterBuffer.begin(), Results.IterBuffer.begin() + 1200), progressive);
+    ASSERT_EQ(progressive.size(), 1200u);
+    EXPECT_GT(std::count(progressive.begin(), progressive.end(), 0), 100);
+    EXPECT_EQ(Frame(2), progressive);
+    EXPECT_EQ(Frame(3), progressive);
+    EXPECT_EQ(Pixels(Results.ZReBuffer), a);
+    EXPECT_EQ(Pixels(Results.ZImBuffer), b);
+}
+
+TEST_F(FrameTest, ModesPQRUseWorkerKernelsEvenWithOneThread)
+{
+    UseView(40, 30, ShallowView);
+    for (int32_t entry : {25, 26, 27}) {  // "P", "Q", "R"
+        ChooseDrawingMode(entry);
+        EXPECT_EQ(Frame(1), Frame(3)) << entry;
+    }
+    // Only the first frame of a one-processor machine takes the lagged loop.
+    ChooseDrawingMode(25);
+    const std::vector<int32_t> kernel = Frame(1);
+    State.ProcessorCount = 1;
+    State.FirstFrame = 1;
+    EXPECT_NE(Frame(1), kernel);
+}
+
+TEST_F(FrameTest, FrameSetsStatusAndTitleButNotWhileValidOrLocked)
+{
+    UseView(16, 12, ShallowView);
+    State.FrameValid = 1;
+    Redraw();
+    State.FrameValid = 0;
+    State.PictureLocked = 1;
+    Redraw();
+    EXPECT_EQ(State.FrameValid, 0);
+    EXPECT_TRUE(platform.titles.empty());
+
+    Frame(2);
+    EXPECT_EQ(State.FrameValid, 1);
+    EXPECT_EQ(State.FirstFrame, 0);
+    EXPECT_EQ(State.MandelbrotShown, 1);
+    EXPECT_EQ(platform.titles.front(), "QUORVATIX - Please wait. Stop with esc -key");
+    EXPECT_TRUE(TitleMatches(platform.titles.back(), R"(QUORVATIX - \(Time: [0-9.]+\) - Mandelbrot)"));
+
+    State.FractalFlags = 6;  // Julia, mode "0"
+    ApplyTypedView({"-1.8", "1.8", "-1.35", "1.35"});
+    State.JuliaRe = -0.745L;
+    Frame(2);
+    EXPECT_EQ(State.JuliaViewSet, 1);
+    EXPECT_TRUE(TitleMatches(platform.titles.back(), R"(QUORVATIX - \(Time: [0-9.]+\) - Julia)"));
+}
+
+TEST_F(FrameTest, TitleFileNameShowsNameAndWritesThumbnailOnce)
+{
+    QTemporaryDir folder;
+    const std::string name = folder.filePath("spiral.fra").toStdString();
+    UseView(16, 12, ShallowView);
+    State.TitleFileName = name;
+    Frame(2);
+    EXPECT_EQ(platform.titles.back(), "QUORVATIX - " + name);
+    ASSERT_GT(std::filesystem::file_size(name + ".jpg"), 0u);
+
+    std::ofstream(name + ".jpg", std::ios::trunc) << "marker";
+    Frame(1);
+    EXPECT_EQ(std::filesystem::file_size(name + ".jpg"), 6u);  // the browser's thumbnail stays
+}
+
+TEST_F(FrameTest, DeepFrameAgreesAcrossThreadCountsLocksAndSyncsTexts)
+{
+    UseView(24, 18, DeepView);
+    ASSERT_EQ(State.DeepZoom, 1);
+    State.IterMax = 500;
+    const std::vector<int32_t> one = Frame(1);
+    ASSERT_EQ(one.size(), 24u * 18u);
+    EXPECT_EQ(std::count(one.begin(), one.end(), 0), 0);
+    EXPECT_NE(std::vector<int32_t>(one.begin(), one.begin() + 24), std::vector<int32_t>(one.end() - 24, one.end()));
+    EXPECT_EQ(Frame(2), one);
+
+    platform.titles.clear();
+    platform.pictureTitles.clear();
+    EXPECT_EQ(Frame(3), one);
+    EXPECT_EQ(State.PictureLocked, 1);
+    EXPECT_EQ(std::count(platform.titles.begin(), platform.titles.end(),
+                         "QUORVATIX - Calculating  0% - STOP WITH ESC-KEY"), 1);
+    ASSERT_EQ(platform.pictureTitles.size(), 1u);
+    EXPECT_TRUE(TitleMatches(platform.pictureTitles[0], R"(QUORVATIX \(Deeplimit:-2[0-9]\))"));
+
+    State.FrameValid = 0;  // a locked picture is not recomputed by a repaint
+    captured.clear();
+    Redraw();
+    EXPECT_TRUE(captured.empty());
+}
+
+TEST_F(FrameTest, EscStopsDeepFrameLeavingUnfinishedPixelsInside)
+{
+    // Beside the cusp at 0.25 every pixel escapes after 997 steps.
+    UseView(48, 36, {"0.25000999999999999999", "0.25001000000000000001", "-0.75e-20", "0.75e-20"});
+    State.IterMax = 3000;
+    State.MovieMode = 1;
+    platform.escapePresses = 1;
+    const std::vector<int32_t> values = Frame(2);
+    EXPECT_EQ(State.FrameAborted, 1);
+    EXPECT_EQ(State.MovieMode, 0);
+    EXPECT_EQ(State.FrameValid, 1);
+    const long unfinished = std::count(values.begin(), values.end(), 0);
+    EXPECT_GT(unfinished, 0);
+    EXPECT_EQ(std::count(values.begin(), values.end(), 997) + unfinished, static_cast<long>(values.size()));
+}
+
+TEST_F(FrameTest, EscStopsThreadedFrameOnlyInMovieMode)
+{
+    UseView(16, 12, {"-0.2", "0.2", "-0.15", "0.15"});  // inside: every pixel runs the whole budget
+    State.IterMax = 2000;
+    platform.escapePresses = 1;
+    std::fill(Results.IterBuffer.begin(), Results.IterBuffer.end(), -7);
+    std::vector<int32_t> values = Frame(2);
+    EXPECT_EQ(State.FrameAborted, 0);
+    EXPECT_EQ(std::count(values.begin(), values.end(), -7), 0);
+
+    UsePictureSize(64, 48);
+    State.IterMax = 100000;
+    State.MovieMode = 1;
+    std::fill(Results.IterBuffer.begin(), Results.IterBuffer.end(), -7);
+    values = Frame(2);
+    EXPECT_EQ(State.FrameAborted, 1);
+    EXPECT_EQ(State.MovieMode, 0);
+    EXPECT_GT(std::count(values.begin(), values.end(), -7), 0);  // pixels never reached keep old content
+}
+
+TEST_F(FrameTest, OriginalMandelbrotRestoresDefaults)
+{
+    EXPECT_EQ(State.Bailout, 128);
+    UseView(16, 12, DeepView);
+    State.Bailout = 4;
+    State.ColorOptions = 3;
+    State.PaletteOffset = 77;
+    OriginalMandelbrot();
+    EXPECT_EQ(State.Bailout, 100);
+    EXPECT_EQ(State.ColorOptions, 4);
+    EXPECT_EQ(State.PaletteOffset, 0);
+    EXPECT_EQ(State.DeepZoom, 0);
+    EXPECT_EQ(State.Realmin, -2.5L);
+    EXPECT_EQ(State.Imagmax, 1.5L);
+}
+
+TEST_F(FrameTest, UndetectedProcessorCountIsAskedAndRoundedHalfToEven)
+{
+    platform.answers = {"2.5", "0", "Cancel", "3.5"};
+    for (int32_t count : {2, 1, 1, 4}) {
+        platform.messages.clear();
+        StartUpEngine(1280, 1024, 0);
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0].text, "Number of processors not detected!\r\n\r\nPlease input suitable number:");
+        EXPECT_EQ(platform.messages[0].caption, "QUORVATIX");
+        EXPECT_EQ(State.ThreadCount, count);
+    }
+    EXPECT_EQ(ProcessorCountFromAnswer("many"), 1);
+    EXPECT_EQ(ProcessorCountFromAnswer("nan"), 1);
+    EXPECT_GE(ProcessorCountFromAnswer("1e30"), 1);  // no overflow into a negative count
+}
+
+}  // namespace
