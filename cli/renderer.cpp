@@ -14,12 +14,16 @@
 #include <stdexcept>
 #include <thread>
 
+#include "cli/parameter_input.h"
 #include "cli/raw_dump.h"
+#include "color/palette_file.h"
 #include "color/drawing_modes.h"
 #include "color/palette_generation.h"
 #include "engine/big_view.h"
 #include "engine/fractal_state.h"
 #include "engine/view_texts.h"
+#include "files/image_parameter_file.h"
+#include "files/parameter_file.h"
 #include "files/picture_export.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
@@ -31,24 +35,89 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Shows the share of rows done on a terminal.
+// A file that could not be read or written; the reason is already shown.
+struct FileError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// ".fra", ".fdz", ".fpi" or ".fpz" in lower case, or empty.
+std::string ParameterExtension(const std::string& path)
+{
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return {};
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".fra" || extension == ".fdz" || extension == ".fpi" || extension == ".fpz" ? extension
+                                                                                                    : std::string();
+}
+
+// How many values follow an option; unknown options are reported later.
+int OptionValueCount(const std::string& option)
+{
+    static const std::map<std::string, int> counts = {
+        {"--size", 1},    {"--threads", 1},      {"--mode", 1},         {"--options", 1},
+        {"--iter", 1},    {"--bailout", 1},      {"--potvalue", 1},     {"--julia", 2},
+        {"--view", 4},    {"--center", 3},       {"--precision", 1},    {"--palette-gen", 1},
+        {"--offset", 1},  {"--palette-switches", 1}, {"-o", 1},         {"--raw", 1},
+        {"--palette", 1}, {"--save", 1},         {"--save-palette", 1},
+    };
+    const auto found = counts.find(option);
+    return found == counts.end() ? 0 : found->second;
+}
+
+bool CarriesPicture(const std::string& path)
+{
+    const std::string extension = ParameterExtension(path);
+    return extension == ".fpi" || extension == ".fpz";
+}
+
+bool SaveParametersByExtension(const std::string& path)
+{
+    const std::string extension = ParameterExtension(path);
+    if (extension == ".fra")
+        return SaveFraFile(path);
+    if (extension == ".fdz")
+        return SaveFdzFile(path);
+    if (extension == ".fpi")
+        return SaveFpiFile(path);
+    return SaveFpzFile(path);
+}
+
+// Shows the share of rows done on a terminal, and the messages the loaders
+// and savers would show in a box as lines on the error stream.
 class TerminalPlatform : public HeadlessPlatform {
 public:
-    explicit TerminalPlatform(bool showProgress) : showProgress_(showProgress) {}
-    ~TerminalPlatform() override
-    {
-        if (progressShown_)
-            std::cerr << "\r              \r" << std::flush;
-    }
+    TerminalPlatform(std::ostream& err, bool showProgress) : err_(err), showProgress_(showProgress) {}
+    ~TerminalPlatform() override { EndProgressLine(); }
     void ShowProgress(int32_t percent) override
     {
         if (!showProgress_)
             return;
         progressShown_ = true;
-        std::cerr << "\rComputing " << percent << "%" << std::flush;
+        err_ << "\rComputing " << percent << "%" << std::flush;
+    }
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                              MessageButtons buttons) override
+    {
+        EndProgressLine();
+        std::string line = text;
+        for (char& c : line)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        err_ << "quorvatix-render: " << line << "\n";
+        return HeadlessPlatform::ShowMessage(text, caption, buttons);
     }
 
 private:
+    void EndProgressLine()
+    {
+        if (progressShown_)
+            err_ << "\r              \r" << std::flush;
+        progressShown_ = false;
+    }
+    std::ostream& err_;
     bool showProgress_;
     bool progressShown_ = false;
 };
@@ -191,8 +260,14 @@ void SetPictureSize(const std::string& text)
 struct Outputs {
     std::string picture;
     std::string raw;
+    std::string parameters;  // --save
+    std::string palette;     // --save-palette
+    bool info = false;
     bool deepRequested = false;
-    bool NeedFrame() const { return !picture.empty() || !raw.empty(); }
+    bool NeedFrame() const
+    {
+        return !picture.empty() || !raw.empty() || CarriesPicture(parameters);
+    }
 };
 
 class OptionReader {
@@ -285,6 +360,17 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         GeneratePaletteRegular();
     } else if (option == "--offset") {
         State.PaletteOffset = ParseInt(option, reader.Value(option), -2147483647LL - 1, 2147483647);
+    } else if (option == "--palette") {
+        if (!LoadPaletteFile(reader.Value(option)))
+            throw FileError("the palette file was not loaded");
+    } else if (option == "--save") {
+        outputs.parameters = reader.Value(option);
+        if (ParameterExtension(outputs.parameters).empty())
+            throw UsageError("--save: the file name must end in .fra, .fdz, .fpi or .fpz");
+    } else if (option == "--save-palette") {
+        outputs.palette = reader.Value(option);
+    } else if (option == "--info") {
+        outputs.info = true;
     } else if (option == "-o") {
         outputs.picture = reader.Value(option);
     } else if (option == "--raw") {
@@ -326,7 +412,7 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
 
 std::string RendererHelpText()
 {
-    return R"(Usage: quorvatix-render [OPTION]...
+    return R"(Usage: quorvatix-render [PARAMETER-FILE] [OPTION]...
 Render one Mandelbrot or Julia picture without a window. Options are applied
 from left to right, each as the matching action of the desktop program; a
 frame is computed only when -o or --raw asks for one.
@@ -365,13 +451,22 @@ frame is computed only when -o or --raw asks for one.
                           "QXRAW001", int32 width, height, variant, deep,
                           precision bits, then width*height int32 escape
                           values, float32 A values, float32 B values
+  --palette FILE.pal      load a palette file (as "LOAD")
+  --save FILE             write the parameters after the frame, in the layout
+                          of the extension: .fra, .fdz, or with the computed
+                          picture .fpi, .fpz
+  --save-palette FILE.pal write the palette file (as "SAVE")
+  --info                  print the parameters as key=value lines
   --help                  show this text
+
+A PARAMETER-FILE (any layout: .fra, .fdz, .fpi, .fpz and older files) is
+loaded before the options are applied.
 )";
 }
 
 int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
-    TerminalPlatform platform(isatty(STDERR_FILENO) == 1);
+    TerminalPlatform platform(err, &err == &std::cerr && isatty(STDERR_FILENO) == 1);
     ScopedPlatform installed(&platform);
     try {
         for (const std::string& argument : arguments) {
@@ -382,38 +477,77 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
         }
         const unsigned processors = std::thread::hardware_concurrency();
         StartUpEngine(1280, 1024, static_cast<int32_t>(processors));
+
+        // The parameter file, wherever it stands, is loaded before the options.
+        std::vector<std::string> options;
+        std::string parameterFile;
+        for (size_t k = 0; k < arguments.size(); ++k) {
+            const std::string& argument = arguments[k];
+            if (argument.empty() || argument[0] != '-') {
+                if (!parameterFile.empty())
+                    throw UsageError("only one parameter file may be named ('" + parameterFile + "', '" +
+                                     argument + "')");
+                parameterFile = argument;
+                continue;
+            }
+            options.push_back(argument);
+            for (int values = OptionValueCount(argument); values > 0 && k + 1 < arguments.size(); --values)
+                options.push_back(arguments[++k]);
+        }
+        std::string layout;
+        if (!parameterFile.empty()) {
+            layout = LoadAnyParameterFile(parameterFile);
+            if (layout.empty())
+                return 1;
+        }
+
         Outputs outputs;
-        OptionReader reader(arguments);
+        OptionReader reader(options);
         while (!reader.Done()) {
             const std::string option = reader.Take();
             ApplyOption(option, reader, outputs);
         }
-        if (!outputs.NeedFrame())
-            return 0;
-        std::vector<int32_t> escapeValues;
-        const ComputedFrame frame = ComputeFrame(outputs, escapeValues);
-        if (!frame.complete) {
-            err << "quorvatix-render: the frame was not computed\n";
-            return 1;
-        }
-        if (!outputs.raw.empty()) {
-            const RawDumpHeader header{State.PicWidth, State.PicHeight,
-                                       KernelVariantForMode(DrawingModeNumber(State.FractalFlags)),
-                                       frame.deep, frame.precisionBits};
-            if (!WriteRawDump(outputs.raw, header, escapeValues, Results.ZReBuffer.data(),
-                              Results.ZImBuffer.data())) {
-                err << "quorvatix-render: cannot write " << outputs.raw << "\n";
+        if (outputs.info)
+            PrintParameterInfo(out, layout, layout == "fpi" || layout == "fpz");
+        if (outputs.NeedFrame()) {
+            std::vector<int32_t> escapeValues;
+            const ComputedFrame frame = ComputeFrame(outputs, escapeValues);
+            if (!frame.complete) {
+                err << "quorvatix-render: the frame was not computed\n";
+                return 1;
+            }
+            if (!outputs.raw.empty()) {
+                const RawDumpHeader header{State.PicWidth, State.PicHeight,
+                                           KernelVariantForMode(DrawingModeNumber(State.FractalFlags)),
+                                           frame.deep, frame.precisionBits};
+                if (!WriteRawDump(outputs.raw, header, escapeValues, Results.ZReBuffer.data(),
+                                  Results.ZImBuffer.data())) {
+                    err << "quorvatix-render: cannot write " << outputs.raw << "\n";
+                    return 1;
+                }
+            }
+            if (!outputs.picture.empty() && !ExportPicture(outputs.picture)) {
+                err << "quorvatix-render: cannot write picture " << outputs.picture
+                    << " (unknown extension or unwritable folder)\n";
                 return 1;
             }
         }
-        if (!outputs.picture.empty() && !ExportPicture(outputs.picture)) {
-            err << "quorvatix-render: cannot write picture " << outputs.picture
-                << " (unknown extension or unwritable folder)\n";
+        if (!outputs.parameters.empty() && !SaveParametersByExtension(outputs.parameters)) {
+            err << "quorvatix-render: cannot write " << outputs.parameters
+                << (CarriesPicture(outputs.parameters) && ParameterExtension(outputs.parameters) == ".fpi"
+                        ? " (unwritable, or the view needs more digits than .fpi holds: use .fpz)\n"
+                        : "\n");
+            return 1;
+        }
+        if (!outputs.palette.empty() && !SavePaletteFile(outputs.palette)) {
+            err << "quorvatix-render: cannot write " << outputs.palette << "\n";
             return 1;
         }
         return 0;
     } catch (const UsageError& error) {
         err << "quorvatix-render: " << error.what() << "\n";
         return 2;
+    } catch (const FileError&) {
+        return 1;
     }
 }

@@ -158,19 +158,6 @@ void ShowFileTitle(const std::string& path)
     CurrentPlatform().SetMainTitle("QUORVATIX - " + path);
 }
 
-// The stored fields every layout carries; the palette switches start off.
-void ApplyStoredFields(const ParameterRecord& record)
-{
-    State.FractalFlags = record.FractalFlags;
-    State.ColorOptions = record.ColorOptions;
-    SetPaletteSwitchesFromBits(0);
-    State.PotValue = record.PotValue;
-    State.IterMax = record.IterMax;
-    State.Bailout = record.Bailout;
-    State.PaletteGen = record.PaletteGen;
-    State.PaletteOffset = record.PaletteOffset;
-}
-
 // Re-creates every value at the file's precision. The applied precision
 // follows, so the next SyncViewTexts does not re-read the view from its texts
 // (which would round away the stored bits).
@@ -209,6 +196,18 @@ void FinishDeepLoad(const std::string& path)
 }  // namespace
 
 int32_t ViewValueCount(int32_t fractalFlags) { return IsMandelbrot(fractalFlags) ? 6 : 8; }
+
+void ApplyStoredFields(const ParameterRecord& record)
+{
+    State.FractalFlags = record.FractalFlags;
+    State.ColorOptions = record.ColorOptions;
+    SetPaletteSwitchesFromBits(0);
+    State.PotValue = record.PotValue;
+    State.IterMax = record.IterMax;
+    State.Bailout = record.Bailout;
+    State.PaletteGen = record.PaletteGen;
+    State.PaletteOffset = record.PaletteOffset;
+}
 
 bool ReadParameterRecord(const std::vector<uint8_t>& bytes, ParameterRecord& record)
 {

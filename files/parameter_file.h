@@ -87,6 +87,8 @@ bool WriteBigFloatRecords(ByteWriter& out);
 bool WriteViewTextFields(ByteWriter& out);
 
 // Applying a checked record to the state, as the loaders do.
+// The stored fields every layout carries; the palette switches start off.
+void ApplyStoredFields(const ParameterRecord& record);
 void ApplyExtendedRecord(const ParameterRecord& record, const std::string& path);
 void ApplyTextRecord(const ParameterRecord& record, const std::string& path);
 // The view of a '2' record into all three forms (precision, values, texts,
