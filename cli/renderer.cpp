@@ -336,7 +336,7 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
             throw UsageError("--center: the magnification must not be 0");
         CenterToCorners();
     } else if (option == "--precision") {
-        SetPrecision(ParseInt(option, reader.Value(option), 1, 1 << 20));
+        SetPrecision(ParseInt(option, reader.Value(option), 1, MaxPrecisionBits));
     } else if (option == "--deep") {
         outputs.deepRequested = true;
         TickDeepZoom();

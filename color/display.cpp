@@ -57,5 +57,5 @@ void DisplayPicture()
         pixels[i] = PixelColor(values[i], offset);
     std::fill(pixels + available, pixels + count, 0u);
 
-    CurrentPlatform().ShowFrameImage();
+    CurrentPlatform().ShowFrameImage(FrameImage.pixels.data(), FrameImage.width, FrameImage.height);
 }

@@ -168,14 +168,15 @@ void ExtendedToBigFloats()
 int32_t PrecisionBitsForLimit(int32_t limit)
 {
     const long double k = std::fabs(static_cast<long double>(limit) - 3);
-    const long double blocks = std::floor(static_cast<long double>(3.7f) * k / 16);
-    return static_cast<int32_t>(16 * blocks);
+    const long double bits = 16 * std::floor(static_cast<long double>(3.7f) * k / 16);
+    return bits > MaxPrecisionBits ? MaxPrecisionBits : static_cast<int32_t>(bits);
 }
 
 void SetPrecision(int32_t bits)
 {
     if (bits < 96 || bits == State.AppliedPrecisionBits)
         return;
+    bits = std::min(bits, MaxPrecisionBits);
     State.PrecisionBits = bits;
     State.AppliedPrecisionBits = bits;
     ClearBigFloats();
@@ -257,7 +258,7 @@ void SyncViewTexts()
                           -ScientificExponent(Texts.MagnificationText) - 3});
     else
         limit = std::min(ScientificExponent(Texts.JuliaStepImText), ScientificExponent(Texts.JuliaStepReText));
-    State.DeepLimit = static_cast<int32_t>(limit);
+    State.DeepLimit = static_cast<int32_t>(std::clamp<long>(limit, -MaxPrecisionBits, MaxPrecisionBits));
 
     if (!State.MovieMode)
         CurrentPlatform().SetPictureTitle("QUORVATIX (Deeplimit:" + NumberText(State.DeepLimit, 15) + ")");

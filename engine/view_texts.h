@@ -36,7 +36,12 @@ void ExtendedToBigTexts();
 // The extended view becomes the arbitrary-precision view (through the texts).
 void ExtendedToBigFloats();
 
-// Bits for a view whose adjusted limit is `limit`: 16 * floor(3.7f * |limit - 3| / 16).
+// The most bits the view is ever given: beyond this the values would not
+// fit the memory of the machine, whatever a damaged file claims.
+constexpr int32_t MaxPrecisionBits = 1 << 20;
+
+// Bits for a view whose adjusted limit is `limit`: 16 * floor(3.7f * |limit - 3| / 16),
+// at most MaxPrecisionBits.
 int32_t PrecisionBitsForLimit(int32_t limit);
 void SetPrecision(int32_t bits);
 

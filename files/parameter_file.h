@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/big_float_limbs.h"
+#include "engine/view_texts.h"
 #include "files/byte_buffer.h"
 
 // Parameter files: everything needed to compute a picture again.
@@ -28,7 +29,7 @@ constexpr size_t BigFloatHeaderSize = 16;
 
 // Precisions a file may carry; the batch renderer accepts up to 2^20 bits.
 constexpr int32_t MinFilePrecisionBits = 96;
-constexpr int32_t MaxFilePrecisionBits = 1 << 20;
+constexpr int32_t MaxFilePrecisionBits = MaxPrecisionBits;
 
 enum class ParameterLayout { Legacy1, Legacy2, Legacy3, Legacy4, Text, Deep };
 

@@ -62,7 +62,7 @@ int ExportPictureStatus(const std::string& path)
 {
     if (!RebuildFrameImageForExport())
         return SaveImageWriteFailed;
-    CurrentPlatform().ShowFrameImage();
+    CurrentPlatform().ShowFrameImage(FrameImage.pixels.data(), FrameImage.width, FrameImage.height);
     return SaveImageByExtension(path, WrapFrameImage());
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "color/coloring.h"
+#include "color/display.h"
 #include "color/drawing_modes.h"
 #include "engine/big_view.h"
 #include "engine/fractal_state.h"
@@ -159,7 +160,7 @@ void RunDeepFrame()
         const int32_t percent = PercentDone(rowsPerBand);
         if (now - lastDisplay > 4000) {
             SleepMilliseconds(5);
-            platform.ShowFrameImage();
+            platform.ShowFrameImage(FrameImage.pixels.data(), FrameImage.width, FrameImage.height);
             if (threads <= 16 && percent >= 0)
                 platform.SetMainTitle(CalculatingTitle(percent));
             platform.PumpMessages();

@@ -53,7 +53,7 @@ std::string HeadlessPlatform::AskSaveFile(const FileDialogRequest&)
     return answer == "Cancel" ? std::string() : answer;
 }
 
-std::string HeadlessPlatform::AskFolder(const std::string&)
+std::string HeadlessPlatform::AskFolder(const std::string&, const std::string&)
 {
     const std::string answer = NextAnswer();
     return answer == "Cancel" ? std::string() : answer;

@@ -29,7 +29,7 @@ public:
     void SetMainTitle(const std::string& title) override { titles.push_back(title); }
     void SetPictureTitle(const std::string& title) override { pictureTitles.push_back(title); }
     void SetInputWindowsEnabled(bool enabled) override { inputWindowsEnabled = enabled; }
-    void ShowFrameImage() override { ++framesShown; }
+    void ShowFrameImage(const uint32_t*, int32_t, int32_t) override { ++framesShown; }
     void ShowFrameRow(int32_t, const uint32_t*, int32_t) override {}
     void InvalidatePictureWindow() override {}
     void ResizePictureArea(int32_t, int32_t) override {}
@@ -41,7 +41,7 @@ public:
                         const std::string& defaultAnswer) override;
     std::string AskOpenFile(const FileDialogRequest& request) override;
     std::string AskSaveFile(const FileDialogRequest& request) override;
-    std::string AskFolder(const std::string& title) override;
+    std::string AskFolder(const std::string& title, const std::string& startFolder) override;
 
 private:
     std::string NextAnswer();

@@ -28,8 +28,9 @@ public:
     virtual void SetMainTitle(const std::string& title) = 0;
     virtual void SetPictureTitle(const std::string& title) = 0;
     virtual void SetInputWindowsEnabled(bool enabled) = 0;
-    // The picture window shows FrameImage (whole picture) or one freshly computed row.
-    virtual void ShowFrameImage() = 0;
+    // The picture window shows the whole 0x00RRGGBB picture (top row first)
+    // or one freshly computed row.
+    virtual void ShowFrameImage(const uint32_t* pixels, int32_t width, int32_t height) = 0;
     virtual void ShowFrameRow(int32_t row, const uint32_t* pixels, int32_t width) = 0;
     virtual void InvalidatePictureWindow() = 0;
     virtual void ResizePictureArea(int32_t width, int32_t height) = 0;
@@ -44,7 +45,7 @@ public:
                                 const std::string& defaultAnswer) = 0;
     virtual std::string AskOpenFile(const FileDialogRequest& request) = 0;
     virtual std::string AskSaveFile(const FileDialogRequest& request) = 0;
-    virtual std::string AskFolder(const std::string& title) = 0;
+    virtual std::string AskFolder(const std::string& title, const std::string& startFolder) = 0;
 };
 
 Platform& CurrentPlatform();
