@@ -1,0 +1,26 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+
+// A window area that shows a 32-bit picture unscaled at its top-left corner,
+// row by row while a frame is computed, with an optional dotted zoom box
+// drawn over it (drawn and erased without touching the picture).
+class PictureSurface : public QWidget {
+public:
+    explicit PictureSurface(QWidget* parent = nullptr);
+
+    void ShowPicture(const uint32_t* pixels, int32_t width, int32_t height);
+    void ShowRow(int32_t row, const uint32_t* pixels, int32_t width);
+    void SetZoomBox(bool visible, QPoint corner1 = {}, QPoint corner2 = {});
+    const QImage& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+    bool boxVisible_ = false;
+    QPoint boxCorner1_;
+    QPoint boxCorner2_;
+};

@@ -1,0 +1,172 @@
+#include "platform/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "platform/qt/picture_surface.h"
+
+QtPlatform::QtPlatform() { qApp->installEventFilter(this); }
+
+QtPlatform::~QtPlatform()
+{
+    if (qApp)
+        qApp->removeEventFilter(this);
+}
+
+void QtPlatform::SetWindows(QWidget* mainWindow, QWidget* pictureWindow)
+{
+    mainWindow_ = mainWindow;
+    pictureWindow_ = pictureWindow;
+}
+
+bool QtPlatform::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        escapePressed_ = true;
+    return QObject::eventFilter(watched, event);
+}
+
+void QtPlatform::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+bool QtPlatform::EscapePressed()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
+    return escapePressed_.exchange(false);
+}
+
+void QtPlatform::SetMainTitle(const std::string& title)
+{
+    if (mainWindow_)
+        mainWindow_->setWindowTitle(QString::fromStdString(title));
+}
+
+void QtPlatform::SetPictureTitle(const std::string& title)
+{
+    if (pictureWindow_)
+        pictureWindow_->setWindowTitle(QString::fromStdString(title));
+}
+
+void QtPlatform::SetInputWindowsEnabled(bool enabled)
+{
+    // Esc must still reach the application while a frame runs.
+    if (mainWindow_)
+        mainWindow_->setEnabled(enabled);
+    if (pictureWindow_)
+        pictureWindow_->setEnabled(enabled);
+    if (enabled)
+        escapePressed_ = false;
+}
+
+void QtPlatform::ShowFrameImage(const uint32_t* pixels, int32_t width, int32_t height)
+{
+    if (auto* surface = dynamic_cast<PictureSurface*>(pictureWindow_.data()))
+        surface->ShowPicture(pixels, width, height);
+}
+
+void QtPlatform::ShowFrameRow(int32_t row, const uint32_t* pixels, int32_t width)
+{
+    if (auto* surface = dynamic_cast<PictureSurface*>(pictureWindow_.data()))
+        surface->ShowRow(row, pixels, width);
+}
+
+void QtPlatform::InvalidatePictureWindow()
+{
+    if (pictureWindow_)
+        pictureWindow_->update();
+}
+
+void QtPlatform::ResizePictureArea(int32_t width, int32_t height)
+{
+    if (pictureWindow_)
+        pictureWindow_->setFixedSize(width, height);
+}
+
+MessageAnswer QtPlatform::ShowMessage(const std::string& text, const std::string& caption,
+                                      MessageButtons buttons)
+{
+    if (answerer_)
+        return answerer_->ShowMessage(text, caption, buttons);
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    QMessageBox::StandardButton preferred = QMessageBox::Ok;
+    switch (buttons) {
+    case MessageButtons::Ok: break;
+    case MessageButtons::OkCancel:
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
+        preferred = QMessageBox::Cancel;
+        break;
+    case MessageButtons::YesNo:
+        standard = QMessageBox::Yes | QMessageBox::No;
+        preferred = QMessageBox::Yes;
+        break;
+    case MessageButtons::YesNoCancel:
+        standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        preferred = QMessageBox::Yes;
+        break;
+    }
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(caption), QString::fromStdString(text),
+                    standard, mainWindow_ ? mainWindow_.data() : pictureWindow_.data());
+    box.setDefaultButton(preferred);
+    switch (box.exec()) {
+    case QMessageBox::Ok: return MessageAnswer::Ok;
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    default: return MessageAnswer::Cancel;
+    }
+}
+
+std::string QtPlatform::AskText(const std::string& prompt, const std::string& title,
+                                const std::string& defaultAnswer)
+{
+    if (answerer_)
+        return answerer_->AskText(prompt, title, defaultAnswer);
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(nullptr, QString::fromStdString(title), QString::fromStdString(prompt),
+                              QLineEdit::Normal, QString::fromStdString(defaultAnswer), &ok);
+    return ok ? answer.toStdString() : std::string();
+}
+
+QString ToolkitFilter(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split('|', Qt::SkipEmptyParts);
+    QStringList filters;
+    for (qsizetype k = 0; k < parts.size(); k += 2)
+        filters << parts[k];
+    return filters.join(";;");
+}
+
+std::string QtPlatform::AskOpenFile(const FileDialogRequest& request)
+{
+    if (answerer_)
+        return answerer_->AskOpenFile(request);
+    return QFileDialog::getOpenFileName(mainWindow_, QString::fromStdString(request.title),
+                                        QString::fromStdString(request.fileName), ToolkitFilter(request.filter))
+        .toStdString();
+}
+
+std::string QtPlatform::AskSaveFile(const FileDialogRequest& request)
+{
+    if (answerer_)
+        return answerer_->AskSaveFile(request);
+    QFileDialog dialog(mainWindow_, QString::fromStdString(request.title), QString::fromStdString(request.fileName),
+                       ToolkitFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension).toLower());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::string QtPlatform::AskFolder(const std::string& title, const std::string& startFolder)
+{
+    if (answerer_)
+        return answerer_->AskFolder(title, startFolder);
+    return QFileDialog::getExistingDirectory(mainWindow_, QString::fromStdString(title),
+                                             QString::fromStdString(startFolder))
+        .toStdString();
+}
