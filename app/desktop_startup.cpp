@@ -1,0 +1,82 @@
+#include "app/desktop_startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QStandardPaths>
+#include <filesystem>
+#include <thread>
+
+#include "app/main_window.h"
+#include "engine/fractal_state.h"
+#include "files/parameter_file.h"
+#include "frame/startup.h"
+#include "nav/picture_window.h"
+#include "platform/qt/qt_platform.h"
+
+std::unique_ptr<QLockFile> AcquireSingleInstanceLock(bool* alreadyRunning)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    auto lock = std::make_unique<QLockFile>(folder + "/Quorvatix.lock");
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        *alreadyRunning = false;
+        return lock;
+    }
+    *alreadyRunning = lock->error() == QLockFile::LockFailedError;
+    return nullptr;
+}
+
+std::string CommandLineFile(const QStringList& arguments)
+{
+    std::string text = arguments.join(' ').toStdString();
+    std::erase(text, '"');
+    return text;
+}
+
+int RunDesktop(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("quorvatix");
+    QtPlatform platform;
+    Platform* previous = InstallPlatform(&platform);
+
+    bool alreadyRunning = false;
+    const std::unique_ptr<QLockFile> lock = AcquireSingleInstanceLock(&alreadyRunning);
+    if (!lock) {
+        if (alreadyRunning)
+            platform.ShowMessage("Already running", "QUORVATIX", MessageButtons::Ok);
+        InstallPlatform(previous);
+        return 0;
+    }
+
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen && screen->depth() < 24)
+        platform.ShowMessage("Quorvatix works best with 24-bit or 32-bit color resolutions!", "Quorvatix",
+                             MessageButtons::Ok);
+    const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
+    StartUpEngine(geometry.width(), geometry.height(), static_cast<int32_t>(std::thread::hardware_concurrency()));
+
+    PictureWindow picture;
+    MainWindow menu(&picture);
+    platform.SetWindows(&menu, &picture);
+
+    const std::string file = CommandLineFile(application.arguments().mid(1));
+    std::error_code error;
+    if (!file.empty() && std::filesystem::is_regular_file(file, error) && LoadParameterFile(file) == 1)
+        State.TitleFileName = file;
+
+    picture.setFixedSize(State.PicWidth, State.PicHeight);
+    State.PictureWindowWidth = State.PicWidth;
+    State.PictureWindowHeight = State.PicHeight;
+    picture.move(0, 20);
+    menu.move(State.PicWidth + 20, 20);
+    menu.show();
+    picture.show();
+    // The first frame is computed when the picture window first paints.
+    const int status = application.exec();
+    InstallPlatform(previous);
+    return status;
+}

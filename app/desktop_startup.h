@@ -1,0 +1,17 @@
+#pragma once
+#include <QLockFile>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+// The single-instance lock named Quorvatix in the user's runtime folder.
+// Null when another instance holds it (or it cannot be made).
+std::unique_ptr<QLockFile> AcquireSingleInstanceLock(bool* alreadyRunning);
+
+// The command line as one text with every double-quote character removed,
+// so a path with blanks arrives whole whether the shell split it or not.
+std::string CommandLineFile(const QStringList& arguments);
+
+// Start-up of the desktop program; returns the exit status when the main
+// loop ends.
+int RunDesktop(int argc, char** argv);

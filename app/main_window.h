@@ -1,0 +1,27 @@
+#pragma once
+#include <QMainWindow>
+#include <map>
+
+class QAction;
+
+// The small window with the menu bar; every item carries its command id.
+class MainWindow : public QMainWindow {
+public:
+    explicit MainWindow(QWidget* owner = nullptr);
+
+    void DispatchCommand(int commandId);
+    QAction* ActionFor(int commandId) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    std::map<int, QAction*> actions_;
+};
+
+// Commands of the menu, also called by tests.
+void ConfirmExit();
+void ShowHelp();
+void BrowseFractalsCommand();
+void OriginalMandelbrotCommand();

@@ -1,0 +1,270 @@
+#include "nav/zoom_navigation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "engine/big_view.h"
+#include "engine/fractal_state.h"
+#include "engine/rounding.h"
+#include "engine/view_texts.h"
+#include "platform/platform.h"
+
+PixelPoint PressPoint;
+PixelPoint ReleasePoint;
+double ZoomHalfWidth = 0;
+double ZoomHalfHeight = 0;
+
+namespace {
+
+// The edges and steps of the view of the current kind, in both forms.
+struct ExtendedView {
+    long double& realMin;
+    long double& realMax;
+    long double& imagMin;
+    long double& imagMax;
+    long double& stepRe;
+    long double& stepIm;
+};
+
+struct DeepView {
+    BigFloat& realMin;
+    BigFloat& realMax;
+    BigFloat& imagMin;
+    BigFloat& imagMax;
+    BigFloat& stepRe;
+    BigFloat& stepIm;
+};
+
+ExtendedView CurrentExtendedView()
+{
+    if (IsMandelbrot(State.FractalFlags))
+        return {State.Realmin, State.Realmax, State.Imagmin, State.Imagmax, State.StepRe, State.StepIm};
+    return {State.JuliaRealmin, State.JuliaRealmax, State.JuliaImagmin,
+            State.JuliaImagmax, State.JuliaStepRe, State.JuliaStepIm};
+}
+
+DeepView CurrentDeepView()
+{
+    if (IsMandelbrot(State.FractalFlags))
+        return {BigRealmin, BigRealmax, BigImagmin, BigImagmax, BigStepRe, BigStepIm};
+    return {BigJuliaRealmin, BigJuliaRealmax, BigJuliaImagmin, BigJuliaImagmax, BigJuliaStepRe, BigJuliaStepIm};
+}
+
+PixelPoint ClampedToPicture(int32_t x, int32_t y)
+{
+    return {std::clamp(x, 0, std::max(State.PicWidth, 0)), std::clamp(y, 0, std::max(State.PicHeight, 0))};
+}
+
+// step * offset for a signed offset: the unsigned multiply of |offset| and
+// then the sign, so that a box dragged up or left gives exactly the negated
+// product of the same box dragged down or right.
+void MultiplyBySignedOffset(BigFloat& product, const BigFloat& step, int32_t offset)
+{
+    const unsigned long magnitude = static_cast<unsigned long>(std::abs(static_cast<int64_t>(offset)));
+    mpf_mul_ui(product, step, magnitude);
+    if (offset < 0)
+        mpf_neg(product, product);
+}
+
+// What every left-button release ends with: a new frame is wanted.
+void FinishRelease()
+{
+    SleepMilliseconds(1);
+    State.PictureLocked = 0;
+    State.FrameValid = 0;
+    State.TitleFileName.clear();
+    CurrentPlatform().InvalidatePictureWindow();
+}
+
+void HalveExtendedViewAbout(const PixelPoint& centre)
+{
+    ExtendedView view = CurrentExtendedView();
+    // The centre and quarter sizes pass through float64 before the new edges
+    // are formed in extended precision.
+    const double cy = static_cast<double>(centre.y * view.stepIm + view.imagMin);
+    const double cx = static_cast<double>(centre.x * view.stepRe + view.realMin);
+    const double qw = static_cast<double>(0.25L * (view.realMax - view.realMin));
+    const double qh = static_cast<double>(0.25L * (view.imagMax - view.imagMin));
+    view.imagMin = static_cast<long double>(cy) - qh;
+    view.imagMax = static_cast<long double>(cy) + qh;
+    view.realMin = static_cast<long double>(cx) - qw;
+    view.realMax = static_cast<long double>(cx) + qw;
+}
+
+void HalveDeepViewAbout(const PixelPoint& centre)
+{
+    DeepView view = CurrentDeepView();
+    const int32_t bits = State.PrecisionBits;
+    BigFloat cx(bits), cy(bits), qw(bits), qh(bits);
+    mpf_mul_ui(cy, view.stepIm, static_cast<unsigned long>(centre.y));
+    mpf_add(cy, cy, view.imagMin);
+    mpf_mul_ui(cx, view.stepRe, static_cast<unsigned long>(centre.x));
+    mpf_add(cx, cx, view.realMin);
+    mpf_sub(qw, view.realMax, view.realMin);
+    mpf_mul(qw, qw, BigQuarter);
+    mpf_sub(qh, view.imagMax, view.imagMin);
+    mpf_mul(qh, qh, BigQuarter);
+    mpf_sub(view.imagMin, cy, qh);
+    mpf_add(view.imagMax, cy, qh);
+    mpf_sub(view.realMin, cx, qw);
+    mpf_add(view.realMax, cx, qw);
+}
+
+void ExtendedViewToBox(const PixelPoint& press, int32_t dx, int32_t dy)
+{
+    ExtendedView view = CurrentExtendedView();
+    view.imagMin = press.y * view.stepIm + view.imagMin;
+    view.imagMax = view.stepIm * dy + view.imagMin;
+    view.realMin = press.x * view.stepRe + view.realMin;
+    view.realMax = view.stepRe * dx + view.realMin;
+}
+
+void DeepViewToBox(const PixelPoint& press, int32_t dx, int32_t dy)
+{
+    DeepView view = CurrentDeepView();
+    BigFloat product(State.PrecisionBits);
+    mpf_mul_ui(product, view.stepIm, static_cast<unsigned long>(press.y));
+    mpf_add(view.imagMin, product, view.imagMin);
+    MultiplyBySignedOffset(product, view.stepIm, dy);
+    mpf_add(view.imagMax, product, view.imagMin);
+    mpf_mul_ui(product, view.stepRe, static_cast<unsigned long>(press.x));
+    mpf_add(view.realMin, product, view.realMin);
+    MultiplyBySignedOffset(product, view.stepRe, dx);
+    mpf_add(view.realMax, product, view.realMin);
+}
+
+}  // namespace
+
+bool PictureFinished()
+{
+    return State.MandelbrotShown == 1 || State.JuliaViewSet == 1;
+}
+
+void PickJuliaConstant(int32_t x, int32_t y)
+{
+    const PixelPoint point = ClampedToPicture(x, y);
+    State.JuliaIm = point.y * State.StepIm + State.Imagmin;
+    State.JuliaRe = point.x * State.StepRe + State.Realmin;
+    if (State.DeepZoom == 1) {
+        BigFloat product(State.PrecisionBits);
+        mpf_mul_ui(product, BigStepIm, static_cast<unsigned long>(point.y));
+        mpf_add(BigJuliaIm, product, BigImagmin);
+        mpf_mul_ui(product, BigStepRe, static_cast<unsigned long>(point.x));
+        mpf_add(BigJuliaRe, product, BigRealmin);
+    }
+    SyncViewTexts();
+}
+
+void PressAt(int32_t x, int32_t y)
+{
+    // Presses before the first picture have no view to act on.
+    if (!PictureFinished())
+        return;
+    PressPoint = ClampedToPicture(x, y);
+    if (State.JuliaViewSet == 0 && IsMandelbrot(State.FractalFlags))
+        PickJuliaConstant(PressPoint.x, PressPoint.y);
+}
+
+void ClickZoom(int32_t x, int32_t y)
+{
+    if (!PictureFinished()) {
+        CurrentPlatform().InvalidatePictureWindow();
+        return;
+    }
+    State.FrameValid = 0;
+    // A Julia picture zooms where the button went up, a Mandelbrot picture
+    // where it went down (the press also picked the constant there).
+    if (!IsMandelbrot(State.FractalFlags))
+        PressPoint = ClampedToPicture(x, y);
+    if (State.DeepZoom == 1) {
+        HalveDeepViewAbout(PressPoint);
+        SyncViewTexts();
+    } else {
+        HalveExtendedViewAbout(PressPoint);
+    }
+    if (State.AutoIterIncrease == 1)
+        RaiseIterMax();
+    State.TitleFileName.clear();
+    FinishRelease();
+}
+
+bool BoxZoom(int32_t releaseX, int32_t releaseY)
+{
+    if (!PictureFinished()) {
+        CurrentPlatform().InvalidatePictureWindow();
+        return false;
+    }
+    ReleasePoint = ClampedToPicture(releaseX, releaseY);
+    const int32_t dx = ReleasePoint.x - PressPoint.x;
+    const int32_t dy = ReleasePoint.y - PressPoint.y;
+    if (dx == 0 || dy == 0)
+        return false;
+    State.FrameValid = 0;
+    if (State.DeepZoom == 1) {
+        DeepViewToBox(PressPoint, dx, dy);
+        SyncViewTexts();
+    } else {
+        ExtendedViewToBox(PressPoint, dx, dy);
+    }
+    if (State.AutoIterIncrease == 1)
+        RaiseIterMax();
+    State.ParamFileName.clear();
+    FinishRelease();
+    return true;
+}
+
+void ScaleView(float factor)
+{
+    if (State.DeepZoom == 1) {
+        DeepView view = CurrentDeepView();
+        const int32_t bits = State.PrecisionBits;
+        BigFloat f(bits), hw(bits), hh(bits), cx(bits), cy(bits), scaled(bits);
+        mpf_set_d(f, factor);
+        mpf_sub(hw, view.realMax, view.realMin);
+        mpf_mul(hw, hw, BigHalf);
+        mpf_sub(hh, view.imagMax, view.imagMin);
+        mpf_mul(hh, hh, BigHalf);
+        mpf_add(cx, view.realMin, hw);
+        mpf_add(cy, view.imagMin, hh);
+        mpf_mul(scaled, hw, f);
+        mpf_sub(view.realMin, cx, scaled);
+        mpf_add(view.realMax, cx, scaled);
+        mpf_mul(scaled, hh, f);
+        mpf_sub(view.imagMin, cy, scaled);
+        mpf_add(view.imagMax, cy, scaled);
+    } else {
+        ExtendedView view = CurrentExtendedView();
+        // The half sizes are float64; the rest stays in extended precision.
+        ZoomHalfWidth = static_cast<double>(0.5L * (view.realMax - view.realMin));
+        ZoomHalfHeight = static_cast<double>(0.5L * (view.imagMax - view.imagMin));
+        const long double cx = ZoomHalfWidth + view.realMin;
+        const long double cy = ZoomHalfHeight + view.imagMin;
+        const long double f = factor;
+        view.realMin = cx - f * ZoomHalfWidth;
+        view.realMax = cx + f * ZoomHalfWidth;
+        view.imagMin = cy - f * ZoomHalfHeight;
+        view.imagMax = cy + f * ZoomHalfHeight;
+    }
+    State.FrameValid = 0;
+    State.PictureLocked = 0;
+    CurrentPlatform().InvalidatePictureWindow();
+}
+
+void RaiseIterMax()
+{
+    int64_t raised = RoundToInt64(100.0L * std::fabs(static_cast<long double>(State.DeepLimit)));
+    if (!IsMandelbrot(State.FractalFlags))
+        raised *= 2;
+    raised = std::min<int64_t>(raised, std::numeric_limits<int32_t>::max());
+    State.IterMax = std::max(State.IterMax, static_cast<int32_t>(raised));
+}
+
+void RightClick()
+{
+    if (State.FrameValid != 1)
+        return;
+    ScaleView(2.0f);
+    State.TitleFileName.clear();
+}

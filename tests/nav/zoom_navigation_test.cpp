@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "engine/big_view.h"
+#include "engine/view_texts.h"
+#include "frame/frame_driver.h"
+#include "frame/startup.h"
+#include "nav/zoom_navigation.h"
+#include "test_support.h"
+
+namespace {
+
+using View = std::array<long double, 4>;  // real min, real max, imag min, imag max
+
+class CountingPlatform : public HeadlessPlatform {
+public:
+    int invalidations = 0;
+    void InvalidatePictureWindow() override { ++invalidations; }
+};
+
+class ZoomNavigationTest : public FreshStateTest {
+protected:
+    CountingPlatform counting;
+
+    void SetUp() override
+    {
+        FreshStateTest::SetUp();
+        StartUpEngine(1280, 1024, 2);
+        InstallPlatform(&counting);
+        PressPoint = {};
+        ZoomHalfWidth = ZoomHalfHeight = 0;
+    }
+
+    // What a finished extended frame leaves behind, then the paint handler's SyncViewTexts.
+    static void FinishExtendedFrame()
+    {
+        const long double width = State.PicWidth, height = State.PicHeight;
+        if (IsMandelbrot(State.FractalFlags)) {
+            State.StepRe = (State.Realmax - State.Realmin) / width;
+            State.StepIm = (State.Imagmax - State.Imagmin) / height;
+            State.MandelbrotShown = 1;
+        } else {
+            State.JuliaStepRe = (State.JuliaRealmax - State.JuliaRealmin) / width;
+            State.JuliaStepIm = (State.JuliaImagmax - State.JuliaImagmin) / height;
+            State.JuliaViewSet = 1;
+        }
+        State.FrameValid = 1;
+        ExtendedToBigFloats();
+        SyncViewTexts();
+    }
+    static void SetMandelbrotView(const View& v)
+    {
+        State.Realmin = v[0], State.Realmax = v[1], State.Imagmin = v[2], State.Imagmax = v[3];
+    }
+    static View MandelbrotView() { return {State.Realmin, State.Realmax, State.Imagmin, State.Imagmax}; }
+    static View JuliaView() { return {State.JuliaRealmin, State.JuliaRealmax, State.JuliaImagmin, State.JuliaImagmax}; }
+    static void UseJuliaPicture()
+    {
+        State.FractalFlags = 6;
+        State.JuliaRealmin = -2, State.JuliaRealmax = 2, State.JuliaImagmin = -1.5L, State.JuliaImagmax = 1.5L;
+        FinishExtendedFrame();
+    }
+    void ExpectNewFrameRequested() const
+    {
+        EXPECT_EQ(State.FrameValid, 0);
+        EXPECT_EQ(State.PictureLocked, 0);
+        EXPECT_TRUE(State.TitleFileName.empty());
+        EXPECT_EQ(counting.invalidations, 1);
+    }
+    static double Distance(const BigFloat& value, const char* expected)
+    {
+        BigFloat gap(State.PrecisionBits);
+        mpf_set_str(gap, expected, 10);
+        mpf_sub(gap, value, gap);
+        return std::fabs(mpf_get_d(gap));
+    }
+    static void ExpectBigMandelbrotView(const char* realMin, const char* realMax, const char* imagMin,
+                                        const char* imagMax)
+    {
+        EXPECT_LT(Distance(BigRealmin, realMin), 1e-50);
+        EXPECT_LT(Distance(BigRealmax, realMax), 1e-50);
+        EXPECT_LT(Distance(BigImagmin, imagMin), 1e-50);
+        EXPECT_LT(Distance(BigImagmax, imagMax), 1e-50);
+    }
+};
+
+const View DefaultView{-2.5L, 1.5L, -1.5L, 1.5L};
+
+TEST_F(ZoomNavigationTest, ClickHalvesTheMandelbrotViewAboutThePressPoint)
+{
+    FinishExtendedFrame();
+    State.PictureLocked = 1;
+    State.TitleFileName = "saved.fra";
+    PressAt(320, 240);
+    ClickZoom(0, 0);  // a Mandelbrot picture ignores where the button went up
+    EXPECT_EQ(MandelbrotView(), (View{-1.5L, 0.5L, -0.75L, 0.75L}));
+    ExpectNewFrameRequested();
+    EXPECT_EQ(State.IterMax, 300);  // DeepLimit -3 of the view before the zoom
+}
+
+TEST_F(ZoomNavigationTest, JuliaClickZoomsAboutTheReleaseClampedToThePicture)
+{
+    UseJuliaPicture();
+    State.JuliaRe = 0.25L;
+    PressAt(0, 0);
+    EXPECT_EQ(State.JuliaRe, 0.25L);  // only a Mandelbrot picture picks the constant
+    ClickZoom(160, 120);
+    EXPECT_EQ(JuliaView(), (View{-2, 0, -1.5L, 0}));
+    EXPECT_EQ(PressPoint.x, 160);
+    EXPECT_EQ(PressPoint.y, 120);
+    EXPECT_EQ(State.IterMax, 600);
+    EXPECT_EQ(MandelbrotView(), DefaultView);
+
+    FinishExtendedFrame();
+    ClickZoom(-40, 5000);  // left of and below the window: the view's corner
+    EXPECT_EQ(JuliaView(), (View{-2.5L, -1.5L, -0.375L, 0.375L}));
+}
+
+// A 2^-60 offset shows which values pass through float64.
+TEST_F(ZoomNavigationTest, Float64RoundingsSitWhereTheRulesPutThem)
+{
+    const long double tiny = std::ldexp(1.0L, -60);
+    UseJuliaPicture();
+    State.JuliaRealmin = -2 + tiny;
+    ClickZoom(0, 0);  // centre and quarter width rounded: the offset is gone
+    EXPECT_EQ(JuliaView(), (View{-3, -1, -2.25L, -0.75L}));
+
+    UseJuliaPicture();
+    State.JuliaRealmin = -2 + tiny;
+    ScaleView(2.0f);  // only the half sizes are rounded: the centre keeps it
+    EXPECT_EQ(ZoomHalfWidth, 2.0);
+    EXPECT_EQ(JuliaView(), (View{-4 + tiny, 4 + tiny, -3, 3}));
+}
+
+TEST_F(ZoomNavigationTest, NothingButARepaintBeforeAPictureIsFinished)
+{
+    State.StepRe = 4.0L / 640;
+    State.StepIm = 3.0L / 480;
+    PressAt(100, 100);
+    ClickZoom(100, 100);
+    EXPECT_FALSE(BoxZoom(300, 300));
+    EXPECT_EQ(PressPoint.x, 0);
+    EXPECT_EQ(State.JuliaRe, 0.0L);
+    EXPECT_EQ(MandelbrotView(), DefaultView);
+    EXPECT_EQ(State.IterMax, 100);
+    EXPECT_EQ(counting.invalidations, 2);
+}
+
+TEST_F(ZoomNavigationTest, PressPicksTheJuliaConstantOnlyBeforeAnyJuliaView)
+{
+    FinishExtendedFrame();
+    PressAt(100, 200);
+    ClickZoom(100, 200);  // the zoom keeps the constant picked on the way down
+    EXPECT_EQ(State.JuliaRe, -1.875L);
+    EXPECT_EQ(State.JuliaIm, -0.25L);
+
+    FinishExtendedFrame();
+    State.JuliaViewSet = 1;
+    PressAt(0, 0);
+    EXPECT_EQ(State.JuliaRe, -1.875L);
+}
+
+TEST_F(ZoomNavigationTest, RightClickAndScaleViewWorkAboutTheCentre)
+{
+    FinishExtendedFrame();
+    State.TitleFileName = "saved.fra";
+    RightClick();
+    EXPECT_EQ(MandelbrotView(), (View{-4.5L, 3.5L, -3, 3}));
+    ExpectNewFrameRequested();
+    EXPECT_EQ(ZoomHalfWidth, 2.0);
+    EXPECT_EQ(ZoomHalfHeight, 1.5);
+    RightClick();  // not before the new frame is complete
+    EXPECT_EQ(MandelbrotView(), (View{-4.5L, 3.5L, -3, 3}));
+
+    SetMandelbrotView(DefaultView);
+    const long double f = 1.02f;  // the float32 factor as it is, in extended arithmetic
+    ScaleView(1.02f);
+    EXPECT_EQ(MandelbrotView(), (View{-0.5L - f * 2, -0.5L + f * 2, -f * 1.5L, f * 1.5L}));
+
+    // The deep form leaves the half sizes of the last extended step alone.
+    UseJuliaPicture();
+    State.DeepZoom = 1;
+    ZoomHalfWidth = 0;
+    ScaleView(0.5f);
+    EXPECT_EQ(ZoomHalfWidth, 0.0);
+    EXPECT_EQ(mpf_cmp_d(BigJuliaRealmin, -1), 0);
+    EXPECT_EQ(mpf_cmp_d(BigJuliaRealmax, 1), 0);
+    EXPECT_EQ(mpf_cmp_d(BigJuliaImagmin, -0.75), 0);
+    EXPECT_EQ(mpf_cmp_d(BigJuliaImagmax, 0.75), 0);
+}
+
+TEST_F(ZoomNavigationTest, BoxZoomsToTheBoxAndMirrorsWhenDraggedBackwards)
+{
+    FinishExtendedFrame();
+    State.ParamFileName = "view.fra";
+    PressAt(100, 100);
+    EXPECT_TRUE(BoxZoom(420, 340));
+    EXPECT_EQ(MandelbrotView(), (View{-1.875L, 0.125L, -0.875L, 0.625L}));
+    ExpectNewFrameRequested();
+    EXPECT_TRUE(State.ParamFileName.empty());
+    EXPECT_EQ(State.IterMax, 300);
+
+    SetMandelbrotView(DefaultView);
+    FinishExtendedFrame();
+    PressAt(420, 340);
+    EXPECT_TRUE(BoxZoom(100, 100));
+    EXPECT_EQ(MandelbrotView(), (View{0.125L, -1.875L, 0.625L, -0.875L}));
+}
+
+TEST_F(ZoomNavigationTest, BoxWithoutWidthOrHeightChangesNothing)
+{
+    FinishExtendedFrame();
+    State.TitleFileName = "saved.fra";
+    PressAt(100, 100);
+    EXPECT_FALSE(BoxZoom(100, 100));
+    EXPECT_FALSE(BoxZoom(100, 300));
+    EXPECT_FALSE(BoxZoom(300, 100));
+    EXPECT_EQ(MandelbrotView(), DefaultView);
+    EXPECT_EQ(State.FrameValid, 1);
+    EXPECT_EQ(State.TitleFileName, "saved.fra");
+    EXPECT_EQ(counting.invalidations, 0);
+}
+
+TEST_F(ZoomNavigationTest, DeepPressAndBoxWorkOnTheArbitraryPrecisionView)
+{
+    UsePictureSize(32, 24);  // steps of 1.25e-30 in both directions
+    const std::array<std::string, 4> deepView{"0.25", "0.25000000000000000000000000004", "1e-30", "3.1e-29"};
+    ApplyTypedView(deepView);
+    ASSERT_EQ(State.DeepZoom, 1);
+    State.MandelbrotShown = 1;
+    PressAt(8, 6);
+    EXPECT_LT(Distance(BigJuliaRe, "0.25000000000000000000000000001"), 1e-50);
+    EXPECT_LT(Distance(BigJuliaIm, "8.5e-30"), 1e-50);
+    ASSERT_TRUE(BoxZoom(24, 18));
+    ExpectBigMandelbrotView("0.25000000000000000000000000001", "0.25000000000000000000000000003", "8.5e-30",
+                            "23.5e-30");
+    EXPECT_EQ(State.DeepZoom, 1);
+    EXPECT_EQ(State.IterMax, 3200);  // DeepLimit -32 of the magnification term
+
+    // Negative offsets must not wrap around in the unsigned multiply.
+    ApplyTypedView(deepView);
+    PressAt(24, 18);
+    ASSERT_TRUE(BoxZoom(8, 6));
+    ExpectBigMandelbrotView("0.25000000000000000000000000003", "0.25000000000000000000000000001", "23.5e-30",
+                            "8.5e-30");
+}
+
+TEST_F(ZoomNavigationTest, RaiseIterMaxFollowsDeepLimitAndNeverLowers)
+{
+    State.DeepLimit = -40;
+    RaiseIterMax();
+    EXPECT_EQ(State.IterMax, 4000);
+    State.FractalFlags = 6;
+    RaiseIterMax();
+    EXPECT_EQ(State.IterMax, 8000);
+    State.DeepLimit = -3;
+    RaiseIterMax();
+    EXPECT_EQ(State.IterMax, 8000);
+    State.DeepLimit = std::numeric_limits<int32_t>::min();
+    RaiseIterMax();
+    EXPECT_EQ(State.IterMax, std::numeric_limits<int32_t>::max());
+
+    State.IterMax = 100;
+    State.FractalFlags = 5;
+    State.AutoIterIncrease = 0;
+    FinishExtendedFrame();
+    PressAt(320, 240);
+    ClickZoom(320, 240);
+    EXPECT_EQ(State.IterMax, 100);
+}
+
+// Clicks into the middle of tiny real frames until the view needs arbitrary
+// precision, and on.
+TEST_F(ZoomNavigationTest, RepeatedClicksSwitchToDeepZoomAndKeepHalving)
+{
+    UsePictureSize(32, 24);
+    State.IterMax = 20;
+    State.AutoIterIncrease = 0;
+    State.ThreadCount = 1;  // the row-by-row extended path is the quickest here
+    State.MultiThreaded = 0;
+    auto clickAndRender = [] {
+        PressAt(16, 12);
+        ClickZoom(16, 12);
+        Redraw();
+        SyncViewTexts();
+    };
+    Redraw();
+    SyncViewTexts();
+    int clicks = 0;
+    while (State.DeepZoom == 0 && clicks < 80) {
+        clickAndRender();
+        ++clicks;
+        // Each frame passes the view through 18-digit texts: 4 / 2^k to about 1e-18.
+        const double width = static_cast<double>(State.Realmax - State.Realmin);
+        EXPECT_NEAR(width * std::ldexp(1.0, clicks), 4.0, std::ldexp(3e-18, clicks));
+        EXPECT_NEAR(static_cast<double>(State.Realmax + State.Realmin), -1.0, 1e-17);
+    }
+    ASSERT_EQ(State.DeepZoom, 1);
+    EXPECT_EQ(clicks, 51);  // 3/24 / 2^51 is the first step below 1e-16
+
+    // The first deep click still uses the texts' step; from then on the view
+    // halves about a fixed centre, exactly but for the last bits of edges near -0.5.
+    BigFloat width(512), previous(512), centre(512), sum(512), gap(512);
+    auto relativeToWidth = [&](const BigFloat& a, const BigFloat& b) {
+        mpf_sub(gap, a, b);
+        mpf_div(gap, gap, previous);
+        return std::fabs(mpf_get_d(gap));
+    };
+    mpf_sub(previous, BigRealmax, BigRealmin);
+    for (int deep = 1; deep <= 6; ++deep) {
+        clickAndRender();
+        ASSERT_EQ(State.DeepZoom, 1);
+        mpf_sub(width, BigRealmax, BigRealmin);
+        mpf_add(sum, BigRealmax, BigRealmin);
+        mpf_mul_ui(gap, width, 2);
+        EXPECT_LT(relativeToWidth(gap, previous), std::ldexp(1.0, -120)) << "deep click " << deep;
+        if (deep > 1) {
+            EXPECT_LT(relativeToWidth(sum, centre), std::ldexp(1.0, -120)) << "deep click " << deep;
+        }
+        mpf_set(centre, sum);
+        mpf_set(previous, width);
+        mpf_mul_2exp(gap, width, static_cast<mp_bitcnt_t>(clicks + deep));
+        EXPECT_NEAR(mpf_get_d(gap), 4.0, 4e-3) << "deep click " << deep;
+    }
+    EXPECT_LE(State.DeepLimit, -19);
+}
+
+}  // namespace
