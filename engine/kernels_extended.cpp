@@ -36,8 +36,10 @@ inline void Iterate(long double& zr, long double& zi, long double cr, long doubl
 // third iterate, checkpoint and back-off, then single steps against the
 // bailout. Variant 1 decrements before the test, variant 2 after; the lagged
 // form (progressive "P"/"Q") tests the previous block's radius.
+// Kept out of line: inlined into the band loop, its x87 stack would have to
+// share eight registers with the loop's own values and spill z on every block.
 template <int Variant, bool Lagged>
-inline PixelResult FamilyAPixel(const PixelSetup& setup, long double zr, long double zi,
+__attribute__((noinline)) PixelResult FamilyAPixel(const PixelSetup& setup, long double zr, long double zi,
                                 long double cr, long double ci)
 {
     int64_t r = static_cast<int64_t>(setup.iterMax) - 3;
@@ -109,7 +111,7 @@ inline PixelResult FamilyAPixel(const PixelSetup& setup, long double zr, long do
 // Family B: the radius test of a block looks at the previous block's value,
 // and the single steps use each variant's own escape test.
 template <int Variant>
-inline void FamilyBPixel(int32_t iterMax, long double bailout, long double zr, long double zi,
+__attribute__((noinline)) void FamilyBPixel(int32_t iterMax, long double bailout, long double zr, long double zi,
                          long double cr, long double ci, int32_t* iterOut, float* aOut,
                          float* bOut)
 {
