@@ -45,6 +45,11 @@ std::string LoadAnyParameterFile(const std::string& path)
         return LoadImageParameterFile(path) == 1 ? (image.parameters.tag == DeepLayoutTag ? "fpz" : "fpi") : "";
     ParameterRecord record;
     const bool known = ReadParameterRecord(bytes, record);
+    // A text-layout file longer than its parameters claims a picture: a
+    // damaged picture refuses the file instead of being dropped silently.
+    if (known && record.layout == ParameterLayout::Text &&
+        bytes.size() > TextLayoutSize(record.FractalFlags))
+        return LoadImageParameterFile(path) == 1 ? "fpi" : "";
     if (LoadParameterFile(path) != 1)
         return "";
     return known ? LayoutName(record) : "?";

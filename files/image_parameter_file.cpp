@@ -1,6 +1,7 @@
 #include "files/image_parameter_file.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -117,7 +118,10 @@ int LoadImageParameterFile(const std::string& path)
         return 0;
     std::vector<uint8_t> bytes;
     ImageParameterRecord file;
-    if (!ReadWholeFile(path, bytes) || !ReadImageParameterRecord(bytes, file)) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size > MaxImageParameterFileBytes || !ReadWholeFile(path, bytes) ||
+        !ReadImageParameterRecord(bytes, file)) {
         ShowNotQuorvatixFile();
         return 0;
     }

@@ -21,6 +21,10 @@ constexpr int32_t MaxStoredPictureSide = 16384;
 
 size_t StoredPictureElements(int32_t width, int32_t height);
 
+// No valid file is larger: the biggest picture plus the largest view records.
+constexpr uint64_t MaxImageParameterFileBytes =
+    4ull * (MaxStoredPictureSide + 2) * (MaxStoredPictureSide + 2) + (64ull << 20);
+
 // Reads and checks a whole .fpi ('2') or .fpz ('7') file without changing
 // anything: the parameter part, a picture of 1..MaxStoredPictureSide pixels
 // on each side whose block lies wholly in the file, and (.fpz) view records

@@ -197,6 +197,11 @@ void FinishDeepLoad(const std::string& path)
 
 int32_t ViewValueCount(int32_t fractalFlags) { return IsMandelbrot(fractalFlags) ? 6 : 8; }
 
+size_t TextLayoutSize(int32_t fractalFlags)
+{
+    return 77 + ViewTextFieldSize * static_cast<size_t>(ViewValueCount(fractalFlags));
+}
+
 void ApplyStoredFields(const ParameterRecord& record)
 {
     State.FractalFlags = record.FractalFlags;
