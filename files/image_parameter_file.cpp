@@ -90,10 +90,7 @@ bool SaveFpiFile(const std::string& path)
     out.Int32(State.PaletteOffset);
     out.Int32(State.PrecisionBits);
     WritePictureBlock(out);
-    if (!WriteFileAtomically(path, out.bytes()))
-        return false;
-    SaveThumbnail(path + ".jpg");
-    return true;
+    return WriteWithThumbnail(path, out.bytes());
 }
 
 bool SaveFpzFile(const std::string& path)
@@ -101,10 +98,7 @@ bool SaveFpzFile(const std::string& path)
     ByteWriter out;
     WriteDeepFixedFields(out);
     WritePictureBlock(out);
-    if (!WriteBigFloatRecords(out) || !WriteFileAtomically(path, out.bytes()))
-        return false;
-    SaveThumbnail(path + ".jpg");
-    return true;
+    return WriteBigFloatRecords(out) && WriteWithThumbnail(path, out.bytes());
 }
 
 bool SaveImageParameterFile(const std::string& path)

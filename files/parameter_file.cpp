@@ -490,22 +490,21 @@ void ShowNotQuorvatixFile()
     CurrentPlatform().ShowMessage("Not a quorvatix-file!", MessageCaption, MessageButtons::Ok);
 }
 
-bool SaveFraFile(const std::string& path)
+bool WriteWithThumbnail(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    if (!WriteFileAtomically(path, FraFileBytes()))
+    if (!WriteFileAtomically(path, bytes))
         return false;
     SaveThumbnail(path + ".jpg");
     return true;
 }
 
+bool SaveFraFile(const std::string& path) { return WriteWithThumbnail(path, FraFileBytes()); }
+
 bool SaveFdzFile(const std::string& path)
 {
     ByteWriter out;
     WriteDeepFixedFields(out);
-    if (!WriteBigFloatRecords(out) || !WriteFileAtomically(path, out.bytes()))
-        return false;
-    SaveThumbnail(path + ".jpg");
-    return true;
+    return WriteBigFloatRecords(out) && WriteWithThumbnail(path, out.bytes());
 }
 
 bool SaveParameterFile(const std::string& path)

@@ -106,6 +106,9 @@ void ConvertLegacyPalette(const std::array<int32_t, 9>& legacyPaletteGen);
 // "Not a quorvatix-file!" in a message box titled "QUORVATIX".
 void ShowNotQuorvatixFile();
 
+// Writes a saved file over `path` (atomically), then its thumbnail path + ".jpg".
+bool WriteWithThumbnail(const std::string& path, const std::vector<uint8_t>& bytes);
+
 // Write the '+' / '7' layout of the current state over `path` (atomically),
 // then the thumbnail path + ".jpg". False when the parameter file could not
 // be written; errors are not shown, autosave relies on that.
