@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -53,11 +55,14 @@ void QtPlatform::SetPictureTitle(const std::string& title)
 
 void QtPlatform::SetInputWindowsEnabled(bool enabled)
 {
-    // Esc must still reach the application while a frame runs.
-    if (mainWindow_)
+    // Only the menus and the mouse are shut off: a disabled window would
+    // also lose the keyboard, and Esc must still stop the frame.
+    if (auto* main = dynamic_cast<QMainWindow*>(mainWindow_.data()))
+        main->menuBar()->setEnabled(enabled);
+    else if (mainWindow_)
         mainWindow_->setEnabled(enabled);
     if (pictureWindow_)
-        pictureWindow_->setEnabled(enabled);
+        pictureWindow_->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
     if (enabled)
         escapePressed_ = false;
 }
