@@ -167,7 +167,9 @@ void BrowseFractalsCommand()
         CurrentPlatform().ShowMessage("No parameterfiles found in this folder!", "QUORVATIX\"", MessageButtons::Ok);
         return;
     }
-    // The browser window arrives with its own issue; the folder is checked already.
+    // The browser window itself is not built yet: say so rather than do nothing.
+    CurrentPlatform().ShowMessage("The fractal browser is not available in this version.", "QUORVATIX",
+                                  MessageButtons::Ok);
 }
 
 void OriginalMandelbrotCommand()
