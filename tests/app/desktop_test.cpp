@@ -182,6 +182,20 @@ private slots:
         QCOMPARE(answers.messages.back().text, std::string("Helpfile: \nquorvatix.chm not found!"));
     }
 
+    void browseChecksTheFolder()
+    {
+        Open(64, 48);
+        QTemporaryDir folder;
+        answers.answers = {folder.path().toStdString()};
+        menu->DispatchCommand(115);
+        QCOMPARE(answers.messages.back().text, std::string("No parameterfiles found in this folder!"));
+        QCOMPARE(answers.messages.back().caption, std::string("QUORVATIX\""));
+        const size_t shown = answers.messages.size();
+        answers.answers = {""};  // cancelled: nothing more
+        menu->DispatchCommand(115);
+        QCOMPARE(answers.messages.size(), shown);
+    }
+
     void secondInstanceIsRefused()
     {
         bool running = true;
