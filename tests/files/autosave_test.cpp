@@ -83,7 +83,9 @@ TEST(BackupNameTest, MonthDayYearHourMinuteSecond)
     EXPECT_EQ(BackupName(time), "12072026025805");
 }
 
-TEST_F(AutosaveTest, UnsavedViewGetsParameterFileAndFullPictureOnlyWhenNarrow)
+// One test for both cases: the backup folder beside the binary is shared by
+// every process that runs this binary, so its cases must not run side by side.
+TEST_F(AutosaveTest, UnsavedViewIsBackedUpAndLoadedViewGetsOnlyItsMissingPicture)
 {
     ASSERT_FALSE(backup.empty());
     struct Case {
@@ -103,10 +105,7 @@ TEST_F(AutosaveTest, UnsavedViewGetsParameterFileAndFullPictureOnlyWhenNarrow)
         EXPECT_EQ(PictureSize(backup + added[1]), c.picture);
         RemoveAdded();
     }
-}
 
-TEST_F(AutosaveTest, ViewFromFileGetsOnlyItsMissingPicture)
-{
     QTemporaryDir folder;
     const std::string spiral = folder.filePath("spiral.fra").toStdString();
     const std::vector<uint8_t> parameters = FraFileBytes();
