@@ -139,7 +139,7 @@ void SaveFractalWithImageCommand()
     const std::string path = CurrentPlatform().AskSaveFile(request);
     if (path.empty())
         return;
-    if (!(deep ? SaveFpzFile(path) : SaveFpiFile(path))) {
+    if (!SaveImageParameterFile(path)) {
         ByteWriter probe;
         if (!deep && !WriteViewTextFields(probe))
             ShowSaveFailure("The view needs more digits than a .fpi file holds.\nPlease save it with deep zoom "

@@ -219,14 +219,24 @@ bool ReadParameterRecord(const std::vector<uint8_t>& bytes, ParameterRecord& rec
     return ReadRecord(bytes, true, record);
 }
 
-bool ReadTextLayoutFields(ByteReader& in, ParameterRecord& record)
+namespace {
+
+// The fields both the '2' and the '7' layout open with.
+void ReadLeadingFields(ByteReader& in, ParameterRecord& record)
 {
-    record.layout = ParameterLayout::Text;
     record.tag = in.Byte();
     record.FractalFlags = in.Int32();
     record.DeepZoom = in.Int32();
     record.ColorOptions = in.Int32();
     record.PotValue = in.Float64();
+}
+
+}  // namespace
+
+bool ReadTextLayoutFields(ByteReader& in, ParameterRecord& record)
+{
+    record.layout = ParameterLayout::Text;
+    ReadLeadingFields(in, record);
     bool terminated = true;
     const int32_t count = ViewValueCount(record.FractalFlags);
     for (int32_t k = 0; k < count; ++k)
@@ -255,11 +265,7 @@ bool ReadTextLayoutFields(ByteReader& in, ParameterRecord& record)
 bool ReadDeepFixedFields(ByteReader& in, ParameterRecord& record)
 {
     record.layout = ParameterLayout::Deep;
-    record.tag = in.Byte();
-    record.FractalFlags = in.Int32();
-    record.DeepZoom = in.Int32();
-    record.ColorOptions = in.Int32();
-    record.PotValue = in.Float64();
+    ReadLeadingFields(in, record);
     record.IterMax = in.Int32();
     record.Bailout = in.Float64();
     for (float& value : record.PaletteGen)
