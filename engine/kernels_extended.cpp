@@ -22,7 +22,7 @@ inline int32_t ToStoredCount(int64_t count)
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(count)));
 }
 
-// z <- z^2 + c with the documented association:
+// z <- z^2 + c, always in this association (pictures depend on it):
 // zi' = (zr*zi + zr*zi) + ci, zr' = (zr*zr - zi*zi) + cr.
 inline void Iterate(long double& zr, long double& zi, long double cr, long double ci)
 {
