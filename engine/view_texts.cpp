@@ -14,12 +14,6 @@ ViewTexts Texts;
 
 namespace {
 
-struct ViewValue {
-    std::string ViewTexts::*text;
-    BigFloat* big;
-    long double FractalState::*extended;
-};
-
 const ViewValue MandelbrotGroup[] = {
     {&ViewTexts::RealminText, &BigRealmin, &FractalState::Realmin},
     {&ViewTexts::RealmaxText, &BigRealmax, &FractalState::Realmax},
@@ -46,13 +40,8 @@ const ViewValue JuliaGroup[] = {
 template <typename Action>
 void ForCurrentGroup(Action action)
 {
-    if (IsMandelbrot(State.FractalFlags)) {
-        for (const ViewValue& value : MandelbrotGroup)
-            action(value);
-    } else {
-        for (const ViewValue& value : JuliaGroup)
-            action(value);
-    }
+    for (const ViewValue& value : ViewGroup(State.FractalFlags))
+        action(value);
 }
 
 bool IsZeroText(const std::string& text)
@@ -69,6 +58,13 @@ long ScientificExponent(const std::string& text)
 }
 
 }  // namespace
+
+std::span<const ViewValue> ViewGroup(int32_t fractalFlags)
+{
+    if (IsMandelbrot(fractalFlags))
+        return MandelbrotGroup;
+    return JuliaGroup;
+}
 
 std::string FormatBigFloatText(std::string& digits, long& exponent)
 {

@@ -1,5 +1,7 @@
 #pragma once
 #include <array>
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "engine/big_float.h"
@@ -15,6 +17,22 @@ struct ViewTexts {
 };
 
 extern ViewTexts Texts;
+
+struct FractalState;
+
+// One value of the view in its three forms.
+struct ViewValue {
+    std::string ViewTexts::*text;
+    BigFloat* big;
+    long double FractalState::*extended;
+};
+
+// The values of a kind, in the order parameter files store them (Mandelbrot:
+// Realmin, Realmax, StepRe, Imagmin, Imagmax, StepIm, then the centre,
+// imaginary centre and magnification, which files do not store; Julia:
+// JuliaRealmin, JuliaImagmin, JuliaRealmax, JuliaImagmax, JuliaRe, JuliaIm,
+// JuliaStepIm, JuliaStepRe).
+std::span<const ViewValue> ViewGroup(int32_t fractalFlags);
 
 // Text from mpf_get_str's digits and exponent ("-625", -2 -> "-6.25e-3");
 // the exponent is decremented to the scientific one and the digits lose their "-".

@@ -27,37 +27,10 @@ constexpr size_t ReadLimit = size_t{4} << 20;
 
 constexpr int32_t ShallowPrecision = 80;  // what the browser shows for extended views
 
-struct ViewSlot {
-    BigFloat* big;
-    long double FractalState::*extended;
-    std::string ViewTexts::*text;
-};
-
-// The view block in file order.
-const ViewSlot MandelbrotView[] = {
-    {&BigRealmin, &FractalState::Realmin, &ViewTexts::RealminText},
-    {&BigRealmax, &FractalState::Realmax, &ViewTexts::RealmaxText},
-    {&BigStepRe, &FractalState::StepRe, &ViewTexts::StepReText},
-    {&BigImagmin, &FractalState::Imagmin, &ViewTexts::ImagminText},
-    {&BigImagmax, &FractalState::Imagmax, &ViewTexts::ImagmaxText},
-    {&BigStepIm, &FractalState::StepIm, &ViewTexts::StepImText},
-};
-const ViewSlot JuliaView[] = {
-    {&BigJuliaRealmin, &FractalState::JuliaRealmin, &ViewTexts::JuliaRealminText},
-    {&BigJuliaImagmin, &FractalState::JuliaImagmin, &ViewTexts::JuliaImagminText},
-    {&BigJuliaRealmax, &FractalState::JuliaRealmax, &ViewTexts::JuliaRealmaxText},
-    {&BigJuliaImagmax, &FractalState::JuliaImagmax, &ViewTexts::JuliaImagmaxText},
-    {&BigJuliaRe, &FractalState::JuliaRe, &ViewTexts::JuliaReText},
-    {&BigJuliaIm, &FractalState::JuliaIm, &ViewTexts::JuliaImText},
-    {&BigJuliaStepIm, &FractalState::JuliaStepIm, &ViewTexts::JuliaStepImText},
-    {&BigJuliaStepRe, &FractalState::JuliaStepRe, &ViewTexts::JuliaStepReText},
-};
-
-std::span<const ViewSlot> ViewOf(int32_t fractalFlags)
+// The stored part of the view: the leading values of its group.
+std::span<const ViewValue> ViewOf(int32_t fractalFlags)
 {
-    if (IsMandelbrot(fractalFlags))
-        return MandelbrotView;
-    return JuliaView;
+    return ViewGroup(fractalFlags).first(static_cast<size_t>(ViewValueCount(fractalFlags)));
 }
 
 struct PaletteSwitchBit {
@@ -83,7 +56,7 @@ bool CommonNumbersFinite(const ParameterRecord& record)
 
 bool ViewExists(int32_t fractalFlags)
 {
-    for (const ViewSlot& slot : ViewOf(fractalFlags))
+    for (const ViewValue& slot : ViewOf(fractalFlags))
         if (!slot.big->created())
             return false;
     return true;
@@ -336,7 +309,7 @@ std::vector<uint8_t> FraFileBytes()
     out.Int32(State.FractalFlags);
     out.Int32(State.ColorOptions);
     out.Extended(State.PotValue);
-    for (const ViewSlot& slot : ViewOf(State.FractalFlags))
+    for (const ViewValue& slot : ViewOf(State.FractalFlags))
         out.Extended(fromBigFloats ? ReadExtendedText(BigFloatText(*slot.big, nullptr)) : State.*slot.extended);
     out.Int32(State.IterMax);
     out.Extended(State.Bailout);
@@ -371,7 +344,7 @@ bool WriteBigFloatRecords(ByteWriter& out)
     // another one; for values at PrecisionBits the copy is exact.
     BigFloat atStoredPrecision(State.PrecisionBits);
     std::vector<LimbRecord> records;
-    for (const ViewSlot& slot : ViewOf(State.FractalFlags)) {
+    for (const ViewValue& slot : ViewOf(State.FractalFlags)) {
         mpf_set(atStoredPrecision, *slot.big);
         records.push_back(ToLimbRecord(atStoredPrecision, State.PrecisionBits));
     }
@@ -389,11 +362,11 @@ bool WriteBigFloatRecords(ByteWriter& out)
 
 bool WriteViewTextFields(ByteWriter& out)
 {
-    const std::span<const ViewSlot> view = ViewOf(State.FractalFlags);
-    for (const ViewSlot& slot : view)
+    const std::span<const ViewValue> view = ViewOf(State.FractalFlags);
+    for (const ViewValue& slot : view)
         if ((Texts.*slot.text).size() >= ViewTextFieldSize)
             return false;
-    for (const ViewSlot& slot : view)
+    for (const ViewValue& slot : view)
         out.Text(Texts.*slot.text, ViewTextFieldSize);
     return true;
 }
@@ -407,7 +380,7 @@ void ConvertLegacyPalette(const std::array<int32_t, 9>& legacyPaletteGen)
 void ApplyExtendedRecord(const ParameterRecord& record, const std::string& path)
 {
     ApplyStoredFields(record);
-    const std::span<const ViewSlot> view = ViewOf(State.FractalFlags);
+    const std::span<const ViewValue> view = ViewOf(State.FractalFlags);
     for (size_t k = 0; k < view.size(); ++k)
         State.*view[k].extended = record.extendedView[k];
     if (record.paletteIsLegacy) {
@@ -475,7 +448,7 @@ void ApplyDeepRecord(const ParameterRecord& record, const std::string& path, boo
     ApplyStoredFields(record);
     State.DeepZoom = record.DeepZoom;
     CreateViewAtPrecision(record.PrecisionBits);
-    const std::span<const ViewSlot> view = ViewOf(State.FractalFlags);
+    const std::span<const ViewValue> view = ViewOf(State.FractalFlags);
     for (size_t k = 0; k < view.size(); ++k)
         FromLimbRecord(record.limbView[k], *view[k].big, nullptr);  // checked when read
     State.AutoPotValue = 0;
