@@ -12,6 +12,7 @@
 #include "files/parameter_file.h"
 #include "frame/startup.h"
 #include "nav/picture_window.h"
+#include "nav/tool_window.h"
 #include "platform/qt/qt_platform.h"
 
 std::unique_ptr<QLockFile> AcquireSingleInstanceLock(bool* alreadyRunning)
@@ -41,6 +42,7 @@ int RunDesktop(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName("quorvatix");
     QtPlatform platform;
+    ConnectToolWindows(platform);
     Platform* previous = InstallPlatform(&platform);
 
     bool alreadyRunning = false;

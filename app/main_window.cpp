@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/about_box.h"
+#include "app/statistics_window.h"
 #include "color/palette_generation.h"
 #include "engine/fractal_state.h"
 #include "files/autosave.h"
@@ -17,38 +18,54 @@
 #include "files/picture_export.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "nav/location_dialog.h"
+#include "nav/palette_dialog.h"
+#include "nav/parameters_dialog.h"
 #include "platform/platform.h"
 
 namespace {
 
 struct MenuItem {
-    const char* menu;
+    const char* menu;  // with its mnemonic
     const char* text;
     int commandId;
     bool available;  // the windows of some commands are not built yet
+    const char* shortcut;
 };
 
 const MenuItem MenuItems[] = {
-    {"File", "Browse fractals", 115, true},
-    {"File", "Load Fractal", 120, true},
-    {"File", "Load Fractal with image", 121, true},
-    {"File", "Save Fractal", 125, true},
-    {"File", "Save Fractal with image", 126, true},
-    {"File", "Save Picture", 135, true},
-    {"File", "Statistics", 110, false},
-    {"File", "-", 140, true},
-    {"File", "Exit", 145, true},
-    {"Fractal", "Fractal Parameters", 165, false},
-    {"Fractal", "Location", 166, false},
-    {"Fractal", "Palette control", 160, false},
-    {"Fractal", "Julia finder", 156, false},
-    {"Fractal", "Original Mandelbrot", 155, true},
-    {"Zoom movie", "Make movie to disk", 185, false},
-    {"Zoom movie", "Realtime zoom movie", 192, false},
-    {"Zoom movie", "Play movie", 186, false},
-    {"Help", "Info", 175, true},
-    {"Help", "Open helpfile", 180, true},
+    {"&File", "Browse fractals", 115, true, "Ctrl+B"},
+    {"&File", "Load Fractal", 120, true, "Ctrl+O"},
+    {"&File", "Load Fractal with image", 121, true, "Ctrl+Shift+O"},
+    {"&File", "Save Fractal", 125, true, "Ctrl+S"},
+    {"&File", "Save Fractal with image", 126, true, "Ctrl+Shift+S"},
+    {"&File", "Save Picture", 135, true, "Ctrl+E"},
+    {"&File", "Statistics", 110, true, "Ctrl+I"},
+    {"&File", "-", 140, true, ""},
+    {"&File", "Exit", 145, true, "Ctrl+Q"},
+    {"F&ractal", "Fractal Parameters", 165, true, "Ctrl+P"},
+    {"F&ractal", "Location", 166, true, "Ctrl+L"},
+    {"F&ractal", "Palette control", 160, true, "Ctrl+K"},
+    {"F&ractal", "Julia finder", 156, false, "Ctrl+J"},
+    {"F&ractal", "Original Mandelbrot", 155, true, "Ctrl+Home"},
+    {"&Zoom movie", "Make movie to disk", 185, false, ""},
+    {"&Zoom movie", "Realtime zoom movie", 192, false, ""},
+    {"&Zoom movie", "Play movie", 186, false, ""},
+    {"&Help", "Info", 175, true, ""},
+    {"&Help", "Open helpfile", 180, true, "F1"},
 };
+
+// Opens a tool window unless it is open already; then it only comes forward.
+template <class Window>
+void OpenToolWindow(QPointer<Window>& window, QWidget* owner)
+{
+    if (!window) {
+        window = new Window(owner);
+        window->show();
+    }
+    window->raise();
+    window->activateWindow();
+}
 
 bool IsParameterFile(const std::filesystem::path& path)
 {
@@ -85,6 +102,9 @@ MainWindow::MainWindow(QWidget* owner) : QMainWindow(owner, Qt::Tool)
         QAction* action = menu->addAction(item.text);
         action->setData(item.commandId);
         action->setEnabled(item.available);
+        // The shortcuts work from the picture window and the tool windows too.
+        action->setShortcut(QKeySequence(item.shortcut));
+        action->setShortcutContext(Qt::ApplicationShortcut);
         const int id = item.commandId;
         connect(action, &QAction::triggered, this, [this, id] { DispatchCommand(id); });
         actions_[id] = action;
@@ -100,8 +120,12 @@ QAction* MainWindow::ActionFor(int commandId) const
 
 void MainWindow::DispatchCommand(int commandId)
 {
+    // A shortcut can arrive while a frame runs; commands wait for its end.
+    if (State.FrameBusy == 1)
+        return;
     Platform& platform = CurrentPlatform();
     switch (commandId) {
+    case 110: OpenToolWindow(statistics_, this); break;
     case 115: BrowseFractalsCommand(); break;
     case 120:
         LoadFractalCommand();
@@ -118,6 +142,9 @@ void MainWindow::DispatchCommand(int commandId)
         break;
     case 145: ConfirmExit(); break;
     case 155: OriginalMandelbrotCommand(); break;
+    case 160: OpenToolWindow(palette_, this); break;
+    case 165: OpenToolWindow(parameters_, this); break;
+    case 166: OpenToolWindow(location_, this); break;
     case 175: ShowAbout(this); break;
     case 180: ShowHelp(); break;
     default: break;

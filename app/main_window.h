@@ -1,8 +1,13 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 
 class QAction;
+class LocationDialog;
+class PaletteDialog;
+class ParametersDialog;
+class StatisticsWindow;
 
 // The small window with the menu bar; every item carries its command id.
 class MainWindow : public QMainWindow {
@@ -18,6 +23,10 @@ protected:
 
 private:
     std::map<int, QAction*> actions_;
+    QPointer<ParametersDialog> parameters_;
+    QPointer<LocationDialog> location_;
+    QPointer<PaletteDialog> palette_;
+    QPointer<StatisticsWindow> statistics_;
 };
 
 // Commands of the menu, also called by tests.

@@ -63,6 +63,8 @@ void QtPlatform::SetInputWindowsEnabled(bool enabled)
         mainWindow_->setEnabled(enabled);
     if (pictureWindow_)
         pictureWindow_->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    if (setToolWindowsEnabled_)
+        setToolWindowsEnabled_(enabled);
     if (enabled)
         escapePressed_ = false;
 }
@@ -77,6 +79,12 @@ void QtPlatform::ShowFrameRow(int32_t row, const uint32_t* pixels, int32_t width
 {
     if (auto* surface = dynamic_cast<PictureSurface*>(pictureWindow_.data()))
         surface->ShowRow(row, pixels, width);
+}
+
+void QtPlatform::RefreshToolWindows()
+{
+    if (refreshToolWindows_)
+        refreshToolWindows_();
 }
 
 void QtPlatform::InvalidatePictureWindow()

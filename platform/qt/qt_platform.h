@@ -18,6 +18,12 @@ public:
     void SetWindows(QWidget* mainWindow, QWidget* pictureWindow);
     // When set, message boxes and file dialogs are answered by it.
     void SetDialogAnswerer(Platform* answerer) { answerer_ = answerer; }
+    // The tool windows live above this layer; they hand in how to reach them.
+    void SetToolWindowHooks(void (*refresh)(), void (*setEnabled)(bool))
+    {
+        refreshToolWindows_ = refresh;
+        setToolWindowsEnabled_ = setEnabled;
+    }
 
     void PumpMessages() override;
     bool EscapePressed() override;
@@ -28,7 +34,7 @@ public:
     void ShowFrameRow(int32_t row, const uint32_t* pixels, int32_t width) override;
     void InvalidatePictureWindow() override;
     void ResizePictureArea(int32_t width, int32_t height) override;
-    void RefreshToolWindows() override {}
+    void RefreshToolWindows() override;
     void ShowProgress(int32_t) override {}
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                               MessageButtons buttons) override;
@@ -46,6 +52,8 @@ private:
     QPointer<QWidget> mainWindow_;
     QPointer<QWidget> pictureWindow_;
     Platform* answerer_ = nullptr;
+    void (*refreshToolWindows_)() = nullptr;
+    void (*setToolWindowsEnabled_)(bool) = nullptr;
     std::atomic<bool> escapePressed_{false};
 };
 

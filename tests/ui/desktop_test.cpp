@@ -10,6 +10,7 @@
 #include "engine/view_texts.h"
 #include "frame/startup.h"
 #include "nav/picture_window.h"
+#include "nav/tool_window.h"
 #include "platform/headless_platform.h"
 #include "platform/qt/qt_platform.h"
 
@@ -31,6 +32,7 @@ private:
         answers = HeadlessPlatform();
         platform = std::make_unique<QtPlatform>();
         platform->SetDialogAnswerer(&answers);
+        ConnectToolWindows(*platform);
         InstallPlatform(platform.get());
         StartUpEngine(1280, 1024, 2);
         State.PicWidth = width;
@@ -172,11 +174,13 @@ private slots:
         Open(64, 48);
         const QList<QAction*> bar = menu->menuBar()->actions();
         QCOMPARE(bar.size(), 4);
-        QCOMPARE(bar[0]->text(), QString("File"));
-        QCOMPARE(bar[3]->text(), QString("Help"));
+        QCOMPARE(bar[0]->text(), QString("&File"));
+        QCOMPARE(bar[3]->text(), QString("&Help"));
         QVERIFY(menu->ActionFor(120)->isEnabled());
         QCOMPARE(menu->ActionFor(120)->text(), QString("Load Fractal"));
-        QVERIFY(!menu->ActionFor(165)->isEnabled());  // its window comes later
+        QCOMPARE(menu->ActionFor(120)->shortcut(), QKeySequence("Ctrl+O"));
+        for (int toolWindow : {110, 160, 165, 166})
+            QVERIFY(menu->ActionFor(toolWindow)->isEnabled());
         answers.answers = {""};
         menu->DispatchCommand(180);
         QCOMPARE(answers.messages.back().text, std::string("Helpfile: \nquorvatix.chm not found!"));

@@ -1,0 +1,5 @@
+#include "app/statistics_window.h"
+
+StatisticsWindow::StatisticsWindow(QWidget* owner) : ToolWindow(owner, "QUORVATIX STATISTICS") { Refresh(); }
+
+void StatisticsWindow::Refresh() {}

@@ -1,0 +1,5 @@
+#include "nav/parameters_dialog.h"
+
+ParametersDialog::ParametersDialog(QWidget* owner) : ToolWindow(owner, "Fractal parameters") { Refresh(); }
+
+void ParametersDialog::Refresh() {}

@@ -1,0 +1,66 @@
+#include "nav/tool_window.h"
+
+#include <QFontDatabase>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <vector>
+
+#include "engine/fractal_state.h"
+#include "platform/qt/palette_strip.h"
+#include "platform/qt/qt_platform.h"
+
+namespace {
+
+// Open tool windows in the order they were opened.
+std::vector<ToolWindow*> openWindows;
+bool controlsEnabled = true;
+
+constexpr int StripBands = 200;
+
+}  // namespace
+
+QFont ToolWindowFont()
+{
+    QFont font(QFontDatabase::hasFamily("Arial") ? QString("Arial") : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+    font.setPointSize(10);
+    return font;
+}
+
+ToolWindow::ToolWindow(QWidget* owner, const QString& title) : QWidget(owner, Qt::Tool)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title);
+    setFont(ToolWindowFont());
+    controls_ = new QWidget(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(controls_);
+    controls_->setEnabled(controlsEnabled);
+    openWindows.push_back(this);
+}
+
+ToolWindow::~ToolWindow() { std::erase(openWindows, this); }
+
+void ToolWindow::RefreshAll()
+{
+    for (ToolWindow* window : openWindows)
+        window->Refresh();
+}
+
+void ToolWindow::SetAllEnabled(bool enabled)
+{
+    controlsEnabled = enabled;
+    for (ToolWindow* window : openWindows)
+        window->controls_->setEnabled(enabled);
+}
+
+void ToolWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    PaintPaletteStrip(painter, rect(), Palette.data(), StripBands);
+}
+
+void ConnectToolWindows(QtPlatform& platform)
+{
+    platform.SetToolWindowHooks(&ToolWindow::RefreshAll, &ToolWindow::SetAllEnabled);
+}

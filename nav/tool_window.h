@@ -1,0 +1,35 @@
+#pragma once
+#include <QWidget>
+
+// A modeless tool window owned by the menu window: painted with the palette
+// strip, in the program's font, destroyed when closed. While a frame runs its
+// controls are shut off; the window itself stays enabled so that Esc still
+// reaches the program.
+class ToolWindow : public QWidget {
+public:
+    ToolWindow(QWidget* owner, const QString& title);
+    ~ToolWindow() override;
+
+    // Shows the current state in every control.
+    virtual void Refresh() = 0;
+    // The parent of every control.
+    QWidget* Controls() const { return controls_; }
+
+    // What the frame drivers and RefreshToolWindows ask of all open ones.
+    static void RefreshAll();
+    static void SetAllEnabled(bool enabled);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget* controls_;
+};
+
+// "Arial" 10 points where the font exists, the desktop's sans-serif otherwise.
+QFont ToolWindowFont();
+
+class QtPlatform;
+// Lets the platform's RefreshToolWindows and SetInputWindowsEnabled reach the
+// open tool windows.
+void ConnectToolWindows(QtPlatform& platform);
