@@ -43,8 +43,24 @@ ToolWindow::~ToolWindow() { std::erase(openWindows, this); }
 
 void ToolWindow::RefreshAll()
 {
-    for (ToolWindow* window : openWindows)
-        window->Refresh();
+    // A refresh may itself change the state and ask again (the statistics
+    // synchronise the view texts, which refresh the automatic pot value):
+    // one more round then shows the latest state everywhere.
+    static bool refreshing = false;
+    static bool askedAgain = false;
+    if (refreshing) {
+        askedAgain = true;
+        return;
+    }
+    refreshing = true;
+    for (int round = 0; round < 2; ++round) {
+        askedAgain = false;
+        for (ToolWindow* window : openWindows)
+            window->Refresh();
+        if (!askedAgain)
+            break;
+    }
+    refreshing = false;
 }
 
 void ToolWindow::SetAllEnabled(bool enabled)
