@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QScreen>
 #include <QStandardPaths>
+#include <clocale>
 #include <filesystem>
 #include <thread>
 
@@ -41,6 +42,9 @@ int RunDesktop(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName("quorvatix");
+    // The toolkit takes the user's locale; typed numbers and number texts
+    // are always written with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     QtPlatform platform;
     ConnectToolWindows(platform);
     Platform* previous = InstallPlatform(&platform);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 std::string NumberText(long double value, int significantDigits)
 {
@@ -21,4 +22,17 @@ std::string NumberText(long double value, int significantDigits)
     if (!std::signbit(value) || std::isnan(value))
         text.insert(text.begin(), ' ');
     return text;
+}
+
+long double ReadNumberText(const std::string& text)
+{
+    const char* begin = text.c_str();
+    while (*begin == ' ' || *begin == '\t')
+        ++begin;
+    // strtold would also take "inf", "nan" and hexadecimal forms.
+    const char first = begin[0] == '-' || begin[0] == '+' ? begin[1] : begin[0];
+    if (!((first >= '0' && first <= '9') || first == '.'))
+        return 0;
+    const long double value = std::strtold(begin, nullptr);
+    return std::isfinite(value) ? value : 0;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/big_view.h"
+#include "engine/number_text.h"
 #include "engine/view_texts.h"
 #include "test_support.h"
 
@@ -179,3 +180,12 @@ TEST_F(ViewTextsTest, ExtendedViewRoundTripsThroughTexts)
 }
 
 }  // namespace
+
+TEST(NumberTextTest, TypedNumbersReadTheirLeadingNumberElseZero)
+{
+    EXPECT_EQ(ReadNumberText(" 250.5"), 250.5L);
+    EXPECT_EQ(ReadNumberText("-1.5e3x"), -1500.0L);
+    EXPECT_EQ(ReadNumberText(".5"), 0.5L);
+    for (const char* notANumber : {"", "abc", "inf", "nan", "-", "1e99999"})
+        EXPECT_EQ(ReadNumberText(notANumber), 0.0L) << notANumber;
+}
