@@ -94,6 +94,20 @@ struct FractalState {
     int32_t QuitRequested = 0;
     double Pi = 0;
     double TwoPi = 0;
+
+    // Location dialog: its check box outlives the window, and the view it
+    // replaced is kept for the parameters dialog to compare against.
+    int32_t UseCenterMag = 0;
+    struct MandelbrotViewCopy {
+        long double Realmin = 0, Realmax = 0, StepRe = 0, Imagmin = 0, Imagmax = 0, StepIm = 0;
+    };
+    struct JuliaViewCopy {
+        long double JuliaRealmin = 0, JuliaImagmin = 0, JuliaRealmax = 0, JuliaImagmax = 0;
+        long double JuliaRe = 0, JuliaIm = 0, JuliaStepIm = 0, JuliaStepRe = 0;
+    };
+    MandelbrotViewCopy PrevMandelbrotView;
+    JuliaViewCopy PrevJuliaView;
+    int32_t PrevIterMax = 0;
 };
 
 extern FractalState State;
