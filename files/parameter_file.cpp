@@ -379,16 +379,21 @@ void ConvertLegacyPalette(const std::array<int32_t, 9>& legacyPaletteGen)
 
 void ApplyExtendedRecord(const ParameterRecord& record, const std::string& path)
 {
+    const std::array<float, 9> paletteBefore = State.PaletteGen;
     ApplyStoredFields(record);
     const std::span<const ViewValue> view = ViewOf(State.FractalFlags);
     for (size_t k = 0; k < view.size(); ++k)
         State.*view[k].extended = record.extendedView[k];
     if (record.paletteIsLegacy) {
         // A zero first step marks files saved before the palette was stored.
-        if (record.LegacyPaletteGen[3] == 0)
+        // Smooth colour keeps the start and stop in force before the load, not
+        // the record's float palette, which such a file leaves all zeros.
+        if (record.LegacyPaletteGen[3] == 0) {
+            State.PaletteGen = paletteBefore;
             BuildDefaultPalette();
-        else
+        } else {
             ConvertLegacyPalette(record.LegacyPaletteGen);
+        }
     }
     if (record.layout == ParameterLayout::Legacy4)
         SetPaletteSwitchesFromBits(State.ColorOptions);

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "color/display.h"
+#include "color/palette_generation.h"
 #include "engine/big_view.h"
 #include "engine/view_texts.h"
 #include "files/parameter_file.h"
@@ -347,6 +348,42 @@ TEST_F(ParameterFileTest, EveryLegacySizeLoadsWithItsCorrections)
         EXPECT_EQ(State.DeepZoom, 0);
         EXPECT_EQ(State.MultiThreaded, 1);
         EXPECT_EQ(State.TitleFileName, PathOf("old.fdz"));
+    }
+}
+
+TEST_F(ParameterFileTest, LegacyFileWithoutPaletteGetsTheDefaultForItsColouring)
+{
+    // L3 with the integer palette all zeros, as files saved before the
+    // palette was stored have it; smooth colour keeps the start and stop in
+    // force before the load.
+    const std::array<float, 9> startUp{12, 164, 127, 1, 1, 1, 245, 172, 200};
+    const std::array<float, 9> own{30, 40, 50, 0.5f, 0.25f, 2, 200, 210, 220};
+    struct Case {
+        int32_t colorOptions;
+        std::array<float, 9> fromStartUp;
+        std::array<float, 9> fromOwn;
+    };
+    const Case cases[] = {
+        {0, {218, 64, 74, 5, 3, 4, 255, 169, 194}, {218, 64, 74, 5, 3, 4, 255, 169, 194}},
+        {2, {12, 164, 127, 5, 3, 4, 245, 172, 200}, {30, 40, 50, 5, 3, 4, 200, 210, 220}},
+        {4, startUp, startUp},
+        {6, startUp, {30, 40, 50, 1, 1, 1, 200, 210, 220}},
+    };
+    const size_t paletteAt = 1 + 4 + 4 + 6 * 10 + 4 + 10;
+    for (const Case& c : cases) {
+        for (const bool fromStartUp : {true, false}) {
+            SCOPED_TRACE("options " + std::to_string(c.colorOptions) + (fromStartUp ? ", start-up" : ", own"));
+            Fresh();
+            BuildDefaultPalette();
+            ASSERT_EQ(State.PaletteGen, startUp);
+            if (!fromStartUp)
+                State.PaletteGen = own;
+            const LegacyCase l3{3, 30, 1 | 4, c.colorOptions, true, true, false, 119};
+            WriteBytes(PathOf("old.fra"), Patched(LegacyFile(l3), paletteAt, std::array<int32_t, 9>{}));
+            ASSERT_EQ(LoadParameterFile(PathOf("old.fra")), 1);
+            EXPECT_EQ(State.ColorOptions, c.colorOptions);
+            EXPECT_EQ(State.PaletteGen, fromStartUp ? c.fromStartUp : c.fromOwn);
+        }
     }
 }
 
