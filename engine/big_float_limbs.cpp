@@ -65,6 +65,14 @@ LimbRecord ToLimbRecord(const BigFloat& value, int32_t precisionBits)
     }
     if (HalfOf(d, lo) == 0)
         ++lo;
+    // A 32-bit-limb value at this precision holds precisionLimbs + 1 limbs,
+    // and readers refuse more; the low ones go, the exponent stays.
+    const size_t most = static_cast<size_t>(record.precisionLimbs) + 1;
+    if (hi - lo > most) {
+        lo = hi - most;
+        while (HalfOf(d, lo) == 0)  // the top half is non-zero
+            ++lo;
+    }
 
     record.limbs.reserve(hi - lo);
     for (size_t half = lo; half < hi; ++half)

@@ -19,13 +19,15 @@ struct LimbRecord {
 // The header's precision field for a value created at precisionBits.
 int32_t PrecisionLimbs32(int32_t precisionBits);
 
-// Exact and minimal (top and bottom limbs non-zero). The record may hold more
-// limbs than precisionLimbs + 1: a 64-bit-limb value carries more bits, and
-// all of them are kept so that reading back restores the value bit for bit.
-// An exponent beyond what 32-bit limbs can express is clamped.
+// Minimal (top and bottom limbs non-zero) and at most precisionLimbs + 1
+// limbs, what a 32-bit-limb value created at precisionBits holds. A 64-bit-limb
+// value may carry more bits: its least significant limbs are dropped (the
+// value truncated towards zero, exponent unchanged), so a value that fits is
+// kept exactly. An exponent beyond what 32-bit limbs can express is clamped.
 LimbRecord ToLimbRecord(const BigFloat& value, int32_t precisionBits);
 
-// Exact inverse of ToLimbRecord. Refuses (false, reason in *error, value
-// untouched) a count that disagrees with limbs.size(), a record that needs
-// more limbs than the value can hold, or a value that was never created.
+// Inverse of ToLimbRecord: the value the record holds, bit for bit. Refuses
+// (false, reason in *error, value untouched) a count that disagrees with
+// limbs.size(), a record that needs more limbs than the value can hold, or a
+// value that was never created.
 bool FromLimbRecord(const LimbRecord& record, BigFloat& value, std::string* error);

@@ -339,15 +339,11 @@ bool WriteBigFloatRecords(ByteWriter& out)
 {
     if (!ViewExists(State.FractalFlags) || !PrecisionAllowed(State.PrecisionBits))
         return false;
-    // Through a value created at PrecisionBits, so that every record fits what
-    // a reader creates from the stored precision even if a value was made at
-    // another one; for values at PrecisionBits the copy is exact.
-    BigFloat atStoredPrecision(State.PrecisionBits);
+    // Each record keeps what a 32-bit-limb value at the stored precision
+    // holds, the most any reader accepts, whatever precision a value has here.
     std::vector<LimbRecord> records;
-    for (const ViewValue& slot : ViewOf(State.FractalFlags)) {
-        mpf_set(atStoredPrecision, *slot.big);
-        records.push_back(ToLimbRecord(atStoredPrecision, State.PrecisionBits));
-    }
+    for (const ViewValue& slot : ViewOf(State.FractalFlags))
+        records.push_back(ToLimbRecord(*slot.big, State.PrecisionBits));
     for (const LimbRecord& record : records) {
         out.Int32(record.precisionLimbs);
         out.Int32(record.signedCount);

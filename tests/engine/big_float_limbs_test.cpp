@@ -65,6 +65,37 @@ void ValueOfRecord(const LimbRecord& record, BigFloat& out)
         mpf_neg(out.get(), out.get());
 }
 
+// `value` cut towards zero to its `limbs` most significant 32-bit limbs,
+// counted from the limb boundary just above it: what a 32-bit-limb value
+// holding at most that many limbs keeps of it.
+void KeepTop32BitLimbs(const BigFloat& value, int64_t limbs, BigFloat& out)
+{
+    const int32_t bits = static_cast<int32_t>(mpf_get_prec(value.get()) + 32 * limbs + 128);
+    out.Create(bits);
+    if (mpf_sgn(value.get()) == 0)
+        return;
+    long exp2 = 0;  // |value| < 2^exp2
+    mpf_get_d_2exp(&exp2, value.get());
+    int64_t top = exp2 / 32;  // the limb exponent: ceil(exp2 / 32)
+    if (32 * top < exp2)
+        ++top;
+    const int64_t shift = 32 * (limbs - top);
+    BigFloat scaled(bits);
+    if (shift >= 0)
+        mpf_mul_2exp(scaled.get(), value.get(), static_cast<mp_bitcnt_t>(shift));
+    else
+        mpf_div_2exp(scaled.get(), value.get(), static_cast<mp_bitcnt_t>(-shift));
+    mpz_t whole;
+    mpz_init(whole);
+    mpz_set_f(whole, scaled.get());  // truncates towards zero
+    mpf_set_z(out.get(), whole);
+    mpz_clear(whole);
+    if (shift >= 0)
+        mpf_div_2exp(out.get(), out.get(), static_cast<mp_bitcnt_t>(shift));
+    else
+        mpf_mul_2exp(out.get(), out.get(), static_cast<mp_bitcnt_t>(-shift));
+}
+
 void ExpectSameRecord(const LimbRecord& a, const LimbRecord& b)
 {
     EXPECT_EQ(a.precisionLimbs, b.precisionLimbs);
@@ -152,7 +183,7 @@ TEST(LimbRecord, KnownEncodingsInBothDirections)
     }
 }
 
-TEST(LimbRecord, RoundTripsBitForBitAtEveryPrecision)
+TEST(LimbRecord, RoundTripsBitForBitWhatA32BitValueHolds)
 {
     const std::pair<const char*, std::function<void(mpf_ptr)>> values[] = {
         {"0", [](mpf_ptr v) { mpf_set_ui(v, 0); }},
@@ -173,7 +204,8 @@ TEST(LimbRecord, RoundTripsBitForBitAtEveryPrecision)
 
     std::set<int> parities;
     bool sawNegativeExponent = false;
-    bool sawMoreThan32BitPrecision = false;
+    bool sawTruncation = false;
+    bool sawFullRecordKeptExactly = false;
     for (const int32_t bits : kPrecisions) {
         for (const auto& [name, set] : values) {
             for (const int shift : shifts) {
@@ -186,8 +218,10 @@ TEST(LimbRecord, RoundTripsBitForBitAtEveryPrecision)
                     mpf_div_2exp(original.get(), original.get(), static_cast<mp_bitcnt_t>(-shift));
 
                 const LimbRecord record = ToLimbRecord(original, bits);
+                const int64_t most = int64_t{PrecisionLimbs32(bits)} + 1;
                 EXPECT_EQ(record.precisionLimbs, PrecisionLimbs32(bits));
                 EXPECT_EQ(static_cast<size_t>(std::abs(record.signedCount)), record.limbs.size());
+                EXPECT_LE(static_cast<int64_t>(record.limbs.size()), most);
                 if (record.limbs.empty()) {
                     EXPECT_EQ(record.exponent, 0);
                 } else {
@@ -195,25 +229,65 @@ TEST(LimbRecord, RoundTripsBitForBitAtEveryPrecision)
                     EXPECT_NE(record.limbs.back(), 0u);
                     parities.insert(record.exponent & 1);
                     sawNegativeExponent |= record.exponent < 0;
-                    sawMoreThan32BitPrecision |=
-                        static_cast<int64_t>(record.limbs.size()) > record.precisionLimbs + 1;
                 }
+                // A 64-bit-limb value may hold more than a 32-bit one of the
+                // same precision; the record keeps what the latter would.
+                BigFloat kept;
+                KeepTop32BitLimbs(original, most, kept);
+                const bool truncated = mpf_cmp(kept.get(), original.get()) != 0;
+                sawTruncation |= truncated;
+                sawFullRecordKeptExactly |= !truncated && static_cast<int64_t>(record.limbs.size()) == most;
                 BigFloat meaning;
                 ValueOfRecord(record, meaning);
-                EXPECT_EQ(mpf_cmp(meaning.get(), original.get()), 0);
+                EXPECT_EQ(mpf_cmp(meaning.get(), kept.get()), 0);
 
                 BigFloat back(bits);
                 mpf_set_si(back.get(), -7);  // stale contents must not survive
                 std::string error;
                 ASSERT_TRUE(FromLimbRecord(record, back, &error)) << error;
-                ExpectBitIdentical(original, back);
+                ExpectBitIdentical(truncated ? kept : original, back);
                 ExpectSameRecord(ToLimbRecord(back, bits), record);
             }
         }
     }
     EXPECT_EQ(parities.size(), 2u);
     EXPECT_TRUE(sawNegativeExponent);
-    EXPECT_TRUE(sawMoreThan32BitPrecision);
+    EXPECT_TRUE(sawTruncation);
+    EXPECT_TRUE(sawFullRecordKeptExactly);
+}
+
+TEST(LimbRecord, DroppedLowLimbsLeaveAMinimalRecordAtTheSameExponent)
+{
+    // 96 bits: a 32-bit-limb value holds 5 limbs. 2^32 + 2^-128 spans 6 of
+    // them (3 64-bit limbs); keeping the top 5 leaves only the 2^32, so the
+    // record shrinks to a single limb.
+    for (const int sign : {1, -1}) {
+        SCOPED_TRACE(sign);
+        BigFloat value(96);
+        SetPowerOfTwo(value.get(), -128);
+        mpf_add_ui(value.get(), value.get(), 1ul << 32);
+        if (sign < 0)
+            mpf_neg(value.get(), value.get());
+        ASSERT_EQ(std::abs(value.get()->_mp_size), 3);  // the low bit was kept
+        const LimbRecord record = ToLimbRecord(value, 96);
+        EXPECT_EQ(record.signedCount, sign);
+        EXPECT_EQ(record.exponent, 2);
+        EXPECT_EQ(record.limbs, (std::vector<uint32_t>{1}));
+    }
+
+    // 112 bits: 6 limbs at most. 1/3 * 2^-100, in [2^-102, 2^-101), takes 7
+    // limbs of its 64-bit form (all but the top half); the top 6 are kept.
+    BigFloat third(112);
+    mpf_set_ui(third.get(), 1);
+    mpf_div_ui(third.get(), third.get(), 3);
+    mpf_div_2exp(third.get(), third.get(), 100);
+    ASSERT_EQ(third.get()->_mp_size, 4);
+    const LimbRecord record = ToLimbRecord(third, 112);
+    EXPECT_EQ(record.precisionLimbs, 5);
+    EXPECT_EQ(record.signedCount, 6);
+    EXPECT_EQ(record.exponent, -3);
+    EXPECT_EQ(record.limbs, (std::vector<uint32_t>{0x55555555u, 0x55555555u, 0x55555555u, 0x55555555u,
+                                                   0x55555555u, 0x05555555u}));
 }
 
 TEST(LimbRecord, DecodesEveryAlignmentAndExtremeExponents)

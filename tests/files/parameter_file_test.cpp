@@ -4,8 +4,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <type_traits>
 
 #include "color/display.h"
@@ -186,6 +188,25 @@ std::vector<uint8_t> TextLayoutFile(int32_t deepZoom, int32_t bits, double bailo
     std::vector<uint8_t> bytes = w.bytes();
     bytes.resize(bytes.size() + extra, 0xEE);
     return bytes;
+}
+
+// The big-float records of a '7' file, read field by field from its bytes.
+std::vector<LimbRecord> StoredLimbRecords(const std::vector<uint8_t>& bytes)
+{
+    const size_t count = static_cast<size_t>(ViewValueCount(At<int32_t>(bytes, 1)));
+    std::vector<LimbRecord> records(count);
+    size_t at = DeepFixedFieldsSize + BigFloatHeaderSize * count;
+    for (size_t k = 0; k < count; ++k) {
+        const size_t head = DeepFixedFieldsSize + BigFloatHeaderSize * k;
+        LimbRecord& record = records[k];
+        record.precisionLimbs = At<int32_t>(bytes, head);
+        record.signedCount = At<int32_t>(bytes, head + 4);
+        record.exponent = At<int32_t>(bytes, head + 8);
+        for (int32_t i = 0; i < std::abs(record.signedCount) && at + 4 <= bytes.size(); ++i, at += 4)
+            record.limbs.push_back(At<uint32_t>(bytes, at));
+    }
+    EXPECT_EQ(at, bytes.size());
+    return records;
 }
 
 class ParameterFileTest : public FreshStateTest {
@@ -385,6 +406,108 @@ TEST_F(ParameterFileTest, LegacyFileWithoutPaletteGetsTheDefaultForItsColouring)
             EXPECT_EQ(State.PaletteGen, fromStartUp ? c.fromStartUp : c.fromOwn);
         }
     }
+}
+
+TEST_F(ParameterFileTest, DeepRecordsHoldNoMoreLimbsThanTheStoredPrecisionAllows)
+{
+    // A 96-bit Mandelbrot view whose step 2^-100 raises the precision to 112
+    // bits: the values, read again at 112 bits, fill every 64-bit limb.
+    const auto raisedTo112 = [] {
+        UseDeepView(true, 96, -20);
+        SetBig(BigImagmin, "0.1318259042053119704931320563851391234567890123456789");
+        mpf_set_ui(BigStepRe, 1);
+        mpf_div_2exp(BigStepRe, BigStepRe, 100);
+        mpf_mul_ui(BigRealmax, BigStepRe, 640);
+        mpf_add(BigRealmax, BigRealmax, BigRealmin);
+        mpf_mul_ui(BigImagmax, BigStepRe, 480);
+        mpf_add(BigImagmax, BigImagmax, BigImagmin);
+        RefreshBigSteps();
+        CornersToCenter();
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> use;
+        int32_t bits;
+    };
+    const Case cases[] = {
+        {"Mandelbrot 96 raised to 112", raisedTo112, 112},
+        {"Julia 96", [] { UseDeepView(false, 96, -15); }, 96},
+        {"Mandelbrot 176", [] { UseDeepView(true, 176, -46); }, 176},
+        {"Mandelbrot 368", [] { UseDeepView(true, 368, -97); CornersToCenter(); }, 368},
+        {"Julia 992", [] { UseDeepView(false, 992, -260); SyncViewTexts(); }, 992},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fresh();
+        c.use();
+        ASSERT_EQ(State.PrecisionBits, c.bits);
+        ASSERT_TRUE(SaveFdzFile(PathOf("deep.fdz")));
+        const std::vector<uint8_t> bytes = ReadBytes(PathOf("deep.fdz"));
+        ASSERT_EQ(At<int32_t>(bytes, 73), c.bits);
+        const int32_t precisionLimbs = PrecisionLimbs32(c.bits);
+        bool full = false;
+        for (const LimbRecord& record : StoredLimbRecords(bytes)) {
+            EXPECT_EQ(record.precisionLimbs, precisionLimbs);
+            EXPECT_LE(std::abs(record.signedCount), precisionLimbs + 1);
+            full |= std::abs(record.signedCount) == precisionLimbs + 1;
+            if (!record.limbs.empty()) {
+                EXPECT_NE(record.limbs.front(), 0u);
+                EXPECT_NE(record.limbs.back(), 0u);
+            }
+        }
+        EXPECT_TRUE(full);  // long values reach the bound
+
+        ParameterRecord record;
+        EXPECT_TRUE(ReadParameterRecord(bytes, record));
+        Fresh();
+        ASSERT_EQ(LoadParameterFile(PathOf("deep.fdz")), 1);
+        EXPECT_EQ(State.PrecisionBits, c.bits);
+        ASSERT_TRUE(SaveFdzFile(PathOf("again.fdz")));
+        EXPECT_EQ(ReadBytes(PathOf("again.fdz")), bytes);
+    }
+}
+
+TEST_F(ParameterFileTest, DeepValuesThatFitTheStoredPrecisionReloadExactly)
+{
+    // 336 bits, the precision a 3 * 2^-301 step asks for, so the load keeps
+    // the values as they are. The edges reach down to 2^-416: 13 limbs from
+    // their top one, the most a record at 336 bits holds.
+    State.PrecisionBits = 336;
+    ClearBigFloats();
+    InitBigFloats();
+    State.AppliedPrecisionBits = 336;
+    State.FractalFlags = 5;
+    State.DeepZoom = 1;
+    BigFloat lowest(336);
+    mpf_set_ui(lowest, 1);
+    mpf_div_2exp(lowest, lowest, 416);
+    mpf_set_d(BigRealmin, -0.75);
+    mpf_sub(BigRealmin, BigRealmin, lowest);
+    mpf_set_d(BigImagmin, 0.125);
+    mpf_add(BigImagmin, BigImagmin, lowest);
+    mpf_set_ui(BigStepRe, 3);
+    mpf_div_2exp(BigStepRe, BigStepRe, 301);
+    mpf_set(BigStepIm, BigStepRe);
+    mpf_mul_ui(BigRealmax, BigStepRe, 640);
+    mpf_add(BigRealmax, BigRealmax, BigRealmin);
+    mpf_mul_ui(BigImagmax, BigStepIm, 480);
+    mpf_add(BigImagmax, BigImagmax, BigImagmin);
+    BigFloat* view[] = {&BigRealmin, &BigRealmax, &BigStepRe, &BigImagmin, &BigImagmax, &BigStepIm};
+    std::vector<std::unique_ptr<BigFloat>> saved;
+    for (BigFloat* value : view) {
+        saved.push_back(std::make_unique<BigFloat>(336));
+        mpf_set(*saved.back(), *value);
+    }
+    ASSERT_TRUE(SaveFdzFile(PathOf("fits.fdz")));
+    const std::vector<LimbRecord> records = StoredLimbRecords(ReadBytes(PathOf("fits.fdz")));
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[0].signedCount, -13);
+    EXPECT_EQ(records[3].signedCount, 13);
+    Fresh();
+    ASSERT_EQ(LoadParameterFile(PathOf("fits.fdz")), 1);
+    ASSERT_EQ(State.PrecisionBits, 336);
+    for (size_t k = 0; k < std::size(view); ++k)
+        EXPECT_EQ(mpf_cmp(*view[k], *saved[k]), 0) << k;
 }
 
 TEST_F(ParameterFileTest, BailoutAndPotValueCorrectionsPerLayout)
