@@ -50,6 +50,7 @@ TEST_F(StatisticsTest, LinesOfAFreshStateInLayoutOrder)
     EXPECT_EQ(rows[4].label, " Processors/Threads used:");
     EXPECT_EQ(rows[4].value, " 6");
     EXPECT_EQ(rows[5].label, " Precision:");
+    EXPECT_EQ(rows[5].value, "80 bits");
     EXPECT_EQ(rows[6].label, " System version:");
     EXPECT_FALSE(rows[6].value.empty());
     EXPECT_EQ(State.InsidePixelCount, 12);
@@ -60,6 +61,10 @@ TEST_F(StatisticsTest, LinesOfAFreshStateInLayoutOrder)
 
 TEST_F(StatisticsTest, ElapsedTimeInSecondsThenHoursMinutesSeconds)
 {
+    // No time, no speed.
+    State.ElapsedSeconds = 0;
+    EXPECT_FALSE(Row(11));
+    EXPECT_FALSE(Row(12));
     State.ElapsedSeconds = 59.9f;
     EXPECT_EQ(Row(11)->label, " Elapsed time:");
     EXPECT_EQ(Value(11), " 59.9 seconds");
@@ -71,13 +76,6 @@ TEST_F(StatisticsTest, ElapsedTimeInSecondsThenHoursMinutesSeconds)
     EXPECT_EQ(HoursMinutesSecondsText(3724.5L), " 1 h  2 m  4 s");
     EXPECT_EQ(HoursMinutesSecondsText(3725.5L), " 1 h  2 m  6 s");
     EXPECT_EQ(HoursMinutesSecondsText(7199.6L), " 2 h  0 m  0 s");
-}
-
-TEST_F(StatisticsTest, NoTimeNoSpeed)
-{
-    State.ElapsedSeconds = 0;
-    EXPECT_FALSE(Row(11));
-    EXPECT_FALSE(Row(12));
 }
 
 TEST_F(StatisticsTest, PixelsPerSecondRoundHalvesToEven)
@@ -96,7 +94,6 @@ TEST_F(StatisticsTest, PixelsPerSecondRoundHalvesToEven)
 TEST_F(StatisticsTest, PrecisionIsExtendedUnlessDeepZoom)
 {
     State.PrecisionBits = 512;
-    State.DeepZoom = 0;
     EXPECT_EQ(Value(14), "80 bits");
     State.DeepZoom = 1;
     EXPECT_EQ(Value(14), " 512 bits");
