@@ -195,8 +195,11 @@ void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone)
             ++aOut;
             ++bOut;
             x += rec.StepRe;
-            if (familyA && State.StopRequest.load() == 1) {
-                SleepMilliseconds(10);
+            // Every variant stops at the next pixel: a stopped frame is
+            // shown with what was computed.
+            if (State.StopRequest.load() == 1) {
+                if (familyA)
+                    SleepMilliseconds(10);
                 return;
             }
         }

@@ -244,6 +244,15 @@ void CenterToCorners()
     CurrentPlatform().RefreshToolWindows();
 }
 
+std::string DeepLimitTitle() { return "QUORVATIX (Deeplimit:" + NumberText(State.DeepLimit, 15) + ")"; }
+
+double AutomaticPotValue(int32_t deepLimit)
+{
+    // A view whose step is 1 or more has limit 0: take it as -1.
+    const int32_t divisor = deepLimit == 0 ? 1 : std::abs(deepLimit);
+    return 0.0002 / divisor;
+}
+
 void SyncViewTexts()
 {
     const bool mandelbrot = IsMandelbrot(State.FractalFlags);
@@ -257,11 +266,9 @@ void SyncViewTexts()
     State.DeepLimit = static_cast<int32_t>(std::clamp<long>(limit, -MaxPrecisionBits, MaxPrecisionBits));
 
     if (!State.MovieMode)
-        CurrentPlatform().SetPictureTitle("QUORVATIX (Deeplimit:" + NumberText(State.DeepLimit, 15) + ")");
+        CurrentPlatform().SetPictureTitle(DeepLimitTitle());
     if (State.AutoPotValue == 1 && !State.MovieMode) {
-        // A view whose step is 1 or more has limit 0: take it as -1.
-        const int32_t divisor = State.DeepLimit == 0 ? 1 : std::abs(State.DeepLimit);
-        State.PotValue = 0.0002 / divisor;
+        State.PotValue = AutomaticPotValue(State.DeepLimit);
         CurrentPlatform().RefreshToolWindows();
     }
     int32_t adjusted = State.DeepLimit;

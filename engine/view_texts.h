@@ -70,5 +70,9 @@ void CenterToCorners();
 // A view typed as the four edge texts of the current kind (RMIN, RMAX, IMIN,
 // IMAX), as "REDRAW" of the location dialog applies it.
 void ApplyTypedView(const std::array<std::string, 4>& edges);
+// The pot value "Auto pot value" keeps for a view of the given DeepLimit.
+double AutomaticPotValue(int32_t deepLimit);
 // Refreshes the texts, DeepLimit, the deep-zoom switch and the precision.
 void SyncViewTexts();
+// The picture window's title between frames: the depth of the view.
+std::string DeepLimitTitle();

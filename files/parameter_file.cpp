@@ -122,7 +122,7 @@ bool ReadTextField(ByteReader& in, std::string& text)
 
 void ShowDeepLimitTitle()
 {
-    CurrentPlatform().SetPictureTitle("QUORVATIX (Deeplimit:" + NumberText(State.DeepLimit, 15) + ")");
+    CurrentPlatform().SetPictureTitle(DeepLimitTitle());
 }
 
 void ShowFileTitle(const std::string& path)

@@ -35,11 +35,6 @@ void* DeepWorker(void* argument)
     return nullptr;
 }
 
-std::string CalculatingTitle(int32_t percent)
-{
-    return "QUORVATIX - Calculating " + NumberText(percent, 15) + "%" + " - STOP WITH ESC-KEY";
-}
-
 // Percent of the frame done, from the slowest worker's rows left; -1 while
 // no worker has reported.
 int32_t PercentDone(int32_t rowsPerBand)
@@ -135,7 +130,7 @@ void RunDeepFrame()
     }
     platform.SetMainTitle(CalculatingTitle(0));
 
-    FrameProgress progress(100);
+    FrameProgress progress(100, false);
     uint64_t now = start;
     uint64_t lastEscPoll = 0;
     uint64_t lastDisplay = 0;

@@ -67,7 +67,7 @@ void ProgressiveDriver(int32_t drawingModeNumber)
 
     State.FrameAborted = 0;
     const uint64_t start = TickMilliseconds();
-    FrameProgress progress(height);
+    FrameProgress progress(height, State.MovieMode == 0);
     long double y = im0;
     for (int32_t row = 0; row < height; ++row) {
         long double x = re0;

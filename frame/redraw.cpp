@@ -57,12 +57,15 @@ void Redraw()
 
     if (!State.MovieMode)
         platform.RefreshToolWindows();
-    if (!State.MovieMode && State.FrameValid == 1) {
+    // A stopped threaded frame leaves FrameValid 0 but is shown all the same.
+    const bool stopped = State.FrameAborted == 1;
+    if (!State.MovieMode && (State.FrameValid == 1 || stopped)) {
         if (!State.TitleFileName.empty()) {
             platform.SetMainTitle("QUORVATIX - " + State.TitleFileName);
+            // An unfinished picture would stay the file's thumbnail for good.
             const std::string thumbnail = State.TitleFileName + ".jpg";
             std::error_code error;
-            if (!std::filesystem::exists(thumbnail, error))
+            if (!stopped && !std::filesystem::exists(thumbnail, error))
                 SaveThumbnail(thumbnail);
         } else {
             platform.SetMainTitle("QUORVATIX - (Time:" + NumberText(State.ElapsedSeconds, 7) + ") - " + kind);

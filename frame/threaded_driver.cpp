@@ -1,5 +1,6 @@
 #include <pthread.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "color/coloring.h"
@@ -101,6 +102,11 @@ void ThreadedDriver()
     // The kernels of variants 2..5 report the kind of frame they computed.
     if (variant >= 2)
         State.KernelIsMandelbrot = mandelbrot ? 1 : 0;
+    // Rows a stopped frame leaves show as inside, as deep frames show theirs.
+    const size_t pixels = static_cast<size_t>(width) * height;
+    std::fill_n(Results.IterBuffer.begin(), pixels, 0);
+    std::fill_n(Results.ZReBuffer.begin(), pixels, 0.0f);
+    std::fill_n(Results.ZImBuffer.begin(), pixels, 0.0f);
 
     const uint64_t start = TickMilliseconds();
     State.StopRequest = 0;
@@ -117,13 +123,16 @@ void ThreadedDriver()
             running.fetch_sub(1);
     }
 
-    FrameProgress progress(height);
+    FrameProgress progress(height, State.MovieMode == 0);
     bool firstKeyCheck = true;
     uint64_t lastKeyCheck = 0;
+    bool stopped = false;
     while (running.load() > 0) {
         platform.PumpMessages();
         SleepMilliseconds(0);
-        if (State.MovieMode == 1 && (firstKeyCheck || TickMilliseconds() - lastKeyCheck > 100)) {
+        // Esc is looked at outside movies too: one mistyped "Iter max" must
+        // not hold the program for hours.
+        if (firstKeyCheck || TickMilliseconds() - lastKeyCheck > 100) {
             firstKeyCheck = false;
             lastKeyCheck = TickMilliseconds();
             SleepMilliseconds(1);
@@ -133,6 +142,7 @@ void ThreadedDriver()
                 while (running.load() > 0)
                     SleepMilliseconds(10);
                 State.FrameAborted = 1;
+                stopped = State.MovieMode == 0;
                 State.MovieMode = 0;
                 platform.PumpMessages();
                 break;
@@ -143,7 +153,7 @@ void ThreadedDriver()
     }
     for (pthread_t handle : handles)
         pthread_join(handle, nullptr);
-    progress.Report(height);
+    progress.Report(stopped ? rowsDone.load() : height);
 
     SleepMilliseconds(0);
     if (EscapeValueCapture)
@@ -153,7 +163,12 @@ void ThreadedDriver()
     SleepMilliseconds(1);
 
     const uint64_t end = TickMilliseconds();
-    State.FrameValid = 1;
+    // A frame stopped outside a movie stays on screen unfinished (locked,
+    // so its own repaint does not start it again) until a command asks for
+    // a frame.
+    State.FrameValid = stopped ? 0 : 1;
+    if (stopped)
+        State.PictureLocked = 1;
     State.ElapsedSeconds = static_cast<float>(end - start) / 1000.0f;
     if (State.MandelbrotShown == 1)
         State.MandelbrotShown = 0;

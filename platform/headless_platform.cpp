@@ -2,6 +2,10 @@
 
 bool HeadlessPlatform::EscapePressed()
 {
+    if (escapeQueriesBefore > 0) {
+        --escapeQueriesBefore;
+        return false;
+    }
     if (escapePresses <= 0)
         return false;
     --escapePresses;

@@ -20,7 +20,8 @@ public:
     std::vector<ShownMessage> messages;
     std::vector<std::string> titles;
     std::vector<std::string> pictureTitles;
-    int escapePresses = 0;  // queued Esc presses, one per query
+    int escapePresses = 0;       // queued Esc presses, one per query
+    int escapeQueriesBefore = 0; // queries answered "no" before the queued presses
     int framesShown = 0;
     bool inputWindowsEnabled = true;
 

@@ -155,7 +155,7 @@ TEST_F(ExtendedKernels, BoundedOrbitAfterLateRadiusTestEnds)
         EXPECT_EQ(value, 0);
 }
 
-TEST_F(ExtendedKernels, StopRequestEndsFamilyAAfterOnePixel)
+TEST_F(ExtendedKernels, StopRequestEndsEveryVariantAfterOnePixel)
 {
     std::vector<int32_t> escape(8, -7);
     std::vector<float> a(8), b(8);
@@ -173,8 +173,10 @@ TEST_F(ExtendedKernels, StopRequestEndsFamilyAAfterOnePixel)
     RunExtendedKernel(1, record, nullptr);
     EXPECT_NE(escape[0], -7);
     EXPECT_EQ(escape[1], -7);
-    RunExtendedKernel(3, record, nullptr);  // family B ignores it
-    EXPECT_NE(escape[7], -7);
+    std::fill(escape.begin(), escape.end(), -7);
+    RunExtendedKernel(3, record, nullptr);
+    EXPECT_NE(escape[0], -7);
+    EXPECT_EQ(escape[1], -7);
 }
 
 }  // namespace

@@ -169,24 +169,69 @@ TEST_F(FrameTest, EscStopsDeepFrameLeavingUnfinishedPixelsInside)
     EXPECT_EQ(std::count(values.begin(), values.end(), 997) + unfinished, static_cast<long>(values.size()));
 }
 
-TEST_F(FrameTest, EscStopsThreadedFrameOnlyInMovieMode)
+TEST_F(FrameTest, EscStopsThreadedFrameAndItIsComputedAgainLater)
 {
-    UseView(16, 12, {"-0.2", "0.2", "-0.15", "0.15"});  // inside: every pixel runs the whole budget
-    State.IterMax = 2000;
+    QTemporaryDir folder;
+    // The first band lies outside the set, the second reaches the cardioid,
+    // whose pixels each run the whole budget: hours without Esc.
+    UseView(64, 48, {"-0.2", "0.2", "-3", "0.05"});
+    State.IterMax = 10000000;
+    State.FirstFrame = 0;
+    State.AutosaveParameter = 1;
+    State.ParamFileName = folder.filePath("view.fra").toStdString();
+    const std::string backup = State.ParamFileName + ".jpg";
+    platform.escapeQueriesBefore = 3;
     platform.escapePresses = 1;
     std::fill(Results.IterBuffer.begin(), Results.IterBuffer.end(), -7);
-    std::vector<int32_t> values = Frame(2);
-    EXPECT_EQ(State.FrameAborted, 0);
-    EXPECT_EQ(std::count(values.begin(), values.end(), -7), 0);
+    const std::vector<int32_t> stopped = Frame(2);
+    EXPECT_EQ(State.FrameAborted, 1);
+    EXPECT_EQ(State.FrameValid, 0);
+    EXPECT_EQ(State.PictureLocked, 1);  // its own repaint does not start it again
+    EXPECT_EQ(State.MovieMode, 0);
+    EXPECT_EQ(State.FrameBusy, 0);
+    EXPECT_TRUE(platform.inputWindowsEnabled);
+    EXPECT_FALSE(std::filesystem::exists(backup));
+    // The finished band is shown; rows the workers never reached show as inside.
+    ASSERT_EQ(stopped.size(), 64u * 48u);
+    EXPECT_EQ(std::count(stopped.begin(), stopped.begin() + 64 * 24, 0), 0);
+    EXPECT_EQ(std::count(stopped.begin(), stopped.end(), -7), 0);
+    EXPECT_EQ(std::count(Results.IterBuffer.begin(), Results.IterBuffer.begin() + 64 * 48, -7), 0);
 
-    UsePictureSize(64, 48);
+    State.IterMax = 300;
+    UseView(64, 48, ShallowView);
+    const std::vector<int32_t> reference = Frame(2);
+    EXPECT_EQ(State.FrameAborted, 0);
+    EXPECT_EQ(State.FrameValid, 1);
+    EXPECT_TRUE(std::filesystem::exists(backup));
+    EXPECT_EQ(Frame(1), reference);
+}
+
+TEST_F(FrameTest, EscInMovieEndsTheMovieWithAFinishedFrame)
+{
+    UseView(64, 48, {"-0.2", "0.2", "-0.15", "0.15"});
     State.IterMax = 100000;
     State.MovieMode = 1;
-    std::fill(Results.IterBuffer.begin(), Results.IterBuffer.end(), -7);
-    values = Frame(2);
+    platform.escapePresses = 1;
+    Frame(2);
     EXPECT_EQ(State.FrameAborted, 1);
+    EXPECT_EQ(State.FrameValid, 1);
     EXPECT_EQ(State.MovieMode, 0);
-    EXPECT_GT(std::count(values.begin(), values.end(), -7), 0);  // pixels never reached keep old content
+}
+
+TEST_F(FrameTest, LongFramesShowTheirProgressInThePictureTitle)
+{
+    UseView(64, 48, {"-0.2", "0.2", "-0.15", "0.15"});
+    State.IterMax = 10000000;
+    platform.escapeQueriesBefore = 15;  // Esc after about a second and a half
+    platform.escapePresses = 1;
+    Frame(2);
+    ASSERT_EQ(State.FrameAborted, 1);
+    const auto calculating = std::find_if(platform.pictureTitles.begin(), platform.pictureTitles.end(),
+                                          [](const std::string& title) {
+                                              return TitleMatches(title, R"(QUORVATIX - Calculating  \d+% - STOP WITH ESC-KEY)");
+                                          });
+    EXPECT_NE(calculating, platform.pictureTitles.end());
+    EXPECT_EQ(platform.pictureTitles.back(), DeepLimitTitle());
 }
 
 TEST_F(FrameTest, OriginalMandelbrotRestoresDefaults)
