@@ -263,7 +263,8 @@ void RaiseIterMax()
 
 void RightClick()
 {
-    if (State.FrameValid != 1)
+    // A frame stopped with Esc counts as shown: zooming out is the way on.
+    if (State.FrameValid != 1 && State.FrameAborted != 1)
         return;
     ScaleView(2.0f);
     State.TitleFileName.clear();

@@ -138,6 +138,29 @@ private slots:
                 picture->picture().pixel(31, 23) != picture->picture().pixel(16, 12));
     }
 
+    void escStopsAHugeFrameAndTheNextCommandComputesAgain()
+    {
+        Open(64, 48);
+        ApplyTypedView({"-0.2", "0.2", "-0.15", "0.15"});  // inside the set
+        State.IterMax = 10000000;
+        State.FrameValid = 0;
+        QTimer::singleShot(300, [this] { QTest::keyClick(picture.get(), Qt::Key_Escape); });
+        picture->update();
+        QTRY_VERIFY_WITH_TIMEOUT(State.FrameAborted == 1 && State.FrameBusy == 0, 30000);
+        QCOMPARE(State.FrameValid, 0);
+        QVERIFY(menu->menuBar()->isEnabled());
+        // The stopped picture's own repaints do not start it again.
+        picture->repaint();
+        QTest::qWait(50);
+        QCOMPARE(State.FrameBusy, 0);
+        QCOMPARE(State.FrameAborted, 1);
+
+        State.IterMax = 100;
+        Click(Qt::RightButton, {32, 24});
+        QCOMPARE(State.FrameAborted, 0);
+        QCOMPARE(State.FrameValid, 1);
+    }
+
     void originalMandelbrotAndCancel()
     {
         Open(64, 48);
