@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "engine/fractal_state.h"
+#include "platform/qt/about_picture.h"
 #include "platform/qt/palette_strip.h"
 
 namespace {
@@ -22,35 +23,13 @@ void SetLinkColour(QLabel* link, const char* colour)
 
 }  // namespace
 
-QImage AboutPicture(int width, int height)
-{
-    QImage picture(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const double cr = -2.2 + 3.0 * x / width;
-            const double ci = -1.2 + 2.4 * y / height;
-            double zr = 0, zi = 0;
-            int n = 0;
-            while (n < 64 && zr * zr + zi * zi <= 4) {
-                const double t = zr * zr - zi * zi + cr;
-                zi = 2 * zr * zi + ci;
-                zr = t;
-                ++n;
-            }
-            const uint32_t colour = n == 64 ? 0 : Palette[static_cast<size_t>(n * 40 + 12)];
-            picture.setPixel(x, y, 0xFF000000u | colour);
-        }
-    }
-    return picture;
-}
-
 AboutBox::AboutBox(QWidget* owner) : QDialog(owner)
 {
     setWindowTitle("About Quorvatix");
     setFixedSize(340, 350);
     auto* layout = new QVBoxLayout(this);
     auto* picture = new QLabel;
-    picture->setPixmap(QPixmap::fromImage(AboutPicture(300, 180)));
+    picture->setPixmap(QPixmap::fromImage(AboutPicture(300, 180, Palette.data())));
     picture->setAlignment(Qt::AlignCenter);
     layout->addWidget(picture);
 

@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <QImage>
 
 class QLabel;
 
@@ -18,9 +17,5 @@ protected:
 private:
     QLabel* link_ = nullptr;
 };
-
-// A Mandelbrot picture of the given size, computed apart from the program's
-// state so that showing the box never touches the current fractal.
-QImage AboutPicture(int width, int height);
 
 void ShowAbout(QWidget* owner);

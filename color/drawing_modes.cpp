@@ -1,12 +1,13 @@
 #include "color/drawing_modes.h"
 
+#include <algorithm>
+
 #include "color/palette_generation.h"
 #include "engine/fractal_state.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr int32_t ModeCount = 28;
 constexpr int32_t ModeP = 26;
 constexpr int32_t ModeQ = 27;
 constexpr int32_t ModeR = 28;
@@ -47,9 +48,15 @@ InsideRule InsideRuleForMode(int32_t modeNumber)
     }
 }
 
+std::string DrawingModeEntryText(int32_t entry)
+{
+    entry = std::clamp(entry, 0, DrawingModeCount - 1);
+    return (entry == 0 ? "Normal  " : "Texture ") + std::string(1, DrawingModeChar(1 << (entry + 2)));
+}
+
 void ChooseDrawingMode(int32_t entry)
 {
-    if (entry < 0 || entry >= ModeCount)
+    if (entry < 0 || entry >= DrawingModeCount)
         entry = 0;
     State.FractalFlags = (State.FractalFlags & 3) | (1 << (entry + 2));
 

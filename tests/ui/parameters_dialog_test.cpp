@@ -1,0 +1,208 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/main_window.h"
+#include "engine/fractal_state.h"
+#include "frame/startup.h"
+#include "nav/parameters_dialog.h"
+#include "nav/picture_window.h"
+#include "platform/headless_platform.h"
+#include "platform/qt/qt_platform.h"
+
+// The "Fractal parameters" window on the offscreen platform, opened from the
+// menu over a small picture; messages are answered by a headless platform.
+class ParametersDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QtPlatform> platform;
+    HeadlessPlatform answers;
+    std::unique_ptr<PictureWindow> picture;
+    std::unique_ptr<MainWindow> menu;
+    QPointer<ParametersDialog> dialog;
+
+    void Open(int32_t processorCount)
+    {
+        answers = HeadlessPlatform();
+        platform = std::make_unique<QtPlatform>();
+        platform->SetDialogAnswerer(&answers);
+        ConnectToolWindows(*platform);
+        InstallPlatform(platform.get());
+        StartUpEngine(1280, 1024, processorCount);
+        State.PicWidth = 64;
+        State.PicHeight = 48;
+        State.IterMax = 50;
+        Results.Allocate(64, 48);
+        picture = std::make_unique<PictureWindow>();
+        menu = std::make_unique<MainWindow>(picture.get());
+        platform->SetWindows(menu.get(), picture.get());
+        picture->setFixedSize(64, 48);
+        menu->show();
+        picture->show();
+        WaitForFrame();
+        menu->DispatchCommand(165);
+        // No meta object of its own, so findChild cannot tell it from other widgets.
+        for (QWidget* child : menu->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (auto* opened = dynamic_cast<ParametersDialog*>(child))
+                dialog = opened;
+        QVERIFY(dialog);
+        dialog->show();
+    }
+
+    static void WaitForFrame()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(State.FrameValid == 1 && State.FrameBusy == 0, 60000);
+    }
+
+    static void Type(QLineEdit* field, const QString& text)
+    {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+    }
+
+    static void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // On the box itself: a check box wider than its text ignores clicks beside it.
+    static void Click(QCheckBox* box)
+    {
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
+    }
+
+    static void Choose(QListWidget* list, int row)
+    {
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
+    }
+
+private slots:
+    void cleanup()
+    {
+        menu.reset();  // owns the dialog and is owned by the picture window: goes first
+        picture.reset();
+        InstallPlatform(nullptr);
+        platform.reset();
+    }
+
+    void showsTheState()
+    {
+        Open(2);
+        QCOMPARE(dialog->windowTitle(), QString("Fractal parameters"));
+        QCOMPARE(dialog->iterMaxField()->text(), QString(" 50"));
+        QCOMPARE(dialog->bailoutField()->text(), QString(" 128"));
+        QCOMPARE(dialog->potValueField()->text(), QString(" 0.0001"));
+        QCOMPARE(dialog->unzoomField()->text(), QString(" 1.02"));
+        QCOMPARE(dialog->threadsField()->text(), QString(" 2"));
+        QVERIFY(dialog->optionBox(ParameterOption::Mandelbrot)->isChecked());
+        QVERIFY(!dialog->optionBox(ParameterOption::Julia)->isChecked());
+        QCOMPARE(dialog->optionBox(ParameterOption::MultiThreaded)->text(), QString("Multi-threaded"));
+        QCOMPARE(dialog->pictureSizeList()->count(), 36);
+        QCOMPARE(dialog->pictureSizeList()->currentRow(), -1);  // 64 x 48 is not in the list
+        QCOMPARE(dialog->picFormatList()->currentItem()->text(), QString("A. JPG"));
+        QCOMPARE(dialog->textureList()->currentItem()->text(), QString("Normal  0"));
+    }
+
+    void oneProcessorHasNoThreads()
+    {
+        Open(1);
+        QVERIFY(!dialog->threadsField());
+        QVERIFY(!dialog->optionBox(ParameterOption::MultiThreaded));
+        for (QLabel* label : dialog->findChildren<QLabel*>())
+            QVERIFY(label->text() != "Threads:");
+        Type(dialog->iterMaxField(), "60");
+        Click(dialog->redrawButton());
+        QCOMPARE(State.IterMax, 60);
+        QCOMPARE(State.ThreadCount, 1);
+    }
+
+    void redrawAppliesFieldsAndComputesAFrame()
+    {
+        Open(2);
+        Type(dialog->iterMaxField(), "300");
+        Type(dialog->bailoutField(), "1.5");
+        Type(dialog->threadsField(), "99");
+        State.ElapsedSeconds = -1;  // every frame measures itself
+        Click(dialog->redrawButton());
+        QCOMPARE(State.FrameValid, 1);
+        QVERIFY(State.ElapsedSeconds >= 0);
+        QCOMPARE(State.IterMax, 300);
+        QCOMPARE(State.Bailout, 2.0);
+        QCOMPARE(State.ThreadCount, 2);
+        QCOMPARE(dialog->threadsField()->text(), QString(" 2"));
+        QCOMPARE(dialog->iterMaxField()->text(), QString(" 300"));
+        QCOMPARE(dialog->bailoutField()->text(), QString(" 2"));
+    }
+
+    void chosenSizeIsDrawnByRedraw()
+    {
+        Open(2);
+        Choose(dialog->pictureSizeList(), 1);
+        QCOMPARE(State.PicWidth, 320);
+        QCOMPARE(State.PicHeight, 240);
+        Click(dialog->redrawButton());
+        QCOMPARE(State.FrameValid, 1);
+        QCOMPARE(picture->picture().size(), QSize(320, 240));
+        QCOMPARE(picture->size(), QSize(320, 240));
+        QCOMPARE(dialog->pictureSizeList()->currentRow(), 1);
+    }
+
+    void applyAndExitKeepsIterMaxAndCloses()
+    {
+        Open(2);
+        State.IterMax = 500;
+        dialog->Refresh();
+        Type(dialog->iterMaxField(), "200");
+        Choose(dialog->picFormatList(), 3);
+        QCOMPARE(State.PicFormat, std::string("PNG"));
+        Click(dialog->applyAndExitButton());
+        QCOMPARE(State.IterMax, 500);
+        QTRY_VERIFY(!dialog);
+    }
+
+    void checkBoxesActAtOnce()
+    {
+        Open(2);
+        QCheckBox* multiThreaded = dialog->optionBox(ParameterOption::MultiThreaded);
+        Click(multiThreaded);
+        QCOMPARE(State.MultiThreaded, 0);
+        QCOMPARE(State.ThreadCount, 1);
+        QVERIFY(!multiThreaded->isChecked());
+        QVERIFY(!dialog->threadsField()->isEnabled());
+
+
+        // Turning deep zoom off is refused on a deep view: the box stays ticked.
+        State.DeepZoom = 1;
+        State.DeepLimit = -20;
+        dialog->Refresh();
+        Click(dialog->optionBox(ParameterOption::DeepZoom));
+        QCOMPARE(State.DeepZoom, 1);
+        QVERIFY(dialog->optionBox(ParameterOption::DeepZoom)->isChecked());
+
+        Click(dialog->optionBox(ParameterOption::AutoPotValue));
+        QCOMPARE(dialog->potValueField()->text(), QString(" 1E-5"));
+
+        Click(dialog->optionBox(ParameterOption::Julia));
+        QCOMPARE(State.FractalFlags & 3, 2);
+        QVERIFY(dialog->optionBox(ParameterOption::Julia)->isChecked());
+        QVERIFY(!dialog->optionBox(ParameterOption::Mandelbrot)->isChecked());
+        QVERIFY(!dialog->optionBox(ParameterOption::AutoPotValue)->isChecked());
+    }
+
+    void textureSetsModeDefaults()
+    {
+        Open(2);
+        Choose(dialog->textureList(), 1);
+        QCOMPARE(DrawingModeNumber(State.FractalFlags), 2);
+        QCOMPARE(dialog->bailoutField()->text(), QString(" 4"));
+        QVERIFY(dialog->optionBox(ParameterOption::SmoothColor)->isChecked());
+        QVERIFY(!dialog->optionBox(ParameterOption::ColorByPotential)->isChecked());
+    }
+};
+
+QTEST_MAIN(ParametersDialogTest)
+#include "parameters_dialog_test.moc"
