@@ -435,8 +435,9 @@ frame is computed only when -o or --raw asks for one.
                           from the size of the view
   --center RE IM MAG      Mandelbrot view from its centre and magnification
                           (the view is 4/MAG wide and 3/MAG high)
-  --precision BITS        precision of the arbitrary-precision view; give it
-                          before --view to keep more than 96 bits of digits
+  --precision BITS        precision of the arbitrary-precision view; a later
+                          --view or --center is read at it, or at the
+                          precision the view calls for where that is more
   --deep                  compute the frame in arbitrary precision even where
                           extended precision would do
   --palette-gen s0,s1,s2,d0,d1,d2,e0,e1,e2

@@ -218,10 +218,10 @@ void CornersToCenter()
     SyncViewTexts();
 }
 
-void CenterToCorners()
+namespace {
+
+void CenterToCornersAtCurrentPrecision()
 {
-    if (!IsMandelbrot(State.FractalFlags))
-        return;
     ReadBigFloatText(Texts.RealCenterText, BigRealCenter);
     ReadBigFloatText(Texts.ImagCenterText, BigImagCenter);
     ReadBigFloatText(Texts.MagnificationText, BigMagnification);
@@ -241,6 +241,30 @@ void CenterToCorners()
     // The new view is judged by its own pixel step, not the last frame's.
     RefreshBigSteps();
     SyncViewTexts();
+}
+
+}  // namespace
+
+void ApplyKeepingTypedDigits(const std::function<void()>& apply)
+{
+    int32_t bitsBefore = 0;
+    do {
+        bitsBefore = State.AppliedPrecisionBits;
+        apply();
+    } while (State.AppliedPrecisionBits > bitsBefore);
+}
+
+void CenterToCorners()
+{
+    if (!IsMandelbrot(State.FractalFlags))
+        return;
+    const std::array<std::string, 3> typed{Texts.RealCenterText, Texts.ImagCenterText, Texts.MagnificationText};
+    ApplyKeepingTypedDigits([&typed] {
+        Texts.RealCenterText = typed[0];
+        Texts.ImagCenterText = typed[1];
+        Texts.MagnificationText = typed[2];
+        CenterToCornersAtCurrentPrecision();
+    });
     CurrentPlatform().RefreshToolWindows();
 }
 
@@ -288,24 +312,26 @@ void SyncViewTexts()
 
 void ApplyTypedView(const std::array<std::string, 4>& edges)
 {
-    if (IsMandelbrot(State.FractalFlags)) {
-        Texts.RealminText = edges[0];
-        Texts.RealmaxText = edges[1];
-        Texts.ImagminText = edges[2];
-        Texts.ImagmaxText = edges[3];
-    } else {
-        Texts.JuliaRealminText = edges[0];
-        Texts.JuliaRealmaxText = edges[1];
-        Texts.JuliaImagminText = edges[2];
-        Texts.JuliaImagmaxText = edges[3];
-    }
-    TextsToBigFloats();
-    // The new view is judged by its own pixel step, not the last frame's.
-    RefreshBigSteps();
-    if (IsMandelbrot(State.FractalFlags))
-        CornersToCenter();
-    else
-        SyncViewTexts();
+    ApplyKeepingTypedDigits([&edges] {
+        if (IsMandelbrot(State.FractalFlags)) {
+            Texts.RealminText = edges[0];
+            Texts.RealmaxText = edges[1];
+            Texts.ImagminText = edges[2];
+            Texts.ImagmaxText = edges[3];
+        } else {
+            Texts.JuliaRealminText = edges[0];
+            Texts.JuliaRealmaxText = edges[1];
+            Texts.JuliaImagminText = edges[2];
+            Texts.JuliaImagmaxText = edges[3];
+        }
+        TextsToBigFloats();
+        // The new view is judged by its own pixel step, not the last frame's.
+        RefreshBigSteps();
+        if (IsMandelbrot(State.FractalFlags))
+            CornersToCenter();
+        else
+            SyncViewTexts();
+    });
     if (State.DeepZoom == 0)
         BigTextsToExtended();
 }

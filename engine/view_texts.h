@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -67,8 +68,16 @@ void SetPrecision(int32_t bits);
 void RefreshBigSteps();
 void CornersToCenter();
 void CenterToCorners();
+// Runs `apply`, which reads typed texts at the current precision and ends in
+// SyncViewTexts. When the view calls for more precision, SyncViewTexts
+// re-reads the view from texts it has just formatted at the old one, losing
+// the typed digits the old precision could not hold: the typed texts are then
+// applied again at the raised precision. A lowered precision loses nothing,
+// and stopping there ends the see-saw of a view on the border between two.
+void ApplyKeepingTypedDigits(const std::function<void()>& apply);
 // A view typed as the four edge texts of the current kind (RMIN, RMAX, IMIN,
-// IMAX), as "REDRAW" of the location dialog applies it.
+// IMAX), as "REDRAW" of the location dialog applies it; every typed digit
+// the precision of the new view holds is kept. CenterToCorners keeps them too.
 void ApplyTypedView(const std::array<std::string, 4>& edges);
 // The pot value "Auto pot value" keeps for a view of the given DeepLimit.
 double AutomaticPotValue(int32_t deepLimit);

@@ -22,23 +22,6 @@ void KeepPreviousView()
     State.PrevIterMax = State.IterMax;
 }
 
-// `apply` reads typed texts at the current precision and ends in
-// SyncViewTexts. When the view calls for more precision, SyncViewTexts
-// re-reads the view from texts it has just formatted at the old one, which
-// loses the typed digits the old precision could not hold: the typed texts
-// are then applied again at the raised precision. A lowered precision reads
-// texts with more digits than it holds, so nothing is lost; stopping there
-// also ends the see-saw of a view on the border between two precisions.
-template <typename Apply>
-void ApplyKeepingTypedDigits(Apply apply)
-{
-    int32_t bitsBefore = 0;
-    do {
-        bitsBefore = State.AppliedPrecisionBits;
-        apply();
-    } while (State.AppliedPrecisionBits > bitsBefore);
-}
-
 void ApplyTypedCenter(const std::array<std::string, 3>& center)
 {
     Texts.RealCenterText = center[0];
@@ -113,9 +96,9 @@ void ApplyTypedLocation(const LocationTexts& typed)
     if (!IsMandelbrot(State.FractalFlags))
         ApplyKeepingTypedDigits([&] { ApplyTypedJuliaConstant(typed.juliaConstant); });
     else if (State.UseCenterMag == 1)
-        ApplyKeepingTypedDigits([&] { ApplyTypedCenter(typed.center); });
+        ApplyTypedCenter(typed.center);
     else
-        ApplyKeepingTypedDigits([&] { ApplyTypedView(typed.edges); });
+        ApplyTypedView(typed.edges);
     State.FrameValid = 0;
     State.PictureLocked = 0;
     Redraw();
