@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "color/display.h"
 #include "engine/fractal_state.h"
 #include "engine/number_text.h"
 
@@ -13,18 +14,6 @@ namespace {
 
 constexpr int NumberDigits = 15;
 constexpr int SecondsDigits = 7;
-
-// The palette entry a shifted index is shown with: indices beyond the table
-// wrap modulo PaletteSize, as the display reads them.
-size_t ShownPaletteIndex(int64_t index)
-{
-    if (index >= 0 && index <= PaletteSize)
-        return static_cast<size_t>(index);
-    int64_t reduced = index % PaletteSize;
-    if (reduced < 0)
-        reduced += PaletteSize;
-    return static_cast<size_t>(reduced);
-}
 
 std::string ElapsedTimeText(float seconds)
 {
@@ -49,7 +38,7 @@ int32_t CountColors()
     for (size_t i = 0; i < available; ++i) {
         const int32_t value = values[i];
         if (value > 0) {
-            uint8_t& entry = used[ShownPaletteIndex(offset + value)];
+            uint8_t& entry = used[PaletteIndexAt(offset + value)];
             if (!entry) {
                 entry = 1;
                 ++colors;

@@ -8,15 +8,17 @@
 
 FrameImageBuffer FrameImage;
 
-uint32_t PaletteEntryAt(int64_t index)
+size_t PaletteIndexAt(int64_t index)
 {
     if (index >= 0 && index <= PaletteSize)
-        return Palette[static_cast<size_t>(index)];
+        return static_cast<size_t>(index);
     int64_t reduced = index % PaletteSize;
     if (reduced < 0)
         reduced += PaletteSize;
-    return Palette[static_cast<size_t>(reduced)];
+    return static_cast<size_t>(reduced);
 }
+
+uint32_t PaletteEntryAt(int64_t index) { return Palette[PaletteIndexAt(index)]; }
 
 uint32_t DirectColor(int32_t value)
 {

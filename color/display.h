@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -15,6 +16,7 @@ extern FrameImageBuffer FrameImage;
 
 // Palette lookup that never leaves the table: 0..262144 read directly,
 // anything else reduced modulo 262144.
+size_t PaletteIndexAt(int64_t index);
 uint32_t PaletteEntryAt(int64_t index);
 
 // The colour stored negated in a colour value <= 0.
