@@ -55,12 +55,14 @@ const MenuItem MenuItems[] = {
     {"&Help", "Open helpfile", 180, true, "F1"},
 };
 
-// Opens a tool window unless it is open already; then it only comes forward.
+// Opens a tool window at `at` unless it is open already; then it only comes
+// forward.
 template <class Window>
-void OpenToolWindow(QPointer<Window>& window, QWidget* owner)
+void OpenToolWindow(QPointer<Window>& window, QWidget* owner, QPoint at)
 {
     if (!window) {
         window = new Window(owner);
+        window->move(at);
         window->show();
     }
     window->raise();
@@ -125,7 +127,7 @@ void MainWindow::DispatchCommand(int commandId)
         return;
     Platform& platform = CurrentPlatform();
     switch (commandId) {
-    case 110: OpenToolWindow(statistics_, this); break;
+    case 110: OpenToolWindow(statistics_, this, {100, 100}); break;
     case 115: BrowseFractalsCommand(); break;
     case 120:
         LoadFractalCommand();
@@ -142,9 +144,10 @@ void MainWindow::DispatchCommand(int commandId)
         break;
     case 145: ConfirmExit(); break;
     case 155: OriginalMandelbrotCommand(); break;
-    case 160: OpenToolWindow(palette_, this); break;
-    case 165: OpenToolWindow(parameters_, this); break;
-    case 166: OpenToolWindow(location_, this); break;
+    // Beside and below the picture, where they hide as little of it as can be.
+    case 160: OpenToolWindow(palette_, this, {0, State.PicHeight + 60}); break;
+    case 165: OpenToolWindow(parameters_, this, {State.PicWidth + 20, 90}); break;
+    case 166: OpenToolWindow(location_, this, {State.PicWidth + 20, 420}); break;
     case 175: ShowAbout(this); break;
     case 180: ShowHelp(); break;
     default: break;
