@@ -212,7 +212,7 @@ void OriginalMandelbrotCommand()
     State.FrameValid = 0;
     State.PictureLocked = 0;
     State.DeepZoom = 0;
-    CurrentPlatform().RefreshToolWindows();
+    CurrentPlatform().ShowChangesInToolWindows();
     if (CurrentPlatform().ShowMessage("Main Mandelbrot?", "QUORVATIX", MessageButtons::OkCancel) ==
         MessageAnswer::Ok)
         OriginalMandelbrot();

@@ -47,7 +47,7 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : ToolWindow(owner, "QUORVATI
     Refresh();
 }
 
-void StatisticsWindow::Refresh()
+void StatisticsWindow::Refresh(bool)
 {
     SyncViewTexts();
     heading_->clear();

@@ -9,7 +9,7 @@ class QLabel;
 class StatisticsWindow : public ToolWindow {
 public:
     explicit StatisticsWindow(QWidget* owner);
-    void Refresh() override;
+    void Refresh(bool keepEdits = false) override;
 
 private:
     static constexpr int FirstFactRow = 8;

@@ -78,5 +78,5 @@ void ChooseDrawingMode(int32_t entry)
 
     if (State.PaletteKept == 0)
         BuildDefaultPalette();
-    CurrentPlatform().RefreshToolWindows();
+    CurrentPlatform().ShowChangesInToolWindows();
 }

@@ -172,8 +172,8 @@ void BuildDefaultPalette()
     }
     State.PaletteKept = 0;
     GeneratePaletteRegular();
-    // Reopens the palette dialog so that its fields show the new inputs.
-    CurrentPlatform().RefreshToolWindows();
+    // The palette dialog's fields show the new inputs.
+    CurrentPlatform().ShowChangesInToolWindows();
 }
 
 void SetPaletteInverse(int32_t on)

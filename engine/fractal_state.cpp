@@ -109,6 +109,6 @@ void ResetParameters()
     State.BoxedZoom = 0;
     State.DeepZoom = 0;
     State.PrecisionBits = 96;
-    CurrentPlatform().RefreshToolWindows();
+    CurrentPlatform().ShowChangesInToolWindows();
     CurrentPlatform().InvalidatePictureWindow();
 }

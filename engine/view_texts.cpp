@@ -265,7 +265,7 @@ void CenterToCorners()
         Texts.MagnificationText = typed[2];
         CenterToCornersAtCurrentPrecision();
     });
-    CurrentPlatform().RefreshToolWindows();
+    CurrentPlatform().ShowChangesInToolWindows();
 }
 
 std::string DeepLimitTitle() { return "QUORVATIX (Deeplimit:" + NumberText(State.DeepLimit, 15) + ")"; }
@@ -293,7 +293,7 @@ void SyncViewTexts()
         CurrentPlatform().SetPictureTitle(DeepLimitTitle());
     if (State.AutoPotValue == 1 && !State.MovieMode) {
         State.PotValue = AutomaticPotValue(State.DeepLimit);
-        CurrentPlatform().RefreshToolWindows();
+        CurrentPlatform().ShowChangesInToolWindows();
     }
     int32_t adjusted = State.DeepLimit;
     if (!mandelbrot)

@@ -45,6 +45,6 @@ void OriginalMandelbrot()
     State.FrameValid = 0;
     State.PaletteOffset = 0;
     BuildDefaultPalette();
-    CurrentPlatform().RefreshToolWindows();
+    CurrentPlatform().ShowChangesInToolWindows();
     CurrentPlatform().InvalidatePictureWindow();
 }

@@ -39,11 +39,6 @@ QLabel* AddRow(QGridLayout* grid, const char* label, QLineEdit* box)
     return text;
 }
 
-void ShowText(QLineEdit* box, const std::string& text)
-{
-    box->setText(QString::fromStdString(text));
-    box->setCursorPosition(0);  // the sign and the leading digits in view
-}
 
 }  // namespace
 
@@ -93,7 +88,7 @@ LocationDialog::LocationDialog(QWidget* owner) : ToolWindow(owner, "FRACTAL LOCA
     Refresh();
 }
 
-void LocationDialog::Refresh()
+void LocationDialog::Refresh(bool keepEdits)
 {
     // A closed window only waits to be deleted; refreshing it would move the
     // centre form to the edges again right after a typed one was applied.
@@ -101,12 +96,12 @@ void LocationDialog::Refresh()
         return;
     const LocationTexts shown = CurrentLocationTexts();
     for (size_t k = 0; k < edgeBoxes_.size(); ++k)
-        ShowText(edgeBoxes_[k], shown.edges[k]);
+        ShowStateText(edgeBoxes_[k], QString::fromStdString(shown.edges[k]), keepEdits);
     for (size_t k = 0; k < centerBoxes_.size(); ++k)
-        ShowText(centerBoxes_[k], shown.center[k]);
+        ShowStateText(centerBoxes_[k], QString::fromStdString(shown.center[k]), keepEdits);
     for (size_t k = 0; k < juliaBoxes_.size(); ++k)
-        ShowText(juliaBoxes_[k], shown.juliaConstant[k]);
-    ShowText(iterMaxBox_, shown.iterMax);
+        ShowStateText(juliaBoxes_[k], QString::fromStdString(shown.juliaConstant[k]), keepEdits);
+    ShowStateText(iterMaxBox_, QString::fromStdString(shown.iterMax), keepEdits);
     // The kind may have changed since the window opened.
     ShowKind(IsMandelbrot(State.FractalFlags));
     ShowCenterMagChoice();

@@ -14,7 +14,7 @@ struct LocationTexts;
 class LocationDialog : public ToolWindow {
 public:
     explicit LocationDialog(QWidget* owner);
-    void Refresh() override;
+    void Refresh(bool keepEdits = false) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

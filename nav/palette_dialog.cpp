@@ -96,13 +96,13 @@ PaletteDialog::PaletteDialog(QWidget* owner) : ToolWindow(owner, Title)
     adjustSize();
 }
 
-void PaletteDialog::Refresh()
+void PaletteDialog::Refresh(bool keepEdits)
 {
     setWindowTitle(Title);
     const bool hsl = State.PaletteHSL != 0;
     for (int i = 0; i < static_cast<int>(generatorLabels_.size()); ++i)
         generatorLabels_[i]->setText(QString::fromStdString(PaletteFieldLabel(i, hsl)));
-    ShowFields(CurrentPaletteFields());
+    ShowFields(CurrentPaletteFields(), keepEdits);
     for (size_t i = 0; i < PaletteSwitches.size(); ++i) {
         const QSignalBlocker quiet(switchBoxes_[i]);
         switchBoxes_[i]->setChecked(PaletteSwitchOn(PaletteSwitches[i]));
@@ -122,11 +122,11 @@ PaletteFields PaletteDialog::ShownFields() const
     return fields;
 }
 
-void PaletteDialog::ShowFields(const PaletteFields& fields)
+void PaletteDialog::ShowFields(const PaletteFields& fields, bool keepEdits)
 {
     for (size_t i = 0; i < fields.generator.size(); ++i)
-        generatorFields_[i]->setText(QString::fromStdString(fields.generator[i]));
-    maxColorStepField_->setText(QString::fromStdString(fields.maxColorStep));
+        ShowStateText(generatorFields_[i], QString::fromStdString(fields.generator[i]), keepEdits);
+    ShowStateText(maxColorStepField_, QString::fromStdString(fields.maxColorStep), keepEdits);
 }
 
 void PaletteDialog::Generate()

@@ -15,11 +15,11 @@ class QSlider;
 class PaletteDialog : public ToolWindow {
 public:
     explicit PaletteDialog(QWidget* owner);
-    void Refresh() override;
+    void Refresh(bool keepEdits = false) override;
 
 private:
     PaletteFields ShownFields() const;
-    void ShowFields(const PaletteFields& fields);
+    void ShowFields(const PaletteFields& fields, bool keepEdits = false);
     void Generate();
     void Random();
     void Load();

@@ -209,15 +209,15 @@ QCheckBox* ParametersDialog::optionBox(ParameterOption option) const
     return nullptr;
 }
 
-void ParametersDialog::Refresh()
+void ParametersDialog::Refresh(bool keepEdits)
 {
     picture_->setPixmap(QPixmap::fromImage(AboutPicture(PictureWidth, PictureHeight, Palette.data())));
-    ShowFields(ParameterFieldsFromState(State.AutoPotValue == 1 ? 12 : 15));
+    ShowFields(ParameterFieldsFromState(State.AutoPotValue == 1 ? 12 : 15), keepEdits);
     ShowOptions();
     ShowLists();
 }
 
-void ParametersDialog::ShowIterMax() { iterMax_->setText(Text(ParameterFieldsFromState(15).IterMax)); }
+void ParametersDialog::ShowIterMax() { ShowStateText(iterMax_, Text(ParameterFieldsFromState(15).IterMax), false); }
 
 ParameterFields ParametersDialog::TypedFields() const
 {
@@ -225,14 +225,14 @@ ParameterFields ParametersDialog::TypedFields() const
             unzoom_->text().toStdString(), threads_ ? threads_->text().toStdString() : std::string()};
 }
 
-void ParametersDialog::ShowFields(const ParameterFields& fields)
+void ParametersDialog::ShowFields(const ParameterFields& fields, bool keepEdits)
 {
-    iterMax_->setText(Text(fields.IterMax));
-    bailout_->setText(Text(fields.Bailout));
-    potValue_->setText(Text(fields.PotValue));
-    unzoom_->setText(Text(fields.Unzoom));
+    ShowStateText(iterMax_, Text(fields.IterMax), keepEdits);
+    ShowStateText(bailout_, Text(fields.Bailout), keepEdits);
+    ShowStateText(potValue_, Text(fields.PotValue), keepEdits);
+    ShowStateText(unzoom_, Text(fields.Unzoom), keepEdits);
     if (threads_)
-        threads_->setText(Text(fields.Threads));
+        ShowStateText(threads_, Text(fields.Threads), keepEdits);
 }
 
 void ParametersDialog::ShowOptions()

@@ -16,7 +16,7 @@ class ParametersDialog : public ToolWindow {
 public:
     explicit ParametersDialog(QWidget* owner);
     ~ParametersDialog() override;
-    void Refresh() override;
+    void Refresh(bool keepEdits = false) override;
 
     // The "Iter max:" field, shown again when a frame starts.
     void ShowIterMax();
@@ -40,7 +40,7 @@ private:
     };
 
     ParameterFields TypedFields() const;
-    void ShowFields(const ParameterFields& fields);
+    void ShowFields(const ParameterFields& fields, bool keepEdits = false);
     void ShowOptions();
     void ShowLists();
     void PressRedrawButton();

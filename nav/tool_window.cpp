@@ -1,6 +1,7 @@
 #include "nav/tool_window.h"
 
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <vector>
@@ -41,24 +42,28 @@ ToolWindow::ToolWindow(QWidget* owner, const QString& title) : QWidget(owner, Qt
 
 ToolWindow::~ToolWindow() { std::erase(openWindows, this); }
 
-void ToolWindow::RefreshAll()
+void ToolWindow::RefreshAll(bool keepEdits)
 {
     // A refresh may itself change the state and ask again (the statistics
     // synchronise the view texts, which refresh the automatic pot value):
     // one more round then shows the latest state everywhere.
     static bool refreshing = false;
     static bool askedAgain = false;
+    static bool keepEditsAgain = true;
     if (refreshing) {
         askedAgain = true;
+        keepEditsAgain = keepEditsAgain && keepEdits;
         return;
     }
     refreshing = true;
     for (int round = 0; round < 2; ++round) {
         askedAgain = false;
+        keepEditsAgain = true;
         for (ToolWindow* window : openWindows)
-            window->Refresh();
+            window->Refresh(keepEdits);
         if (!askedAgain)
             break;
+        keepEdits = keepEditsAgain;
     }
     refreshing = false;
 }
@@ -68,6 +73,16 @@ void ToolWindow::SetAllEnabled(bool enabled)
     controlsEnabled = enabled;
     for (ToolWindow* window : openWindows)
         window->controls_->setEnabled(enabled);
+}
+
+void ShowStateText(QLineEdit* field, const QString& text, bool keepEdits)
+{
+    static const char* const ShownProperty = "quorvatixShownText";
+    if (keepEdits && field->property(ShownProperty).toString() == text)
+        return;
+    field->setProperty(ShownProperty, text);
+    field->setText(text);
+    field->setCursorPosition(0);  // the sign and the leading digits in view
 }
 
 void ToolWindow::paintEvent(QPaintEvent*)

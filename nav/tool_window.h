@@ -10,13 +10,15 @@ public:
     ToolWindow(QWidget* owner, const QString& title);
     ~ToolWindow() override;
 
-    // Shows the current state in every control.
-    virtual void Refresh() = 0;
+    // Shows the current state in every control. With `keepEdits` a field
+    // whose value has not changed since it was last shown keeps what the
+    // user typed into it (see ShowStateText).
+    virtual void Refresh(bool keepEdits = false) = 0;
     // The parent of every control.
     QWidget* Controls() const { return controls_; }
 
     // What the frame drivers and RefreshToolWindows ask of all open ones.
-    static void RefreshAll();
+    static void RefreshAll(bool keepEdits);
     static void SetAllEnabled(bool enabled);
 
 protected:
@@ -25,6 +27,12 @@ protected:
 private:
     QWidget* controls_;
 };
+
+class QLineEdit;
+// Writes a state value into a field; with `keepEdits` only when the value
+// differs from the one the field last showed, so a typed but not yet applied
+// entry survives changes elsewhere.
+void ShowStateText(QLineEdit* field, const QString& text, bool keepEdits);
 
 // "Arial" 10 points where the font exists, the desktop's sans-serif otherwise.
 QFont ToolWindowFont();

@@ -35,6 +35,7 @@ public:
     void InvalidatePictureWindow() override {}
     void ResizePictureArea(int32_t, int32_t) override {}
     void RefreshToolWindows() override {}
+    void ShowChangesInToolWindows() override {}
     void ShowProgress(int32_t) override {}
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                               MessageButtons buttons) override;

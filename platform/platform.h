@@ -34,7 +34,12 @@ public:
     virtual void ShowFrameRow(int32_t row, const uint32_t* pixels, int32_t width) = 0;
     virtual void InvalidatePictureWindow() = 0;
     virtual void ResizePictureArea(int32_t width, int32_t height) = 0;
+    // The open tool windows show the current state, as if opened again
+    // (after frames and loads).
     virtual void RefreshToolWindows() = 0;
+    // They show the values that changed and keep what the user typed into
+    // the other fields (after a choice in a list, a reset, a new palette).
+    virtual void ShowChangesInToolWindows() = 0;
     // Rows done of the frame being computed, for a progress display.
     virtual void ShowProgress(int32_t percent) = 0;
 

@@ -84,7 +84,13 @@ void QtPlatform::ShowFrameRow(int32_t row, const uint32_t* pixels, int32_t width
 void QtPlatform::RefreshToolWindows()
 {
     if (refreshToolWindows_)
-        refreshToolWindows_();
+        refreshToolWindows_(false);
+}
+
+void QtPlatform::ShowChangesInToolWindows()
+{
+    if (refreshToolWindows_)
+        refreshToolWindows_(true);
 }
 
 void QtPlatform::InvalidatePictureWindow()

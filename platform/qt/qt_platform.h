@@ -19,7 +19,7 @@ public:
     // When set, message boxes and file dialogs are answered by it.
     void SetDialogAnswerer(Platform* answerer) { answerer_ = answerer; }
     // The tool windows live above this layer; they hand in how to reach them.
-    void SetToolWindowHooks(void (*refresh)(), void (*setEnabled)(bool))
+    void SetToolWindowHooks(void (*refresh)(bool keepEdits), void (*setEnabled)(bool))
     {
         refreshToolWindows_ = refresh;
         setToolWindowsEnabled_ = setEnabled;
@@ -35,6 +35,7 @@ public:
     void InvalidatePictureWindow() override;
     void ResizePictureArea(int32_t width, int32_t height) override;
     void RefreshToolWindows() override;
+    void ShowChangesInToolWindows() override;
     void ShowProgress(int32_t) override {}
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                               MessageButtons buttons) override;
@@ -52,7 +53,7 @@ private:
     QPointer<QWidget> mainWindow_;
     QPointer<QWidget> pictureWindow_;
     Platform* answerer_ = nullptr;
-    void (*refreshToolWindows_)() = nullptr;
+    void (*refreshToolWindows_)(bool keepEdits) = nullptr;
     void (*setToolWindowsEnabled_)(bool) = nullptr;
     std::atomic<bool> escapePressed_{false};
 };

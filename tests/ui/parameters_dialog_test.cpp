@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "engine/fractal_state.h"
 #include "frame/startup.h"
+#include "frame/frame_driver.h"
 #include "nav/parameters_dialog.h"
 #include "nav/picture_window.h"
 #include "platform/headless_platform.h"
@@ -201,6 +202,23 @@ private slots:
         QCOMPARE(dialog->bailoutField()->text(), QString(" 4"));
         QVERIFY(dialog->optionBox(ParameterOption::SmoothColor)->isChecked());
         QVERIFY(!dialog->optionBox(ParameterOption::ColorByPotential)->isChecked());
+    }
+
+    void typedFieldsSurviveAChoiceUntilTheNextFrame()
+    {
+        Open(2);
+        Type(dialog->iterMaxField(), "300");
+        Choose(dialog->textureList(), 6);  // sets the bailout, keeps what was typed
+        QCOMPARE(dialog->iterMaxField()->text(), QString("300"));
+        QCOMPARE(dialog->bailoutField()->text(), QString(" 4"));
+        Click(dialog->redrawButton());
+        WaitForFrame();
+        QCOMPARE(State.IterMax, 300);
+
+        Type(dialog->iterMaxField(), "400");
+        State.FrameValid = 0;
+        ::Redraw();  // a frame shows the state again, as a new window would
+        QCOMPARE(dialog->iterMaxField()->text(), QString(" 300"));
     }
 };
 
