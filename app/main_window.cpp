@@ -180,12 +180,12 @@ void ConfirmExit()
 
 void ShowHelp()
 {
-    const std::string help = ProgramFolder() + "quorvatix.chm";
+    const std::string help = ProgramFolder() + "quorvatix.html";
     std::error_code error;
     if (std::filesystem::exists(help, error))
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help)));
     else
-        CurrentPlatform().ShowMessage("Helpfile: \nquorvatix.chm not found!", "QUORVATIX", MessageButtons::Ok);
+        CurrentPlatform().ShowMessage("Helpfile: \nquorvatix.html not found!", "QUORVATIX", MessageButtons::Ok);
 }
 
 void BrowseFractalsCommand()

@@ -206,7 +206,7 @@ private slots:
             QVERIFY(menu->ActionFor(toolWindow)->isEnabled());
         answers.answers = {""};
         menu->DispatchCommand(180);
-        QCOMPARE(answers.messages.back().text, std::string("Helpfile: \nquorvatix.chm not found!"));
+        QCOMPARE(answers.messages.back().text, std::string("Helpfile: \nquorvatix.html not found!"));
     }
 
     void browseChecksTheFolder()
