@@ -12,7 +12,9 @@
 #include "engine/fractal_state.h"
 #include "files/parameter_file.h"
 #include "frame/startup.h"
+#include "frame/frame_driver.h"
 #include "nav/picture_window.h"
+#include "nav/view_history.h"
 #include "nav/tool_window.h"
 #include "platform/qt/qt_platform.h"
 
@@ -65,6 +67,7 @@ int RunDesktop(int argc, char** argv)
     const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
     StartUpEngine(geometry.width(), geometry.height(), static_cast<int32_t>(std::thread::hardware_concurrency()));
 
+    InstalledFrameHooks.frameShown = &RecordShownView;
     PictureWindow picture;
     MainWindow menu(&picture);
     platform.SetWindows(&menu, &picture);

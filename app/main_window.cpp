@@ -21,6 +21,7 @@
 #include "nav/location_dialog.h"
 #include "nav/palette_dialog.h"
 #include "nav/parameters_dialog.h"
+#include "nav/view_history.h"
 #include "platform/platform.h"
 
 namespace {
@@ -32,6 +33,10 @@ struct MenuItem {
     bool available;  // the windows of some commands are not built yet
     const char* shortcut;
 };
+
+// Beyond the original menu: the view history.
+constexpr int BackCommand = 200;
+constexpr int ForwardCommand = 201;
 
 const MenuItem MenuItems[] = {
     {"&File", "Browse fractals", 115, true, "Ctrl+B"},
@@ -48,6 +53,9 @@ const MenuItem MenuItems[] = {
     {"F&ractal", "Palette control", 160, true, "Ctrl+K"},
     {"F&ractal", "Julia finder", 156, false, "Ctrl+J"},
     {"F&ractal", "Original Mandelbrot", 155, true, "Ctrl+Home"},
+    {"F&ractal", "-", 0, true, ""},
+    {"F&ractal", "Back", BackCommand, true, "Alt+Left"},
+    {"F&ractal", "Forward", ForwardCommand, true, "Alt+Right"},
     {"&Zoom movie", "Make movie to disk", 185, false, ""},
     {"&Zoom movie", "Realtime zoom movie", 192, false, ""},
     {"&Zoom movie", "Play movie", 186, false, ""},
@@ -149,6 +157,8 @@ void MainWindow::DispatchCommand(int commandId)
     case 165: OpenToolWindow(parameters_, this, {State.PicWidth + 20, 90}); break;
     case 166: OpenToolWindow(location_, this, {State.PicWidth + 20, 420}); break;
     case 175: ShowAbout(this); break;
+    case BackCommand: GoBackInHistory(); break;
+    case ForwardCommand: GoForwardInHistory(); break;
     case 180: ShowHelp(); break;
     default: break;
     }

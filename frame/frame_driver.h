@@ -13,6 +13,7 @@ void RunDeepFrame();
 struct FrameHooks {
     void (*renderJuliaPreview)() = nullptr;  // while the Julia finder is open
     void (*showIterMax)() = nullptr;         // the "Iter max:" field
+    void (*frameShown)() = nullptr;          // after every frame outside movies
 };
 extern FrameHooks InstalledFrameHooks;
 

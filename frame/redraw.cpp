@@ -59,6 +59,8 @@ void Redraw()
         platform.RefreshToolWindows();
     // A stopped threaded frame leaves FrameValid 0 but is shown all the same.
     const bool stopped = State.FrameAborted == 1;
+    if (!State.MovieMode && InstalledFrameHooks.frameShown)
+        InstalledFrameHooks.frameShown();
     if (!State.MovieMode && (State.FrameValid == 1 || stopped)) {
         if (!State.TitleFileName.empty()) {
             platform.SetMainTitle("QUORVATIX - " + State.TitleFileName);

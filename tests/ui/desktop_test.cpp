@@ -9,7 +9,9 @@
 #include "engine/fractal_state.h"
 #include "engine/view_texts.h"
 #include "frame/startup.h"
+#include "frame/frame_driver.h"
 #include "nav/picture_window.h"
+#include "nav/view_history.h"
 #include "nav/tool_window.h"
 #include "platform/headless_platform.h"
 #include "platform/qt/qt_platform.h"
@@ -35,6 +37,8 @@ private:
         ConnectToolWindows(*platform);
         InstallPlatform(platform.get());
         StartUpEngine(1280, 1024, 2);
+        ClearViewHistory();
+        InstalledFrameHooks.frameShown = &RecordShownView;
         State.PicWidth = width;
         State.PicHeight = height;
         Results.Allocate(width, height);
@@ -159,6 +163,21 @@ private slots:
         Click(Qt::RightButton, {32, 24});
         QCOMPARE(State.FrameAborted, 0);
         QCOMPARE(State.FrameValid, 1);
+    }
+
+    void backAndForwardThroughZooms()
+    {
+        Open(64, 48);
+        Click(Qt::LeftButton, {32, 24});
+        Click(Qt::LeftButton, {16, 12});
+        const long double zoomedRealmin = State.Realmin;
+        menu->DispatchCommand(200);  // Back
+        WaitForFrame();
+        ExpectView(-1.5L, 0.5L, -0.75L, 0.75L);
+        menu->DispatchCommand(201);  // Forward
+        WaitForFrame();
+        QCOMPARE(State.Realmin, zoomedRealmin);
+        QCOMPARE(menu->ActionFor(200)->shortcut(), QKeySequence("Alt+Left"));
     }
 
     void originalMandelbrotAndCancel()
