@@ -1,6 +1,7 @@
 #pragma once
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -20,6 +21,7 @@ public:
     std::vector<ShownMessage> messages;
     std::vector<std::string> titles;
     std::vector<std::string> pictureTitles;
+    std::vector<std::pair<int32_t, int32_t>> pictureMoves;  // every MovePictureWindow (x, y)
     int escapePresses = 0;       // queued Esc presses, one per query
     int escapeQueriesBefore = 0; // queries answered "no" before the queued presses
     int framesShown = 0;
@@ -34,6 +36,7 @@ public:
     void ShowFrameRow(int32_t, const uint32_t*, int32_t) override {}
     void InvalidatePictureWindow() override {}
     void ResizePictureArea(int32_t, int32_t) override {}
+    void MovePictureWindow(int32_t x, int32_t y) override { pictureMoves.emplace_back(x, y); }
     void RefreshToolWindows() override {}
     void ShowChangesInToolWindows() override {}
     void ShowProgress(int32_t) override {}

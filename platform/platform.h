@@ -34,6 +34,8 @@ public:
     virtual void ShowFrameRow(int32_t row, const uint32_t* pixels, int32_t width) = 0;
     virtual void InvalidatePictureWindow() = 0;
     virtual void ResizePictureArea(int32_t width, int32_t height) = 0;
+    // Places the picture window's frame at (x, y) on the screen.
+    virtual void MovePictureWindow(int32_t x, int32_t y) = 0;
     // The open tool windows show the current state, as if opened again
     // (after frames and loads).
     virtual void RefreshToolWindows() = 0;

@@ -105,6 +105,12 @@ void QtPlatform::ResizePictureArea(int32_t width, int32_t height)
         pictureWindow_->setFixedSize(width, height);
 }
 
+void QtPlatform::MovePictureWindow(int32_t x, int32_t y)
+{
+    if (pictureWindow_)
+        pictureWindow_->move(x, y);
+}
+
 MessageAnswer QtPlatform::ShowMessage(const std::string& text, const std::string& caption,
                                       MessageButtons buttons)
 {

@@ -34,6 +34,7 @@ public:
     void ShowFrameRow(int32_t row, const uint32_t* pixels, int32_t width) override;
     void InvalidatePictureWindow() override;
     void ResizePictureArea(int32_t width, int32_t height) override;
+    void MovePictureWindow(int32_t x, int32_t y) override;
     void RefreshToolWindows() override;
     void ShowChangesInToolWindows() override;
     void ShowProgress(int32_t) override {}

@@ -1,0 +1,219 @@
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/browser_window.h"
+#include "app/fractal_browser.h"
+#include "app/main_window.h"
+#include "engine/fractal_state.h"
+#include "frame/startup.h"
+#include "nav/picture_window.h"
+#include "nav/tool_window.h"
+#include "platform/headless_platform.h"
+#include "platform/qt/qt_platform.h"
+
+namespace fs = std::filesystem;
+
+// The browser opened by its command on a folder of seed files, with the
+// program's windows on the offscreen platform.
+class BrowserWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QtPlatform> platform;
+    HeadlessPlatform answers;
+    std::unique_ptr<PictureWindow> picture;
+    std::unique_ptr<MainWindow> menu;
+    std::unique_ptr<QTemporaryDir> folder;
+
+    static void WaitForFrame()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(State.FrameValid == 1 && State.FrameBusy == 0, 60000);
+    }
+
+    std::string PathOf(const char* name) const { return folder->filePath(name).toStdString(); }
+
+    void Seed(const char* seed, const char* name)
+    {
+        fs::copy_file(fs::path(__FILE__).parent_path().parent_path() / "data" / seed, PathOf(name));
+    }
+
+    static BrowserWindow* OpenBrowser()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* browser = dynamic_cast<BrowserWindow*>(window))
+                return browser;
+        return nullptr;
+    }
+
+    BrowserWindow* Browse(const std::string& chosenFolder)
+    {
+        answers.answers.push_back(chosenFolder);
+        OpenBrowseFractalsCommand(menu.get());
+        return OpenBrowser();
+    }
+
+    static void Choose(BrowserWindow* browser, const std::string& path)
+    {
+        auto* list = browser->findChild<QListWidget*>();
+        const QList<QListWidgetItem*> items = list->findItems(QString::fromStdString(path), Qt::MatchExactly);
+        QCOMPARE(items.size(), 1);
+        list->setCurrentItem(items.first());
+    }
+
+    static QPushButton* Button(BrowserWindow* browser, const QString& text)
+    {
+        for (QPushButton* button : browser->findChildren<QPushButton*>())
+            if (button->text() == text)
+                return button;
+        return nullptr;
+    }
+
+    static QString Description(BrowserWindow* browser)
+    {
+        for (QLabel* label : browser->findChildren<QLabel*>())
+            if (label->text().startsWith("FRACTAL:"))
+                return label->text();
+        return {};
+    }
+
+    static QPixmap Thumbnail(BrowserWindow* browser)
+    {
+        return browser->findChild<QLabel*>("thumbnail")->pixmap();
+    }
+
+private slots:
+    void init()
+    {
+        platform = std::make_unique<QtPlatform>();
+        platform->SetDialogAnswerer(&answers);
+        ConnectToolWindows(*platform);
+        InstallPlatform(platform.get());
+        StartUpEngine(1280, 1024, 2);
+        Browser = FractalBrowserState();
+        State.PicWidth = 200;
+        State.PicHeight = 150;
+        Results.Allocate(200, 150);
+        picture = std::make_unique<PictureWindow>();
+        menu = std::make_unique<MainWindow>(picture.get());
+        platform->SetWindows(menu.get(), picture.get());
+        picture->setFixedSize(200, 150);
+        menu->show();
+        picture->show();
+        WaitForFrame();
+
+        folder = std::make_unique<QTemporaryDir>();
+        Seed("mandelbrot.fra", "m.fra");
+        Seed("julia.fra", "j.fra");
+        Seed("deep.fdz", "d.fdz");
+        Seed("julia.fra", "x.fox");
+        // A thumbnail larger than its area is reduced to it.
+        QImage large(300, 200, QImage::Format_RGB32);
+        large.fill(Qt::red);
+        QVERIFY(large.save(QString::fromStdString(PathOf("m.fra.jpg"))));
+    }
+
+    void cleanup()
+    {
+        delete OpenBrowser();
+        menu.reset();  // owned by the picture window: goes first
+        picture.reset();
+        InstallPlatform(nullptr);
+        platform.reset();
+        answers = HeadlessPlatform();
+        folder.reset();
+    }
+
+    void opensOnAFolderWithFilesOnly()
+    {
+        QTemporaryDir empty;
+        QVERIFY(!Browse(empty.path().toStdString()));
+        QVERIFY(!Browse(PathOf("missing")));
+        QVERIFY(!Browse(""));
+        QCOMPARE(answers.messages.size(), size_t{2});
+        QCOMPARE(answers.messages[0].text, std::string("No parameterfiles found in this folder!"));
+        QCOMPARE(answers.messages[0].caption, std::string("QUORVATIX\""));
+        QCOMPARE(answers.messages[1].text, "The folder cannot be read:\n" + PathOf("missing"));
+
+        BrowserWindow* browser = Browse(folder->path().toStdString());
+        QVERIFY(browser);
+        QCOMPARE(browser->windowTitle(), QString("BROWSE FRACTAL PARAMETER FILES"));
+        QCOMPARE(browser->pos(), QPoint(100, 100));
+        QCOMPARE(browser->size(), QSize(540, 480));
+        auto* list = browser->findChild<QListWidget*>();
+        QCOMPARE(list->geometry(), QRect(10, 210, 380, 200));
+        QStringList shown;
+        for (int row = 0; row < list->count(); ++row)
+            shown << list->item(row)->text();
+        QStringList expected;
+        for (const char* name : {"d.fdz", "j.fra", "m.fra", "x.fox"})
+            expected << QString::fromStdString(PathOf(name));
+        QCOMPARE(shown, expected);
+        QCOMPARE(Description(browser), QString("FRACTAL: \n\nPrecision:"));
+        QCOMPARE(Button(browser, "MAKE THUMBNAIL")->geometry(), QRect(300, 450, 140, 25));
+
+        // The command again starts over with one browser.
+        Browse(folder->path().toStdString());
+        int browsers = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            browsers += dynamic_cast<BrowserWindow*>(window) ? 1 : 0;
+        QCOMPARE(browsers, 1);
+    }
+
+    void choosingShowsTheThumbnailAndDescription()
+    {
+        std::ofstream(PathOf("bad.fra"), std::ios::binary) << "damaged";
+        BrowserWindow* browser = Browse(folder->path().toStdString());
+        Choose(browser, PathOf("m.fra"));
+        QCOMPARE(Thumbnail(browser).size(), QSize(176, 144));
+        QCOMPARE(Description(browser), QString("FRACTAL: Mandelbrot\n\nPrecision: 80"));
+        QVERIFY(!Button(browser, "MAKE THUMBNAIL")->isEnabled());
+        QCOMPARE(browser->windowTitle(), QString::fromStdString(PathOf("m.fra")));
+
+        Choose(browser, PathOf("d.fdz"));
+        QVERIFY(Thumbnail(browser).isNull());
+        QCOMPARE(Description(browser), QString("FRACTAL: Mandelbrot\n\nPrecision: 96"));
+        QVERIFY(Button(browser, "MAKE THUMBNAIL")->isEnabled());
+
+        // A damaged file is refused; the window keeps showing the last good one.
+        Choose(browser, PathOf("bad.fra"));
+        QCOMPARE(answers.messages.size(), size_t{1});
+        QCOMPARE(Description(browser), QString("FRACTAL: Mandelbrot\n\nPrecision: 96"));
+        QCOMPARE(browser->windowTitle(), QString::fromStdString(PathOf("d.fdz")));
+
+        // After a frame the browser is refreshed without losing the choice.
+        platform->RefreshToolWindows();
+        const QListWidgetItem* current = browser->findChild<QListWidget*>()->currentItem();
+        QCOMPARE(current->text(), QString::fromStdString(PathOf("bad.fra")));
+        Choose(browser, PathOf("m.fra"));
+        QCOMPARE(browser->windowTitle(), QString::fromStdString(PathOf("m.fra")));
+    }
+
+    void thumbnailFrameMovesThePictureWindowAndRedrawBringsItBack()
+    {
+        BrowserWindow* browser = Browse(folder->path().toStdString());
+        Choose(browser, PathOf("j.fra"));
+        WaitForFrame();
+        QVERIFY(fs::exists(PathOf("j.fra.jpg")));
+        QCOMPARE(picture->size(), QSize(176, 144));
+        QCOMPARE(picture->pos(), QPoint(40, 400));
+        QCOMPARE(Description(browser), QString("FRACTAL: Julia\n\nPrecision: 80"));
+        QCOMPARE(browser->findChild<QListWidget*>()->currentItem()->text(), QString::fromStdString(PathOf("j.fra")));
+
+        QTest::mouseClick(Button(browser, "REDRAW"), Qt::LeftButton);
+        WaitForFrame();
+        QCOMPARE(picture->size(), QSize(200, 150));
+        QCOMPARE(picture->pos(), QPoint(20, 0));
+        QCOMPARE(picture->picture().size(), QSize(200, 150));
+        QCOMPARE(menu->windowTitle(), "QUORVATIX - " + QString::fromStdString(PathOf("j.fra")));
+    }
+};
+
+QTEST_MAIN(BrowserWindowTest)
+#include "browser_window_test.moc"
