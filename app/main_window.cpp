@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/about_box.h"
+#include "app/browser_window.h"
 #include "app/statistics_window.h"
 #include "color/palette_generation.h"
 #include "engine/fractal_state.h"
@@ -77,24 +78,6 @@ void OpenToolWindow(QPointer<Window>& window, QWidget* owner, QPoint at)
     window->activateWindow();
 }
 
-bool IsParameterFile(const std::filesystem::path& path)
-{
-    std::string extension = path.extension().string();
-    for (char& c : extension)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return extension == ".FRA" || extension == ".FDZ" || extension == ".FPI" || extension == ".FPZ";
-}
-
-int CountParameterFiles(const std::string& folder)
-{
-    std::error_code error;
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-        if (entry.is_regular_file(error) && IsParameterFile(entry.path()))
-            ++count;
-    return count;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(QWidget* owner) : QMainWindow(owner, Qt::Tool)
@@ -136,7 +119,7 @@ void MainWindow::DispatchCommand(int commandId)
     Platform& platform = CurrentPlatform();
     switch (commandId) {
     case 110: OpenToolWindow(statistics_, this, {100, 100}); break;
-    case 115: BrowseFractalsCommand(); break;
+    case 115: OpenBrowseFractalsCommand(this); break;
     case 120:
         LoadFractalCommand();
         Redraw();
@@ -196,20 +179,6 @@ void ShowHelp()
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help)));
     else
         CurrentPlatform().ShowMessage("Helpfile: \nquorvatix.html not found!", "QUORVATIX", MessageButtons::Ok);
-}
-
-void BrowseFractalsCommand()
-{
-    const std::string folder = CurrentPlatform().AskFolder("SELECT PARAMETER FOLDER", ProgramFolder() + "gallery");
-    if (folder.empty())
-        return;
-    if (CountParameterFiles(folder) == 0) {
-        CurrentPlatform().ShowMessage("No parameterfiles found in this folder!", "QUORVATIX\"", MessageButtons::Ok);
-        return;
-    }
-    // The browser window itself is not built yet: say so rather than do nothing.
-    CurrentPlatform().ShowMessage("The fractal browser is not available in this version.", "QUORVATIX",
-                                  MessageButtons::Ok);
 }
 
 void OriginalMandelbrotCommand()

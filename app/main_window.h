@@ -32,5 +32,4 @@ private:
 // Commands of the menu, also called by tests.
 void ConfirmExit();
 void ShowHelp();
-void BrowseFractalsCommand();
 void OriginalMandelbrotCommand();

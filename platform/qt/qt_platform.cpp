@@ -65,8 +65,9 @@ void QtPlatform::SetInputWindowsEnabled(bool enabled)
         pictureWindow_->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
     if (setToolWindowsEnabled_)
         setToolWindowsEnabled_(enabled);
-    if (enabled)
-        escapePressed_ = false;
+    // An Esc that closed a menu or a dialog before the frame (or came after
+    // it) belongs to no frame.
+    escapePressed_ = false;
 }
 
 void QtPlatform::ShowFrameImage(const uint32_t* pixels, int32_t width, int32_t height)

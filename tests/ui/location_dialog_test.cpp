@@ -6,15 +6,9 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/main_window.h"
-#include "engine/fractal_state.h"
 #include "engine/view_texts.h"
-#include "frame/startup.h"
 #include "nav/location_dialog.h"
-#include "nav/picture_window.h"
-#include "nav/tool_window.h"
-#include "platform/headless_platform.h"
-#include "platform/qt/qt_platform.h"
+#include "running_program.h"
 
 // The "FRACTAL LOCATION" window on the offscreen platform, opened from the
 // menu of the running program.
@@ -22,38 +16,9 @@ class LocationDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QtPlatform> platform;
-    HeadlessPlatform answers;
-    std::unique_ptr<PictureWindow> picture;
-    std::unique_ptr<MainWindow> menu;
+    std::unique_ptr<RunningProgram> program;
 
-    void StartProgram()
-    {
-        platform = std::make_unique<QtPlatform>();
-        platform->SetDialogAnswerer(&answers);
-        ConnectToolWindows(*platform);
-        InstallPlatform(platform.get());
-        StartUpEngine(1280, 1024, 2);
-        State.PicWidth = 64;
-        State.PicHeight = 48;
-        Results.Allocate(64, 48);
-        picture = std::make_unique<PictureWindow>();
-        menu = std::make_unique<MainWindow>(picture.get());
-        platform->SetWindows(menu.get(), picture.get());
-        picture->setFixedSize(64, 48);
-        menu->show();
-        picture->show();
-        QTRY_VERIFY_WITH_TIMEOUT(State.FrameValid == 1 && State.FrameBusy == 0, 60000);
-    }
-
-    QPointer<LocationDialog> OpenDialog()
-    {
-        menu->DispatchCommand(166);
-        for (QWidget* child : menu->findChildren<QWidget*>())
-            if (auto* dialog = dynamic_cast<LocationDialog*>(child); dialog && !dialog->isHidden())
-                return dialog;
-        return nullptr;
-    }
+    QPointer<LocationDialog> OpenDialog() { return program->OpenToolWindow<LocationDialog>(166); }
 
     static QLineEdit* Box(QWidget* dialog, const QString& label)
     {
@@ -98,15 +63,8 @@ private:
     }
 
 private slots:
-    void init() { StartProgram(); }
-
-    void cleanup()
-    {
-        menu.reset();  // owned by the picture window: goes first
-        picture.reset();
-        InstallPlatform(nullptr);
-        platform.reset();
-    }
+    void init() { program = std::make_unique<RunningProgram>(64, 48); }
+    void cleanup() { program.reset(); }
 
     void showsTheViewOfTheCurrentKind()
     {
@@ -131,7 +89,7 @@ private slots:
         ApplyTypedView({"-1.8", "1.8", "-1.8", "1.8"});
         Texts.JuliaReText = "-0.745";
         TextsToBigFloats();
-        platform->RefreshToolWindows();
+        CurrentPlatform().RefreshToolWindows();
         QVERIFY(!Box(dialog, "Julia real:")->isHidden());
         QVERIFY(Box(dialog, "Realmin:")->isHidden());
         QVERIFY(CenterMagBox(dialog)->isHidden());

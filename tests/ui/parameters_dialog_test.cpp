@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -6,14 +5,9 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/main_window.h"
-#include "engine/fractal_state.h"
-#include "frame/startup.h"
 #include "frame/frame_driver.h"
 #include "nav/parameters_dialog.h"
-#include "nav/picture_window.h"
-#include "platform/headless_platform.h"
-#include "platform/qt/qt_platform.h"
+#include "running_program.h"
 
 // The "Fractal parameters" window on the offscreen platform, opened from the
 // menu over a small picture; messages are answered by a headless platform.
@@ -21,44 +15,18 @@ class ParametersDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QtPlatform> platform;
-    HeadlessPlatform answers;
-    std::unique_ptr<PictureWindow> picture;
-    std::unique_ptr<MainWindow> menu;
+    std::unique_ptr<RunningProgram> program;
     QPointer<ParametersDialog> dialog;
 
     void Open(int32_t processorCount)
     {
-        answers = HeadlessPlatform();
-        platform = std::make_unique<QtPlatform>();
-        platform->SetDialogAnswerer(&answers);
-        ConnectToolWindows(*platform);
-        InstallPlatform(platform.get());
-        StartUpEngine(1280, 1024, processorCount);
-        State.PicWidth = 64;
-        State.PicHeight = 48;
+        program = std::make_unique<RunningProgram>(64, 48, processorCount);
         State.IterMax = 50;
-        Results.Allocate(64, 48);
-        picture = std::make_unique<PictureWindow>();
-        menu = std::make_unique<MainWindow>(picture.get());
-        platform->SetWindows(menu.get(), picture.get());
-        picture->setFixedSize(64, 48);
-        menu->show();
-        picture->show();
-        WaitForFrame();
-        menu->DispatchCommand(165);
-        // No meta object of its own, so findChild cannot tell it from other widgets.
-        for (QWidget* child : menu->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (auto* opened = dynamic_cast<ParametersDialog*>(child))
-                dialog = opened;
+        dialog = program->OpenToolWindow<ParametersDialog>(165);
         QVERIFY(dialog);
-        dialog->show();
     }
 
-    static void WaitForFrame()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(State.FrameValid == 1 && State.FrameBusy == 0, 60000);
-    }
+    static void WaitForFrame() { RunningProgram::WaitForFrame(); }
 
     static void Type(QLineEdit* field, const QString& text)
     {
@@ -82,13 +50,7 @@ private:
     }
 
 private slots:
-    void cleanup()
-    {
-        menu.reset();  // owns the dialog and is owned by the picture window: goes first
-        picture.reset();
-        InstallPlatform(nullptr);
-        platform.reset();
-    }
+    void cleanup() { program.reset(); }
 
     void showsTheState()
     {
@@ -147,8 +109,8 @@ private slots:
         QCOMPARE(State.PicHeight, 240);
         Click(dialog->redrawButton());
         QCOMPARE(State.FrameValid, 1);
-        QCOMPARE(picture->picture().size(), QSize(320, 240));
-        QCOMPARE(picture->size(), QSize(320, 240));
+        QCOMPARE(program->picture->picture().size(), QSize(320, 240));
+        QCOMPARE(program->picture->size(), QSize(320, 240));
         QCOMPARE(dialog->pictureSizeList()->currentRow(), 1);
     }
 

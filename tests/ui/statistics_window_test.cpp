@@ -1,16 +1,8 @@
-#include <QApplication>
 #include <QLabel>
-#include <QtTest>
 
-#include "app/main_window.h"
 #include "app/statistics_window.h"
-#include "engine/fractal_state.h"
 #include "frame/frame_driver.h"
-#include "frame/startup.h"
-#include "nav/picture_window.h"
-#include "nav/tool_window.h"
-#include "platform/headless_platform.h"
-#include "platform/qt/qt_platform.h"
+#include "running_program.h"
 
 // The statistics window opened from the menu after a small frame, and
 // refreshed in place by the next one.
@@ -18,24 +10,9 @@ class StatisticsWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QtPlatform> platform;
-    HeadlessPlatform answers;
-    std::unique_ptr<PictureWindow> picture;
-    std::unique_ptr<MainWindow> menu;
+    std::unique_ptr<RunningProgram> program;
 
-    static void WaitForFrame()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(State.FrameValid == 1 && State.FrameBusy == 0, 60000);
-    }
-
-    static StatisticsWindow* OpenStatistics(MainWindow& menu)
-    {
-        menu.DispatchCommand(110);
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (auto* statistics = dynamic_cast<StatisticsWindow*>(window))
-                return statistics;
-        return nullptr;
-    }
+    StatisticsWindow* OpenStatistics() { return program->OpenToolWindow<StatisticsWindow>(110); }
 
     static QLabel* LabelWithText(QWidget* window, const QString& text)
     {
@@ -46,36 +23,12 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        platform = std::make_unique<QtPlatform>();
-        platform->SetDialogAnswerer(&answers);
-        ConnectToolWindows(*platform);
-        InstallPlatform(platform.get());
-        StartUpEngine(1280, 1024, 2);
-        State.PicWidth = 64;
-        State.PicHeight = 48;
-        Results.Allocate(64, 48);
-        picture = std::make_unique<PictureWindow>();
-        menu = std::make_unique<MainWindow>(picture.get());
-        platform->SetWindows(menu.get(), picture.get());
-        picture->setFixedSize(64, 48);
-        menu->show();
-        picture->show();
-        WaitForFrame();
-    }
-
-    void cleanup()
-    {
-        menu.reset();  // owned by the picture window: goes first
-        picture.reset();
-        InstallPlatform(nullptr);
-        platform.reset();
-    }
+    void init() { program = std::make_unique<RunningProgram>(64, 48); }
+    void cleanup() { program.reset(); }
 
     void showsTheLastFrame()
     {
-        StatisticsWindow* window = OpenStatistics(*menu);
+        StatisticsWindow* window = OpenStatistics();
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QString("QUORVATIX STATISTICS"));
         QCOMPARE(window->pos(), QPoint(100, 100));
@@ -99,13 +52,13 @@ private slots:
 
     void nextFrameRefreshesInPlace()
     {
-        StatisticsWindow* window = OpenStatistics(*menu);
+        StatisticsWindow* window = OpenStatistics();
         QVERIFY(window);
         State.IterMax = 250;
         State.FrameValid = 0;
         Redraw();
-        WaitForFrame();
-        QCOMPARE(OpenStatistics(*menu), window);
+        RunningProgram::WaitForFrame();
+        QCOMPARE(OpenStatistics(), window);
         QVERIFY(LabelWithText(window, " 250 iterations"));
         QVERIFY(!LabelWithText(window, " 100 iterations"));
     }
