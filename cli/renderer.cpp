@@ -61,7 +61,7 @@ int OptionValueCount(const std::string& option)
         {"--iter", 1},    {"--bailout", 1},      {"--potvalue", 1},     {"--julia", 2},
         {"--view", 4},    {"--center", 3},       {"--precision", 1},    {"--palette-gen", 1},
         {"--offset", 1},  {"--palette-switches", 1}, {"-o", 1},         {"--raw", 1},
-        {"--palette", 1}, {"--save", 1},         {"--save-palette", 1},
+        {"--palette", 1}, {"--save", 1},         {"--save-palette", 1}, {"--thumbnail", 1},
     };
     const auto found = counts.find(option);
     return found == counts.end() ? 0 : found->second;
@@ -260,13 +260,14 @@ void SetPictureSize(const std::string& text)
 struct Outputs {
     std::string picture;
     std::string raw;
+    std::string thumbnail;
     std::string parameters;  // --save
     std::string palette;     // --save-palette
     bool info = false;
     bool deepRequested = false;
     bool NeedFrame() const
     {
-        return !picture.empty() || !raw.empty() || CarriesPicture(parameters);
+        return !picture.empty() || !raw.empty() || !thumbnail.empty() || CarriesPicture(parameters);
     }
 };
 
@@ -375,6 +376,8 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         outputs.picture = reader.Value(option);
     } else if (option == "--raw") {
         outputs.raw = reader.Value(option);
+    } else if (option == "--thumbnail") {
+        outputs.thumbnail = reader.Value(option);
     } else {
         throw UsageError("unknown option '" + option + "' (see --help)");
     }
@@ -415,7 +418,7 @@ std::string RendererHelpText()
     return R"(Usage: quorvatix-render [PARAMETER-FILE] [OPTION]...
 Render one Mandelbrot or Julia picture without a window. Options are applied
 from left to right, each as the matching action of the desktop program; a
-frame is computed only when -o or --raw asks for one.
+frame is computed only when -o, --thumbnail or --raw asks for one.
 
   --size WxH              picture size (default 640x480)
   --threads N             worker threads (default: the processor count);
@@ -448,6 +451,9 @@ frame is computed only when -o or --raw asks for one.
   --offset N              palette offset
   -o PICTURE              write the picture; the extension picks the type
                           (jpg, jpeg, png, bmp, tif, tiff, gif, ico)
+  --thumbnail FILE.jpg    write the shown picture reduced to 176x144, as the
+                          program's thumbnails (--size 176x144 first gives
+                          the fractal browser's "MAKE THUMBNAIL" picture)
   --raw FILE              write the kernel results before colouring:
                           "QXRAW001", int32 width, height, variant, deep,
                           precision bits, then width*height int32 escape
@@ -526,6 +532,13 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
                     err << "quorvatix-render: cannot write " << outputs.raw << "\n";
                     return 1;
                 }
+            }
+            // Before the export, which rebuilds the shown picture with its own
+            // rule for inside pixels: the thumbnail is the picture as shown.
+            if (!outputs.thumbnail.empty() && !SaveThumbnail(outputs.thumbnail)) {
+                err << "quorvatix-render: cannot write thumbnail " << outputs.thumbnail
+                    << " (unknown extension or unwritable folder)\n";
+                return 1;
             }
             if (!outputs.picture.empty() && !ExportPicture(outputs.picture)) {
                 err << "quorvatix-render: cannot write picture " << outputs.picture
