@@ -14,6 +14,13 @@ inline uint32_t FloatBits(float value)
     return bits;
 }
 
+inline float FloatFromBits(uint32_t bits)
+{
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 const uint32_t RadiusBits = FloatBits(4.0f);
 
 // Two's-complement truncation of a count, as a 32-bit store does.
@@ -230,6 +237,24 @@ PixelResult IteratePixel(ProgressiveLoop loop, const PixelSetup& setup, long dou
         break;
     }
     return FamilyAPixel<1, false>(setup, zr, zi, cr, ci);
+}
+
+void IterateKernelPixel(int32_t variant, const PixelSetup& setup, long double zr, long double zi,
+                        long double cr, long double ci, int32_t* iterOut, float* aOut, float* bOut)
+{
+    // The band kernels compare family B's tests with float32(Bailout) in extended.
+    const long double bailout = FloatFromBits(setup.bailoutBits);
+    PixelResult result;
+    switch (variant) {
+    case 2: result = FamilyAPixel<2, false>(setup, zr, zi, cr, ci); break;
+    case 3: FamilyBPixel<3>(setup.iterMax, bailout, zr, zi, cr, ci, iterOut, aOut, bOut); return;
+    case 4: FamilyBPixel<4>(setup.iterMax, bailout, zr, zi, cr, ci, iterOut, aOut, bOut); return;
+    case 5: FamilyBPixel<5>(setup.iterMax, bailout, zr, zi, cr, ci, iterOut, aOut, bOut); return;
+    default: result = FamilyAPixel<1, false>(setup, zr, zi, cr, ci); break;
+    }
+    *iterOut = result.escape;
+    *aOut = result.a;
+    *bOut = result.b;
 }
 
 void RunExtendedKernel(int32_t variant, const WorkerRecord& record,

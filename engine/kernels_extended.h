@@ -54,3 +54,9 @@ struct PixelSetup {
 PixelSetup MakePixelSetup(int32_t iterMax, double bailout);
 PixelResult IteratePixel(ProgressiveLoop loop, const PixelSetup& setup, long double zr,
                          long double zi, long double cr, long double ci);
+
+// One pixel exactly as the band kernel of `variant` (1..5) computes it,
+// its results stored to the three elements given: the Julia preview
+// computes pixel by pixel with the frame kernels.
+void IterateKernelPixel(int32_t variant, const PixelSetup& setup, long double zr, long double zi,
+                        long double cr, long double ci, int32_t* iterOut, float* aOut, float* bOut);

@@ -121,6 +121,20 @@ long double ReadExtendedText(const std::string& text)
     return std::strtold(text.c_str(), nullptr);
 }
 
+void SetViewValue(const ViewValue& value, long double extended)
+{
+    State.*value.extended = extended;
+    Texts.*value.text = NumberText(extended, 18);
+    ReadBigFloatText(Texts.*value.text, *value.big);
+}
+
+void SetDefaultJuliaView()
+{
+    // JuliaRealmin, JuliaImagmin, JuliaRealmax, JuliaImagmax lead the group.
+    for (size_t k = 0; k < 4; ++k)
+        SetViewValue(JuliaGroup[k], k < 2 ? -DefaultJuliaHalfWidth : DefaultJuliaHalfWidth);
+}
+
 void BigFloatsToTexts()
 {
     ForCurrentGroup([](const ViewValue& value) { Texts.*value.text = BigFloatText(*value.big, nullptr); });

@@ -45,6 +45,13 @@ std::string BigFloatText(const BigFloat& value, long* scientificExponent);
 bool ReadBigFloatText(const std::string& text, BigFloat& value);
 long double ReadExtendedText(const std::string& text);
 
+// One value of the view in its three forms, from the extended one (through
+// its 18-digit text), whichever kind is current.
+void SetViewValue(const ViewValue& value, long double extended);
+// The Julia view -1.8 .. 1.8 on both axes, in its three forms.
+constexpr long double DefaultJuliaHalfWidth = 1.8L;
+void SetDefaultJuliaView();
+
 // The conversions work on the group of the current kind (Mandelbrot or Julia).
 void BigFloatsToTexts();
 void TextsToBigFloats();

@@ -32,7 +32,6 @@ constexpr const char* PicFormats[PicFormatCount] = {"JPG", "BMP", "TIF", "PNG"};
 
 // The Julia group in file order: the four edges (minima first), then the constant.
 constexpr int32_t JuliaFlags = 2;
-constexpr size_t JuliaEdgeCount = 4;
 constexpr size_t JuliaReIndex = 4;
 constexpr size_t JuliaImIndex = 5;
 
@@ -116,15 +115,6 @@ void ClickDeepZoom()
     }
 }
 
-// One Julia value in its three forms, from the extended one, whichever
-// kind is current.
-void SetJuliaValue(const ViewValue& value, long double extended)
-{
-    State.*value.extended = extended;
-    Texts.*value.text = NumberText(extended, 18);
-    ReadBigFloatText(Texts.*value.text, *value.big);
-}
-
 // The Julia constant := the centre of the Mandelbrot view.
 void PickCentreAsJuliaConstant()
 {
@@ -139,8 +129,8 @@ void PickCentreAsJuliaConstant()
         SyncViewTexts();
     } else {
         const std::span<const ViewValue> julia = ViewGroup(JuliaFlags);
-        SetJuliaValue(julia[JuliaReIndex], State.Realmin + State.StepRe * (State.PicWidth / 2.0L));
-        SetJuliaValue(julia[JuliaImIndex], State.Imagmin + State.StepIm * (State.PicHeight / 2.0L));
+        SetViewValue(julia[JuliaReIndex], State.Realmin + State.StepRe * (State.PicWidth / 2.0L));
+        SetViewValue(julia[JuliaImIndex], State.Imagmin + State.StepIm * (State.PicHeight / 2.0L));
     }
     State.JuliaViewSet = 1;
 }
@@ -151,9 +141,7 @@ void ClickJulia()
     PickCentreAsJuliaConstant();
     // Only the edges: the arbitrary-precision constant just picked must not
     // pass through extended precision.
-    const std::span<const ViewValue> julia = ViewGroup(JuliaFlags);
-    for (size_t k = 0; k < JuliaEdgeCount; ++k)
-        SetJuliaValue(julia[k], k < 2 ? -1.8L : 1.8L);
+    SetDefaultJuliaView();
     State.AutoPotValue = 0;
     SettleOnMandelbrot();
 }
