@@ -10,13 +10,7 @@
 
 #include "app/browser_window.h"
 #include "app/fractal_browser.h"
-#include "app/main_window.h"
-#include "engine/fractal_state.h"
-#include "frame/startup.h"
-#include "nav/picture_window.h"
-#include "nav/tool_window.h"
-#include "platform/headless_platform.h"
-#include "platform/qt/qt_platform.h"
+#include "running_program.h"
 
 namespace fs = std::filesystem;
 
@@ -26,16 +20,8 @@ class BrowserWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QtPlatform> platform;
-    HeadlessPlatform answers;
-    std::unique_ptr<PictureWindow> picture;
-    std::unique_ptr<MainWindow> menu;
+    std::unique_ptr<RunningProgram> program;
     std::unique_ptr<QTemporaryDir> folder;
-
-    static void WaitForFrame()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(State.FrameValid == 1 && State.FrameBusy == 0, 60000);
-    }
 
     std::string PathOf(const char* name) const { return folder->filePath(name).toStdString(); }
 
@@ -54,8 +40,8 @@ private:
 
     BrowserWindow* Browse(const std::string& chosenFolder)
     {
-        answers.answers.push_back(chosenFolder);
-        OpenBrowseFractalsCommand(menu.get());
+        program->answers.answers.push_back(chosenFolder);
+        OpenBrowseFractalsCommand(program->menu.get());
         return OpenBrowser();
     }
 
@@ -91,22 +77,8 @@ private:
 private slots:
     void init()
     {
-        platform = std::make_unique<QtPlatform>();
-        platform->SetDialogAnswerer(&answers);
-        ConnectToolWindows(*platform);
-        InstallPlatform(platform.get());
-        StartUpEngine(1280, 1024, 2);
+        program = std::make_unique<RunningProgram>(200, 150);
         Browser = FractalBrowserState();
-        State.PicWidth = 200;
-        State.PicHeight = 150;
-        Results.Allocate(200, 150);
-        picture = std::make_unique<PictureWindow>();
-        menu = std::make_unique<MainWindow>(picture.get());
-        platform->SetWindows(menu.get(), picture.get());
-        picture->setFixedSize(200, 150);
-        menu->show();
-        picture->show();
-        WaitForFrame();
 
         folder = std::make_unique<QTemporaryDir>();
         Seed("mandelbrot.fra", "m.fra");
@@ -122,11 +94,7 @@ private slots:
     void cleanup()
     {
         delete OpenBrowser();
-        menu.reset();  // owned by the picture window: goes first
-        picture.reset();
-        InstallPlatform(nullptr);
-        platform.reset();
-        answers = HeadlessPlatform();
+        program.reset();
         folder.reset();
     }
 
@@ -136,10 +104,10 @@ private slots:
         QVERIFY(!Browse(empty.path().toStdString()));
         QVERIFY(!Browse(PathOf("missing")));
         QVERIFY(!Browse(""));
-        QCOMPARE(answers.messages.size(), size_t{2});
-        QCOMPARE(answers.messages[0].text, std::string("No parameterfiles found in this folder!"));
-        QCOMPARE(answers.messages[0].caption, std::string("QUORVATIX\""));
-        QCOMPARE(answers.messages[1].text, "The folder cannot be read:\n" + PathOf("missing"));
+        QCOMPARE(program->answers.messages.size(), size_t{2});
+        QCOMPARE(program->answers.messages[0].text, std::string("No parameterfiles found in this folder!"));
+        QCOMPARE(program->answers.messages[0].caption, std::string("QUORVATIX\""));
+        QCOMPARE(program->answers.messages[1].text, "The folder cannot be read:\n" + PathOf("missing"));
 
         BrowserWindow* browser = Browse(folder->path().toStdString());
         QVERIFY(browser);
@@ -183,12 +151,12 @@ private slots:
 
         // A damaged file is refused; the window keeps showing the last good one.
         Choose(browser, PathOf("bad.fra"));
-        QCOMPARE(answers.messages.size(), size_t{1});
+        QCOMPARE(program->answers.messages.size(), size_t{1});
         QCOMPARE(Description(browser), QString("FRACTAL: Mandelbrot\n\nPrecision: 96"));
         QCOMPARE(browser->windowTitle(), QString::fromStdString(PathOf("d.fdz")));
 
         // After a frame the browser is refreshed without losing the choice.
-        platform->RefreshToolWindows();
+        CurrentPlatform().RefreshToolWindows();
         const QListWidgetItem* current = browser->findChild<QListWidget*>()->currentItem();
         QCOMPARE(current->text(), QString::fromStdString(PathOf("bad.fra")));
         Choose(browser, PathOf("m.fra"));
@@ -199,19 +167,19 @@ private slots:
     {
         BrowserWindow* browser = Browse(folder->path().toStdString());
         Choose(browser, PathOf("j.fra"));
-        WaitForFrame();
+        RunningProgram::WaitForFrame();
         QVERIFY(fs::exists(PathOf("j.fra.jpg")));
-        QCOMPARE(picture->size(), QSize(176, 144));
-        QCOMPARE(picture->pos(), QPoint(40, 400));
+        QCOMPARE(program->picture->size(), QSize(176, 144));
+        QCOMPARE(program->picture->pos(), QPoint(40, 400));
         QCOMPARE(Description(browser), QString("FRACTAL: Julia\n\nPrecision: 80"));
         QCOMPARE(browser->findChild<QListWidget*>()->currentItem()->text(), QString::fromStdString(PathOf("j.fra")));
 
         QTest::mouseClick(Button(browser, "REDRAW"), Qt::LeftButton);
-        WaitForFrame();
-        QCOMPARE(picture->size(), QSize(200, 150));
-        QCOMPARE(picture->pos(), QPoint(20, 0));
-        QCOMPARE(picture->picture().size(), QSize(200, 150));
-        QCOMPARE(menu->windowTitle(), "QUORVATIX - " + QString::fromStdString(PathOf("j.fra")));
+        RunningProgram::WaitForFrame();
+        QCOMPARE(program->picture->size(), QSize(200, 150));
+        QCOMPARE(program->picture->pos(), QPoint(20, 0));
+        QCOMPARE(program->picture->picture().size(), QSize(200, 150));
+        QCOMPARE(program->menu->windowTitle(), "QUORVATIX - " + QString::fromStdString(PathOf("j.fra")));
     }
 };
 

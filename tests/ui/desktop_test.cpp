@@ -4,17 +4,9 @@
 #include <QtTest>
 
 #include "app/desktop_startup.h"
-#include "app/main_window.h"
 #include "engine/big_view.h"
-#include "engine/fractal_state.h"
 #include "engine/view_texts.h"
-#include "frame/startup.h"
-#include "frame/frame_driver.h"
-#include "nav/picture_window.h"
-#include "nav/view_history.h"
-#include "nav/tool_window.h"
-#include "platform/headless_platform.h"
-#include "platform/qt/qt_platform.h"
+#include "running_program.h"
 
 // The desktop windows on the offscreen platform; every message box and file
 // dialog is answered by a headless platform.
@@ -22,43 +14,19 @@ class DesktopTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QtPlatform> platform;
-    HeadlessPlatform answers;
-    std::unique_ptr<PictureWindow> picture;
-    std::unique_ptr<MainWindow> menu;
+    std::unique_ptr<RunningProgram> program;
 
     void Open(int width, int height)
     {
-        menu.reset();  // owned by the picture window: goes first
-        picture.reset();
-        answers = HeadlessPlatform();
-        platform = std::make_unique<QtPlatform>();
-        platform->SetDialogAnswerer(&answers);
-        ConnectToolWindows(*platform);
-        InstallPlatform(platform.get());
-        StartUpEngine(1280, 1024, 2);
-        ClearViewHistory();
-        InstalledFrameHooks.frameShown = &RecordShownView;
-        State.PicWidth = width;
-        State.PicHeight = height;
-        Results.Allocate(width, height);
-        picture = std::make_unique<PictureWindow>();
-        menu = std::make_unique<MainWindow>(picture.get());
-        platform->SetWindows(menu.get(), picture.get());
-        picture->setFixedSize(width, height);
-        menu->show();
-        picture->show();
-        WaitForFrame();
+        program.reset();
+        program = std::make_unique<RunningProgram>(width, height);
     }
 
-    static void WaitForFrame()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(State.FrameValid == 1 && State.FrameBusy == 0, 60000);
-    }
+    static void WaitForFrame() { RunningProgram::WaitForFrame(); }
 
     void Click(Qt::MouseButton button, QPoint at)
     {
-        QTest::mouseClick(picture.get(), button, Qt::NoModifier, at);
+        QTest::mouseClick(program->picture.get(), button, Qt::NoModifier, at);
         WaitForFrame();
     }
 
@@ -71,21 +39,15 @@ private:
     }
 
 private slots:
-    void cleanup()
-    {
-        menu.reset();  // owned by the picture window: goes first
-        picture.reset();
-        InstallPlatform(nullptr);
-        platform.reset();
-    }
+    void cleanup() { program.reset(); }
 
     void firstFrameAndTitles()
     {
         Open(640, 480);
-        QVERIFY(menu->windowTitle().startsWith("QUORVATIX - (Time: "));
-        QVERIFY(menu->windowTitle().endsWith(") - Mandelbrot"));
-        QCOMPARE(picture->windowTitle(), QString("QUORVATIX (Deeplimit:-3)"));
-        QCOMPARE(picture->picture().size(), QSize(640, 480));
+        QVERIFY(program->menu->windowTitle().startsWith("QUORVATIX - (Time: "));
+        QVERIFY(program->menu->windowTitle().endsWith(") - Mandelbrot"));
+        QCOMPARE(program->picture->windowTitle(), QString("QUORVATIX (Deeplimit:-3)"));
+        QCOMPARE(program->picture->picture().size(), QSize(640, 480));
     }
 
     void clickAndRightClickZoom()
@@ -102,14 +64,14 @@ private slots:
     {
         Open(640, 480);
         State.BoxedZoom = 1;
-        QTest::mousePress(picture.get(), Qt::LeftButton, Qt::NoModifier, {100, 100});
-        QTest::mouseMove(picture.get(), {300, 250});
-        QTest::mouseRelease(picture.get(), Qt::LeftButton, Qt::NoModifier, {420, 340});
+        QTest::mousePress(program->picture.get(), Qt::LeftButton, Qt::NoModifier, {100, 100});
+        QTest::mouseMove(program->picture.get(), {300, 250});
+        QTest::mouseRelease(program->picture.get(), Qt::LeftButton, Qt::NoModifier, {420, 340});
         WaitForFrame();
         ExpectView(-1.875L, 0.125L, -0.875L, 0.625L);
         // A box released where it started changes nothing.
-        QTest::mousePress(picture.get(), Qt::LeftButton, Qt::NoModifier, {50, 60});
-        QTest::mouseRelease(picture.get(), Qt::LeftButton, Qt::NoModifier, {50, 60});
+        QTest::mousePress(program->picture.get(), Qt::LeftButton, Qt::NoModifier, {50, 60});
+        QTest::mouseRelease(program->picture.get(), Qt::LeftButton, Qt::NoModifier, {50, 60});
         QCOMPARE(State.FrameValid, 1);
         ExpectView(-1.875L, 0.125L, -0.875L, 0.625L);
     }
@@ -122,7 +84,7 @@ private slots:
                         "0.131827404205311970493"});
         State.IterMax = 8000;  // escapes at this depth take about 6000 iterations
         State.FrameValid = 0;
-        picture->update();
+        program->picture->update();
         WaitForFrame();
         int clicks = 0;
         while (State.DeepZoom == 0 && clicks < 80) {
@@ -138,8 +100,8 @@ private slots:
         mpf_sub(width, BigRealmax, BigRealmin);
         const double expected = std::ldexp(4e-6, -(clicks + 1));
         QVERIFY(std::fabs(mpf_get_d(width.get()) / expected - 1) < 1e-3);
-        QVERIFY(picture->picture().pixel(0, 0) != picture->picture().pixel(16, 12) ||
-                picture->picture().pixel(31, 23) != picture->picture().pixel(16, 12));
+        QVERIFY(program->picture->picture().pixel(0, 0) != program->picture->picture().pixel(16, 12) ||
+                program->picture->picture().pixel(31, 23) != program->picture->picture().pixel(16, 12));
     }
 
     void escStopsAHugeFrameAndTheNextCommandComputesAgain()
@@ -148,13 +110,13 @@ private slots:
         ApplyTypedView({"-0.2", "0.2", "-0.15", "0.15"});  // inside the set
         State.IterMax = 10000000;
         State.FrameValid = 0;
-        QTimer::singleShot(300, [this] { QTest::keyClick(picture.get(), Qt::Key_Escape); });
-        picture->update();
+        QTimer::singleShot(300, [this] { QTest::keyClick(program->picture.get(), Qt::Key_Escape); });
+        program->picture->update();
         QTRY_VERIFY_WITH_TIMEOUT(State.FrameAborted == 1 && State.FrameBusy == 0, 30000);
         QCOMPARE(State.FrameValid, 0);
-        QVERIFY(menu->menuBar()->isEnabled());
+        QVERIFY(program->menu->menuBar()->isEnabled());
         // The stopped picture's own repaints do not start it again.
-        picture->repaint();
+        program->picture->repaint();
         QTest::qWait(50);
         QCOMPARE(State.FrameBusy, 0);
         QCOMPARE(State.FrameAborted, 1);
@@ -171,13 +133,13 @@ private slots:
         Click(Qt::LeftButton, {32, 24});
         Click(Qt::LeftButton, {16, 12});
         const long double zoomedRealmin = State.Realmin;
-        menu->DispatchCommand(200);  // Back
+        program->menu->DispatchCommand(200);  // Back
         WaitForFrame();
         ExpectView(-1.5L, 0.5L, -0.75L, 0.75L);
-        menu->DispatchCommand(201);  // Forward
+        program->menu->DispatchCommand(201);  // Forward
         WaitForFrame();
         QCOMPARE(State.Realmin, zoomedRealmin);
-        QCOMPARE(menu->ActionFor(200)->shortcut(), QKeySequence("Alt+Left"));
+        QCOMPARE(program->menu->ActionFor(200)->shortcut(), QKeySequence("Alt+Left"));
     }
 
     void originalMandelbrotAndCancel()
@@ -185,61 +147,61 @@ private slots:
         Open(64, 48);
         Click(Qt::LeftButton, {10, 10});
         State.PaletteExp2 = 1;
-        answers.answers = {"Cancel"};
-        menu->DispatchCommand(155);
+        program->answers.answers = {"Cancel"};
+        program->menu->DispatchCommand(155);
         QCOMPARE(State.PaletteExp2, 0);
         QCOMPARE(State.FrameValid, 0);
         QVERIFY(State.Realmin != -2.5L);
         WaitForFrame();
-        answers.answers = {"OK"};
-        menu->DispatchCommand(155);
+        program->answers.answers = {"OK"};
+        program->menu->DispatchCommand(155);
         QCOMPARE(State.Bailout, 100.0);
         QCOMPARE(State.Realmin, -2.5L);
-        QCOMPARE(answers.messages.back().text, std::string("Main Mandelbrot?"));
+        QCOMPARE(program->answers.messages.back().text, std::string("Main Mandelbrot?"));
         WaitForFrame();
     }
 
     void exitAsksFirst()
     {
         Open(64, 48);
-        answers.answers = {"Cancel"};
-        menu->DispatchCommand(145);
+        program->answers.answers = {"Cancel"};
+        program->menu->DispatchCommand(145);
         QCOMPARE(State.QuitRequested, 0);
-        QCOMPARE(answers.messages.back().text, std::string("Do you want to quit?"));
-        answers.answers = {"OK"};
-        menu->DispatchCommand(145);
+        QCOMPARE(program->answers.messages.back().text, std::string("Do you want to quit?"));
+        program->answers.answers = {"OK"};
+        program->menu->DispatchCommand(145);
         QCOMPARE(State.QuitRequested, 1);
     }
 
     void menusInOrderWithTheirIds()
     {
         Open(64, 48);
-        const QList<QAction*> bar = menu->menuBar()->actions();
+        const QList<QAction*> bar = program->menu->menuBar()->actions();
         QCOMPARE(bar.size(), 4);
         QCOMPARE(bar[0]->text(), QString("&File"));
         QCOMPARE(bar[3]->text(), QString("&Help"));
-        QVERIFY(menu->ActionFor(120)->isEnabled());
-        QCOMPARE(menu->ActionFor(120)->text(), QString("Load Fractal"));
-        QCOMPARE(menu->ActionFor(120)->shortcut(), QKeySequence("Ctrl+O"));
+        QVERIFY(program->menu->ActionFor(120)->isEnabled());
+        QCOMPARE(program->menu->ActionFor(120)->text(), QString("Load Fractal"));
+        QCOMPARE(program->menu->ActionFor(120)->shortcut(), QKeySequence("Ctrl+O"));
         for (int toolWindow : {110, 160, 165, 166})
-            QVERIFY(menu->ActionFor(toolWindow)->isEnabled());
-        answers.answers = {""};
-        menu->DispatchCommand(180);
-        QCOMPARE(answers.messages.back().text, std::string("Helpfile: \nquorvatix.html not found!"));
+            QVERIFY(program->menu->ActionFor(toolWindow)->isEnabled());
+        program->answers.answers = {""};
+        program->menu->DispatchCommand(180);
+        QCOMPARE(program->answers.messages.back().text, std::string("Helpfile: \nquorvatix.html not found!"));
     }
 
     void browseChecksTheFolder()
     {
         Open(64, 48);
         QTemporaryDir folder;
-        answers.answers = {folder.path().toStdString()};
-        menu->DispatchCommand(115);
-        QCOMPARE(answers.messages.back().text, std::string("No parameterfiles found in this folder!"));
-        QCOMPARE(answers.messages.back().caption, std::string("QUORVATIX\""));
-        const size_t shown = answers.messages.size();
-        answers.answers = {""};  // cancelled: nothing more
-        menu->DispatchCommand(115);
-        QCOMPARE(answers.messages.size(), shown);
+        program->answers.answers = {folder.path().toStdString()};
+        program->menu->DispatchCommand(115);
+        QCOMPARE(program->answers.messages.back().text, std::string("No parameterfiles found in this folder!"));
+        QCOMPARE(program->answers.messages.back().caption, std::string("QUORVATIX\""));
+        const size_t shown = program->answers.messages.size();
+        program->answers.answers = {""};  // cancelled: nothing more
+        program->menu->DispatchCommand(115);
+        QCOMPARE(program->answers.messages.size(), shown);
     }
 
     void secondInstanceIsRefused()

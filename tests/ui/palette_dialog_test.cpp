@@ -7,11 +7,8 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "engine/fractal_state.h"
-#include "frame/startup.h"
 #include "nav/palette_dialog.h"
-#include "platform/headless_platform.h"
-#include "platform/qt/qt_platform.h"
+#include "running_program.h"
 
 // The palette window on the offscreen platform; file dialogs are answered by
 // a headless platform.
@@ -19,23 +16,14 @@ class PaletteDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QtPlatform> platform;
-    HeadlessPlatform answers;
+    std::unique_ptr<RunningProgram> program;
     QPointer<PaletteDialog> dialog;
 
     void Open()
     {
-        answers = HeadlessPlatform();
-        platform = std::make_unique<QtPlatform>();
-        platform->SetDialogAnswerer(&answers);
-        ConnectToolWindows(*platform);
-        InstallPlatform(platform.get());
-        StartUpEngine(1280, 1024, 2);
-        State.PicWidth = 16;
-        State.PicHeight = 12;
-        Results.Allocate(16, 12);
-        dialog = new PaletteDialog(nullptr);
-        dialog->show();
+        program = std::make_unique<RunningProgram>(16, 12);
+        dialog = program->OpenToolWindow<PaletteDialog>(160);
+        QVERIFY(dialog);
     }
 
     template <typename Widget>
@@ -66,12 +54,7 @@ private:
     }
 
 private slots:
-    void cleanup()
-    {
-        delete dialog.data();
-        InstallPlatform(nullptr);
-        platform.reset();
-    }
+    void cleanup() { program.reset(); }
 
     void generateReadsTypedValues()
     {
@@ -150,13 +133,13 @@ private slots:
         const std::string path = folder.filePath("colours.pal").toStdString();
         Type("Red start", "33");
         Press("GENERATE");
-        answers.answers = {path};
+        program->answers.answers = {path};
         Press("SAVE");
         QCOMPARE(std::filesystem::file_size(path), 44u);
 
         Type("Red start", "90");
         Press("GENERATE");
-        answers.answers = {path};
+        program->answers.answers = {path};
         Press("LOAD");
         QCOMPARE(State.PaletteGen[0], 33.0f);
         QCOMPARE(Field("Red start")->text(), QString("33"));

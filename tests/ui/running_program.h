@@ -5,9 +5,11 @@
 
 #include "app/main_window.h"
 #include "engine/fractal_state.h"
+#include "frame/frame_driver.h"
 #include "frame/startup.h"
 #include "nav/picture_window.h"
 #include "nav/tool_window.h"
+#include "nav/view_history.h"
 #include "platform/headless_platform.h"
 #include "platform/qt/qt_platform.h"
 
@@ -31,6 +33,8 @@ public:
         ConnectToolWindows(platform_);
         InstallPlatform(&platform_);
         StartUpEngine(1280, 1024, processorCount);
+        ClearViewHistory();
+        InstalledFrameHooks.frameShown = &RecordShownView;
         State.PicWidth = width;
         State.PicHeight = height;
         Results.Allocate(width, height);
