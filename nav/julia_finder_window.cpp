@@ -10,7 +10,6 @@
 #include "color/display.h"
 #include "engine/fractal_state.h"
 #include "frame/frame_driver.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -161,9 +160,6 @@ void JuliaFinderWindow::Cancel()
     SetMainWindowsEnabled(true);
     SetMainWindowsVisible(true);
     CancelJuliaFinder(snapshot_);
-    // Also forgets the Esc that may have closed the finder, so that it does
-    // not stop the next frame.
-    CurrentPlatform().SetInputWindowsEnabled(true);
 }
 
 JuliaPreviewWindow::JuliaPreviewWindow(JuliaFinderWindow* finder) : PictureSurface(finder), finder_(finder)

@@ -1,53 +1,28 @@
-#include <QApplication>
 #include <QClipboard>
 #include <QWindow>
 #include <QtTest>
 
-#include "app/main_window.h"
-#include "engine/fractal_state.h"
-#include "frame/startup.h"
 #include "nav/julia_finder_window.h"
-#include "nav/picture_window.h"
-#include "nav/tool_window.h"
-#include "platform/headless_platform.h"
-#include "platform/qt/qt_platform.h"
+#include "running_program.h"
 
 // The finder over the program's own windows on the offscreen platform.
 class JuliaFinderTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QtPlatform> platform;
-    HeadlessPlatform answers;
-    std::unique_ptr<PictureWindow> picture;
-    std::unique_ptr<MainWindow> menu;
+    std::unique_ptr<RunningProgram> program;
+    PictureWindow* picture = nullptr;
+    MainWindow* menu = nullptr;
 
     void Open(int width, int height)
     {
-        menu.reset();  // owned by the picture window: goes first
-        picture.reset();
-        answers = HeadlessPlatform();
-        platform = std::make_unique<QtPlatform>();
-        platform->SetDialogAnswerer(&answers);
-        ConnectToolWindows(*platform);
-        InstallPlatform(platform.get());
-        StartUpEngine(1280, 1024, 2);
-        State.PicWidth = width;
-        State.PicHeight = height;
-        Results.Allocate(width, height);
-        picture = std::make_unique<PictureWindow>();
-        menu = std::make_unique<MainWindow>(picture.get());
-        platform->SetWindows(menu.get(), picture.get());
-        picture->setFixedSize(width, height);
-        menu->show();
-        picture->show();
-        WaitForFrame();
+        program.reset();
+        program = std::make_unique<RunningProgram>(width, height);
+        picture = program->picture.get();
+        menu = program->menu.get();
     }
 
-    static void WaitForFrame()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(State.FrameValid == 1 && State.FrameBusy == 0, 60000);
-    }
+    static void WaitForFrame() { RunningProgram::WaitForFrame(); }
 
     template <class Window>
     static Window* Shown()
@@ -77,7 +52,7 @@ private:
     // Opens the finder and moves the pointer onto it; returns the finder.
     JuliaFinderWindow* OpenFinderAndMove(QPoint to)
     {
-        JuliaFinderCommand(picture.get(), menu.get());
+        JuliaFinderCommand(picture, menu);
         JuliaFinderWindow* finder = Shown<JuliaFinderWindow>();
         if (finder)
             MoveTo(finder, to);
@@ -99,10 +74,7 @@ private slots:
         // A failed test may leave its finder open.
         while (JuliaFinderWindow* finder = Shown<JuliaFinderWindow>())
             delete finder;
-        menu.reset();
-        picture.reset();
-        InstallPlatform(nullptr);
-        platform.reset();
+        program.reset();
     }
 
     void pickTheConstantWithTheRightButton()
@@ -112,7 +84,7 @@ private slots:
         const QImage mandelbrot = picture->picture();
         State.IterMax = 1000;
 
-        JuliaFinderCommand(picture.get(), menu.get());
+        JuliaFinderCommand(picture, menu);
         JuliaFinderWindow* finder = Shown<JuliaFinderWindow>();
         JuliaPreviewWindow* preview = Shown<JuliaPreviewWindow>();
         QVERIFY(finder && preview);
@@ -191,7 +163,7 @@ private slots:
         QCOMPARE(picture->picture(), mandelbrot);
 
         // Closing the preview is the same; closing before any movement too.
-        JuliaFinderCommand(picture.get(), menu.get());
+        JuliaFinderCommand(picture, menu);
         QVERIFY(Shown<JuliaPreviewWindow>());
         Shown<JuliaPreviewWindow>()->windowHandle()->close();
         ExpectMainWindowsBack();
@@ -205,11 +177,11 @@ private slots:
         QVERIFY(finder);
         QTest::keyClick(finder, Qt::Key_Escape);
         ExpectMainWindowsBack();
-        QTest::mouseClick(picture.get(), Qt::LeftButton, Qt::NoModifier, {32, 24});
+        QTest::mouseClick(picture, Qt::LeftButton, Qt::NoModifier, {32, 24});
         WaitForFrame();
         QCOMPARE(State.FrameAborted, 0);
 
-        JuliaFinderCommand(picture.get(), menu.get());
+        JuliaFinderCommand(picture, menu);
         QVERIFY(Shown<JuliaPreviewWindow>());
         QTest::keyClick(Shown<JuliaPreviewWindow>(), Qt::Key_Escape);
         ExpectMainWindowsBack();
