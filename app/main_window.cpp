@@ -19,6 +19,7 @@
 #include "files/picture_export.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "nav/julia_finder_window.h"
 #include "nav/location_dialog.h"
 #include "nav/palette_dialog.h"
 #include "nav/parameters_dialog.h"
@@ -52,7 +53,7 @@ const MenuItem MenuItems[] = {
     {"F&ractal", "Fractal Parameters", 165, true, "Ctrl+P"},
     {"F&ractal", "Location", 166, true, "Ctrl+L"},
     {"F&ractal", "Palette control", 160, true, "Ctrl+K"},
-    {"F&ractal", "Julia finder", 156, false, "Ctrl+J"},
+    {"F&ractal", "Julia finder", 156, true, "Ctrl+J"},
     {"F&ractal", "Original Mandelbrot", 155, true, "Ctrl+Home"},
     {"F&ractal", "-", 0, true, ""},
     {"F&ractal", "Back", BackCommand, true, "Alt+Left"},
@@ -135,6 +136,7 @@ void MainWindow::DispatchCommand(int commandId)
         break;
     case 145: ConfirmExit(); break;
     case 155: OriginalMandelbrotCommand(); break;
+    case 156: JuliaFinderCommand(parentWidget(), this); break;
     // Beside and below the picture, where they hide as little of it as can be.
     case 160: OpenToolWindow(palette_, this, {0, State.PicHeight + 60}); break;
     case 165: OpenToolWindow(parameters_, this, {State.PicWidth + 20, 90}); break;

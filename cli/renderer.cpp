@@ -394,9 +394,20 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
     // The renderer's frame is no start-up frame: the same options give the
     // same frame on every machine.
     State.FirstFrame = 0;
+    // A view in extended form keeps it as it stands, as the desktop's frame
+    // does: read back from its texts, a loaded view would move by its last bits.
+    const bool extendedView = State.DeepZoom == 0;
+    std::vector<long double> extended;
+    for (const ViewValue& value : ViewGroup(State.FractalFlags))
+        extended.push_back(State.*value.extended);
     // The picture size may have changed after the view was set.
     RefreshBigSteps();
     SyncViewTexts();
+    if (extendedView && State.DeepZoom == 0) {
+        size_t k = 0;
+        for (const ViewValue& value : ViewGroup(State.FractalFlags))
+            State.*value.extended = extended[k++];
+    }
     if (outputs.deepRequested)
         TickDeepZoom();
     ComputedFrame frame;
