@@ -107,3 +107,24 @@ TEST_F(RendererThumbnailTest, ThumbnailOfAnyPictureSizeIsReducedAndABadNameFails
 }
 
 }  // namespace
+
+namespace {
+
+// Edges that 18 digits do not carry: the frame uses them as loaded, as the
+// desktop's first frame after loading does.
+TEST_F(RendererThumbnailTest, FrameOfALoadedFileUsesItsExtendedViewAsStored)
+{
+    const std::string file = PathOf("digits.fra");
+    ASSERT_EQ(Render({"--view", "-0.75012345678901234567891", "-0.74000000000000000001234", "0.10123456789012345678912",
+                      "0.10876543210987654321098", "--save", file}),
+              0)
+        << err;
+    const long double stored[] = {State.Realmin, State.Realmax, State.Imagmin, State.Imagmax};
+    ASSERT_EQ(Render({file, "--size", "32x24", "--iter", "50", "-o", PathOf("digits.png")}), 0) << err;
+    EXPECT_EQ(State.Realmin, stored[0]);
+    EXPECT_EQ(State.Realmax, stored[1]);
+    EXPECT_EQ(State.Imagmin, stored[2]);
+    EXPECT_EQ(State.Imagmax, stored[3]);
+}
+
+}  // namespace
