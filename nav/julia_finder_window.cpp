@@ -10,6 +10,7 @@
 #include "color/display.h"
 #include "engine/fractal_state.h"
 #include "frame/frame_driver.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -149,7 +150,9 @@ void JuliaFinderWindow::TakeConstant()
     SetMainWindowsEnabled(true);
     SetMainWindowsVisible(true);
     close();
-    Redraw();
+    // The picture window's repaint computes the Julia frame: a frame run from
+    // here would pump events and delete this window inside its own handler.
+    CurrentPlatform().InvalidatePictureWindow();
 }
 
 void JuliaFinderWindow::Cancel()
