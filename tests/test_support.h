@@ -4,6 +4,13 @@
 #include "engine/fractal_state.h"
 #include "platform/headless_platform.h"
 
+// Counts the repaints the code under test asks for.
+class CountingPlatform : public HeadlessPlatform {
+public:
+    int invalidations = 0;
+    void InvalidatePictureWindow() override { ++invalidations; }
+};
+
 // Every test starts from the start-up defaults with a small picture and a
 // headless platform whose messages it can read back.
 class FreshStateTest : public ::testing::Test {

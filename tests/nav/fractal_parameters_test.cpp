@@ -11,12 +11,6 @@
 
 namespace {
 
-class CountingPlatform : public HeadlessPlatform {
-public:
-    int invalidations = 0;
-    void InvalidatePictureWindow() override { ++invalidations; }
-};
-
 class FractalParametersTest : public FreshStateTest {
 protected:
     CountingPlatform counting;

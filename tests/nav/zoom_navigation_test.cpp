@@ -15,12 +15,6 @@ namespace {
 
 using View = std::array<long double, 4>;  // real min, real max, imag min, imag max
 
-class CountingPlatform : public HeadlessPlatform {
-public:
-    int invalidations = 0;
-    void InvalidatePictureWindow() override { ++invalidations; }
-};
-
 class ZoomNavigationTest : public FreshStateTest {
 protected:
     CountingPlatform counting;
