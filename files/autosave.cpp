@@ -58,17 +58,19 @@ std::string ProgramFolder()
     return program.parent_path().string() + "/";
 }
 
-std::string BackupFolder()
+std::string WritableProgramSubfolder(const std::string& name)
 {
-    const std::filesystem::path beside = ProgramFolder() + "backup";
+    const std::filesystem::path beside = ProgramFolder() + name;
     if (WritableFolder(beside))
         return beside.string() + "/";
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (data.isEmpty())
         return {};
-    const std::filesystem::path fallback = data.toStdString() + "/backup";
+    const std::filesystem::path fallback = data.toStdString() + "/" + name;
     return WritableFolder(fallback) ? fallback.string() + "/" : std::string();
 }
+
+std::string BackupFolder() { return WritableProgramSubfolder("backup"); }
 
 std::string BackupName(const std::tm& localTime)
 {

@@ -10,8 +10,11 @@ void AutosaveDeep();
 
 // The folder of the program file, with a trailing "/".
 std::string ProgramFolder();
-// ProgramFolder() + "backup/", or the user's data folder + "/backup/" where
-// the program folder is not writable; created when missing, empty when neither can be.
+// ProgramFolder() + name + "/", or the user's data folder + "/" + name + "/"
+// where the program folder is not writable; created when missing, empty when
+// neither can be.
+std::string WritableProgramSubfolder(const std::string& name);
+// WritableProgramSubfolder("backup").
 std::string BackupFolder();
 // Month, day, four-digit year, hour, minute, second: 14 digits.
 std::string BackupName(const std::tm& localTime);

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   python3
   xvfb xauth
+  ffmpeg
 )
 missing=()
 for p in "${packages[@]}"; do
