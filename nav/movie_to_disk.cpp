@@ -104,12 +104,12 @@ std::string FolderText(const std::string& folder)
 }
 
 // Empty when the runner made the video; otherwise why not, in one line.
-std::string RunJobRunner(const std::string& runner)
+std::string RunJobRunner(const std::string& runner, const std::string& jobFile)
 {
     Platform& platform = CurrentPlatform();
     QProcess process;
     process.setWorkingDirectory(QString::fromStdString(std::filesystem::path(runner).parent_path().string()));
-    process.start(QString::fromStdString(runner), {QStringLiteral("/r")});
+    process.start(QString::fromStdString(runner), {QStringLiteral("/r"), QString::fromStdString(jobFile)});
     if (!process.waitForStarted())
         return "The job runner could not be started: " + runner;
     platform.SetMainTitle(WaitTitle);
@@ -203,8 +203,9 @@ MoviePlaces ProgramMoviePlaces()
     const std::string program = ProgramFolder();
     // Without a writable place the first frame fails and says where.
     const std::string frames = WritableProgramSubfolder("temp");
-    return {frames.empty() ? program + "temp/" : frames, program + "Template.jobs", program + "vdub/VirtualDub.jobs",
-            program + "vdub/vdub"};
+    const std::string jobs = WritableProgramSubfolder("vdub");
+    return {frames.empty() ? program + "temp/" : frames, program + "Template.jobs",
+            (jobs.empty() ? program + "vdub/" : jobs) + "VirtualDub.jobs", program + "vdub/vdub"};
 }
 
 std::string FrameFileName(int32_t n, bool unzoomVideo)
@@ -258,11 +259,11 @@ bool PrepareJobFile(const MoviePlaces& places, const std::string& aviPath)
     const std::string first = places.frameFolder + FirstFrameFile(places.frameFolder);
     const std::vector<std::string> lines = EditJobTemplate(ReadTemplateLines(places.jobTemplate), first, aviPath,
                                                            CountJpgFiles(places.frameFolder));
-    if (!WriteTemplateLines(places.jobTemplate, lines))
-        return false;
+    // An installed template may be read-only; the job file is what counts.
+    WriteTemplateLines(places.jobTemplate, lines);
     std::error_code error;
     std::filesystem::remove(places.jobFile, error);
-    return std::filesystem::copy_file(places.jobTemplate, places.jobFile, error);
+    return WriteTemplateLines(places.jobFile, lines);
 }
 
 void MakeMovieToDisk(const MoviePlaces& places)
@@ -333,7 +334,7 @@ void MakeMovieToDisk(const MoviePlaces& places)
     }
 
     const std::string failure = PrepareJobFile(places, aviPath)
-                                    ? RunJobRunner(places.runner)
+                                    ? RunJobRunner(places.runner, places.jobFile)
                                     : "The job file could not be written: " + places.jobFile;
     if (!failure.empty()) {
         platform.ShowMessage("Video: " + aviPath + " could not be made\n" + failure, Caption, MessageButtons::Ok);

@@ -24,8 +24,9 @@ struct MoviePlaces {
     std::string jobFile;
     std::string runner;
 };
-// temp/ beside the program (or in the user's data folder), Template.jobs
-// beside the program, vdub/VirtualDub.jobs and vdub/vdub.
+// temp/ and vdub/VirtualDub.jobs beside the program (or in the user's data
+// folder where the program folder is not writable), Template.jobs and
+// vdub/vdub beside the program.
 MoviePlaces ProgramMoviePlaces();
 
 // Frame n of the computation: 9999999 - n, or n with "Unzoom video" on.
@@ -43,8 +44,8 @@ std::vector<std::string> EditJobTemplate(std::vector<std::string> lines, const s
                                          const std::string& aviPath, int32_t frameCount);
 
 // Steps after the frames: the first frame file, the template edited and
-// written back, and its copy as the job file. False when a file could not
-// be written.
+// written back (where it is writable) and as the job file. False when the
+// job file could not be written.
 bool PrepareJobFile(const MoviePlaces& places, const std::string& aviPath);
 
 void MakeMovieToDisk(const MoviePlaces& places);

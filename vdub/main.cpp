@@ -1,5 +1,6 @@
-// The job runner: "vdub /r" runs the jobs of VirtualDub.jobs beside itself,
-// turning numbered JPG frames into AVI files with ffmpeg. Exit status 0 when
+// The job runner: "vdub /r" runs the jobs of VirtualDub.jobs beside itself
+// (or of the job file named after "/r"), turning numbered JPG frames into AVI
+// files with ffmpeg. Exit status 0 when
 // every job wrote its video; otherwise one line on stderr says why.
 
 #include <sys/wait.h>
@@ -148,8 +149,9 @@ int Encode(const VideoJob& job)
 int main(int argc, char** argv)
 {
     if (argc < 2 || std::string(argv[1]) != "/r")
-        return Fail(BadCall, "Usage: vdub /r");
-    const std::filesystem::path jobFile = OwnFolder(argv[0]) / "VirtualDub.jobs";
+        return Fail(BadCall, "Usage: vdub /r [job file]");
+    const std::filesystem::path jobFile = argc > 2 ? std::filesystem::path(argv[2])
+                                                   : OwnFolder(argv[0]) / "VirtualDub.jobs";
     const std::vector<VideoJob> jobs = ReadJobScript(ReadLines(jobFile));
     if (jobs.empty())
         return Fail(BadCall, "No job in " + jobFile.string());

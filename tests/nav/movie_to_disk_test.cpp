@@ -204,7 +204,7 @@ TEST_F(MovieToDiskTest, OutwardMovieJobStartsAfterTheStartPicture)
     State.UnzoomFactor = 1.02f;
     State.UnzoomVideo = 1;
     WriteFile(places.jobTemplate, NumberedLines(42));
-    InstallRunner("exit 0");
+    InstallRunner("echo \"$@\" > '" + (root / "arguments").string() + "'");
     const std::string avi = (root / "out.avi").string();
     platform.answers = {"Yes", avi};
     MakeMovieToDisk(places);
@@ -215,6 +215,7 @@ TEST_F(MovieToDiskTest, OutwardMovieJobStartsAfterTheStartPicture)
     ASSERT_EQ(job.size(), 42u);
     EXPECT_EQ(job[37], "VirtualDub.subset.AddRange(0,71);\r");
     EXPECT_EQ(job[8], "// $input  \"" + places.frameFolder + "1.jpg\"\r");
+    EXPECT_EQ(ReadLines(root / "arguments").at(0), "/r " + places.jobFile);
     // The stand-in runner wrote nothing: no player, but the path is kept.
     EXPECT_EQ(LastMessage(), "Video: " + avi + " is ready");
     EXPECT_EQ(MoviePath, avi);
@@ -304,10 +305,11 @@ TEST_F(MovieToDiskTest, RunnerEncodesTheFramesIntoAnAvi)
     EXPECT_EQ(MoviePath, avi);
     EXPECT_EQ(platform.pictureTitles.back(), "Playing: " + avi);
     const std::string probe = "ffprobe -v error -count_frames -select_streams v -show_entries "
-                              "stream=nb_read_frames,width,height -of csv=p=0 '" + avi + "' > '" +
+                              "stream=codec_name,width,height,r_frame_rate,nb_read_frames -of csv=p=0 '" + avi + "' > '" +
                               (root / "probe.txt").string() + "'";
     ASSERT_EQ(std::system(probe.c_str()), 0);
-    EXPECT_EQ(ReadLines(root / "probe.txt").at(0), "24,16,3");
+    // The template's 25 frames per second and MJPG compression.
+    EXPECT_EQ(ReadLines(root / "probe.txt").at(0), "mjpeg,24,16,25/1,3");
 }
 #endif
 
