@@ -23,6 +23,8 @@
 #include "nav/location_dialog.h"
 #include "nav/palette_dialog.h"
 #include "nav/parameters_dialog.h"
+#include "nav/realtime_movie.h"
+#include "nav/tool_window.h"
 #include "nav/view_history.h"
 #include "platform/platform.h"
 
@@ -59,7 +61,7 @@ const MenuItem MenuItems[] = {
     {"F&ractal", "Back", BackCommand, true, "Alt+Left"},
     {"F&ractal", "Forward", ForwardCommand, true, "Alt+Right"},
     {"&Zoom movie", "Make movie to disk", 185, false, ""},
-    {"&Zoom movie", "Realtime zoom movie", 192, false, ""},
+    {"&Zoom movie", "Realtime zoom movie", 192, true, ""},
     {"&Zoom movie", "Play movie", 186, false, ""},
     {"&Help", "Info", 175, true, ""},
     {"&Help", "Open helpfile", 180, true, "F1"},
@@ -142,6 +144,7 @@ void MainWindow::DispatchCommand(int commandId)
     case 165: OpenToolWindow(parameters_, this, {State.PicWidth + 20, 90}); break;
     case 166: OpenToolWindow(location_, this, {State.PicWidth + 20, 420}); break;
     case 175: ShowAbout(this); break;
+    case 192: RealtimeZoomMovieCommand(&ToolWindow::CloseAll); break;
     case BackCommand: GoBackInHistory(); break;
     case ForwardCommand: GoForwardInHistory(); break;
     case 180: ShowHelp(); break;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/fractal_state.h"
+#include "platform/platform.h"
 #include "platform/qt/palette_strip.h"
 #include "platform/qt/qt_platform.h"
 
@@ -66,6 +67,16 @@ void ToolWindow::RefreshAll(bool keepEdits)
         keepEdits = keepEditsAgain;
     }
     refreshing = false;
+}
+
+void ToolWindow::CloseAll()
+{
+    // Closing removes a window from the list: walk a copy.
+    const std::vector<ToolWindow*> windows = openWindows;
+    for (ToolWindow* window : windows) {
+        window->close();
+        SleepMilliseconds(1);
+    }
 }
 
 void ToolWindow::SetAllEnabled(bool enabled)

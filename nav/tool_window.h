@@ -20,6 +20,8 @@ public:
     // What the frame drivers and RefreshToolWindows ask of all open ones.
     static void RefreshAll(bool keepEdits);
     static void SetAllEnabled(bool enabled);
+    // Closes every open tool window (before a movie takes over the screen).
+    static void CloseAll();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -6,6 +6,7 @@
 #include "app/desktop_startup.h"
 #include "engine/big_view.h"
 #include "engine/view_texts.h"
+#include "app/statistics_window.h"
 #include "running_program.h"
 
 // The desktop windows on the offscreen platform; every message box and file
@@ -140,6 +141,22 @@ private slots:
         WaitForFrame();
         QCOMPARE(State.Realmin, zoomedRealmin);
         QCOMPARE(program->menu->ActionFor(200)->shortcut(), QKeySequence("Alt+Left"));
+    }
+
+    void realtimeMovieRunsUntilEscAndClosesTheToolWindows()
+    {
+        Open(64, 48);
+        QVERIFY(program->OpenToolWindow<StatisticsWindow>(110));
+        program->answers.answers = {"OK"};
+        QTimer::singleShot(1500, [this] { QTest::keyClick(program->picture.get(), Qt::Key_Escape); });
+        program->menu->DispatchCommand(192);
+        QVERIFY(program->picture->windowTitle().startsWith("Fps: ") ||
+                program->picture->windowTitle().startsWith("QUORVATIX"));
+        QCOMPARE(State.MovieMode, 0);
+        QCOMPARE(State.FrameAborted, 0);
+        QCOMPARE(State.PicWidth, 64);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY(!dynamic_cast<StatisticsWindow*>(window) || !window->isVisible());
     }
 
     void originalMandelbrotAndCancel()
