@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 #include "color/display.h"
 #include "engine/fractal_state.h"
@@ -198,8 +200,18 @@ void ColoringPass()
     int32_t* values = Results.IterBuffer.data();
     const float* re = Results.ZReBuffer.data();
     const float* im = Results.ZImBuffer.data();
-    for (size_t i = 0; i < count; ++i)
-        values[i] = ColorValue(k, values[i], re[i], im[i],
-                               static_cast<long double>(re[i]) + static_cast<long double>(im[i]));
+    auto colour = [&k, values, re, im](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i)
+            values[i] = ColorValue(k, values[i], re[i], im[i],
+                                   static_cast<long double>(re[i]) + static_cast<long double>(im[i]));
+    };
+    // Every pixel is coloured on its own: the frame's threads share the work.
+    const size_t parts = std::clamp<size_t>(static_cast<size_t>(std::max(State.ThreadCount, 1)), 1, count / 4096 + 1);
+    std::vector<std::thread> helpers;
+    for (size_t part = 1; part < parts; ++part)
+        helpers.emplace_back(colour, count * part / parts, count * (part + 1) / parts);
+    colour(0, count / parts);
+    for (std::thread& helper : helpers)
+        helper.join();
     DisplayPicture();
 }
