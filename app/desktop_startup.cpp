@@ -13,6 +13,7 @@
 #include "files/parameter_file.h"
 #include "frame/startup.h"
 #include "frame/frame_driver.h"
+#include "nav/movie_to_disk.h"
 #include "nav/picture_window.h"
 #include "nav/view_history.h"
 #include "nav/tool_window.h"
@@ -68,6 +69,7 @@ int RunDesktop(int argc, char** argv)
     StartUpEngine(geometry.width(), geometry.height(), static_cast<int32_t>(std::thread::hardware_concurrency()));
 
     InstalledFrameHooks.frameShown = &RecordShownView;
+    InstalledMovieHooks.closeToolWindows = &ToolWindow::CloseAll;
     PictureWindow picture;
     MainWindow menu(&picture);
     platform.SetWindows(&menu, &picture);

@@ -21,6 +21,7 @@
 #include "frame/startup.h"
 #include "nav/julia_finder_window.h"
 #include "nav/location_dialog.h"
+#include "nav/movie_to_disk.h"
 #include "nav/palette_dialog.h"
 #include "nav/parameters_dialog.h"
 #include "nav/realtime_movie.h"
@@ -60,7 +61,7 @@ const MenuItem MenuItems[] = {
     {"F&ractal", "-", 0, true, ""},
     {"F&ractal", "Back", BackCommand, true, "Alt+Left"},
     {"F&ractal", "Forward", ForwardCommand, true, "Alt+Right"},
-    {"&Zoom movie", "Make movie to disk", 185, false, ""},
+    {"&Zoom movie", "Make movie to disk", 185, true, ""},
     {"&Zoom movie", "Realtime zoom movie", 192, true, ""},
     {"&Zoom movie", "Play movie", 186, false, ""},
     {"&Help", "Info", 175, true, ""},
@@ -144,6 +145,10 @@ void MainWindow::DispatchCommand(int commandId)
     case 165: OpenToolWindow(parameters_, this, {State.PicWidth + 20, 90}); break;
     case 166: OpenToolWindow(location_, this, {State.PicWidth + 20, 420}); break;
     case 175: ShowAbout(this); break;
+    case 185:
+        MakeMovieToDiskCommand();
+        State.MovieMode = 0;
+        break;
     case 192: RealtimeZoomMovieCommand(&ToolWindow::CloseAll); break;
     case BackCommand: GoBackInHistory(); break;
     case ForwardCommand: GoForwardInHistory(); break;

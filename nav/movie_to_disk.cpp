@@ -341,11 +341,10 @@ void MakeMovieToDisk(const MoviePlaces& places)
     } else {
         platform.ShowMessage("Video: " + aviPath + " is ready", Caption + "\"", MessageButtons::Ok);
         MoviePath = aviPath;
-        if (std::filesystem::is_regular_file(aviPath, error)) {
-            platform.SetMainTitle(Caption);
+        platform.SetMainTitle(Caption);
+        if (InstalledMovieHooks.playMovie && std::filesystem::is_regular_file(aviPath, error)) {
             platform.SetPictureTitle("Playing: " + aviPath);
-            if (InstalledMovieHooks.playMovie)
-                InstalledMovieHooks.playMovie(aviPath);
+            InstalledMovieHooks.playMovie(aviPath);
         }
     }
     EnableWindows();

@@ -298,11 +298,15 @@ TEST_F(MovieToDiskTest, RunnerEncodesTheFramesIntoAnAvi)
     State.UnzoomFactor = 3.0f;  // widths 4, 12, 36: three frames
     const std::string avi = (root / "zoom movie.AVI").string();
     platform.answers = {"Yes", avi};
+    static std::string played;
+    InstalledMovieHooks.playMovie = [](const std::string& path) { played = path; };
     MakeMovieToDisk(places);
+    InstalledMovieHooks.playMovie = nullptr;
     EXPECT_EQ(FramesWritten(), 3);
     EXPECT_EQ(LastMessage(), "Video: " + avi + " is ready");
     ASSERT_TRUE(fs::exists(avi));
     EXPECT_EQ(MoviePath, avi);
+    EXPECT_EQ(played, avi);
     EXPECT_EQ(platform.pictureTitles.back(), "Playing: " + avi);
     const std::string probe = "ffprobe -v error -count_frames -select_streams v -show_entries "
                               "stream=codec_name,width,height,r_frame_rate,nb_read_frames -of csv=p=0 '" + avi + "' > '" +

@@ -7,6 +7,7 @@
 #include "engine/fractal_state.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "nav/movie_to_disk.h"
 #include "nav/picture_window.h"
 #include "nav/tool_window.h"
 #include "nav/view_history.h"
@@ -35,6 +36,7 @@ public:
         StartUpEngine(1280, 1024, processorCount);
         ClearViewHistory();
         InstalledFrameHooks.frameShown = &RecordShownView;
+        InstalledMovieHooks.closeToolWindows = &ToolWindow::CloseAll;
         State.PicWidth = width;
         State.PicHeight = height;
         Results.Allocate(width, height);
