@@ -15,8 +15,8 @@
 #include "nav/movie_to_disk.h"
 #include "platform/headless_platform.h"
 
-// The player on the offscreen platform: a small MJPEG AVI made the way the
-// job runner makes it, played into a stand-in picture window.
+// The player on the offscreen platform: a small AVI made by the job runner,
+// played into a stand-in picture window.
 class MoviePlayerTest : public QObject {
     Q_OBJECT
 
@@ -51,19 +51,27 @@ private slots:
         State.PicHeight = 120;
         Results.Allocate(160, 120);
 
-        // Three numbered frames, encoded as the runner does: MJPEG in AVI.
+        // Three numbered frames encoded by the job runner, as a made movie is.
         QVERIFY(folder.isValid());
-        QDir(folder.path()).mkdir("my movies");
+        QDir(folder.path()).mkpath("temp");
+        QDir(folder.path()).mkpath("my movies");
+        const MoviePlaces places = {folder.filePath("temp/").toStdString(),
+                                    QT_TESTCASE_SOURCEDIR "/../vdub/Template.jobs",
+                                    folder.filePath("VirtualDub.jobs").toStdString(),
+                                    QT_TESTCASE_BUILDDIR "/../vdub/vdub"};
         for (int n = 0; n < 3; ++n) {
             QImage frame(64, 48, QImage::Format_RGB32);
             frame.fill(QColor::fromHsv(n * 100, 255, 255));
-            QVERIFY(frame.save(folder.filePath(QString("%1.jpg").arg(n))));
+            QVERIFY(frame.save(QString::fromStdString(places.frameFolder + FrameFileName(n, false))));
         }
         aviPath = folder.filePath("my movies/zoom movie.avi");
-        QProcess ffmpeg;
-        ffmpeg.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-framerate", "10", "-i",
-                                folder.filePath("%d.jpg"), "-c:v", "mjpeg", "-vtag", "MJPG", "-q:v", "2", aviPath});
-        QVERIFY2(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0, "ffmpeg could not encode the frames");
+        QVERIFY(PrepareJobFile(places, aviPath.toStdString()));
+        QProcess runner;
+        runner.start(QString::fromStdString(places.runner), {"/r", QString::fromStdString(places.jobFile)});
+        QVERIFY2(runner.waitForFinished(60000) && runner.exitStatus() == QProcess::NormalExit &&
+                     runner.exitCode() == 0,
+                 qPrintable("the job runner failed: " + runner.readAllStandardError()));
+        QVERIFY(QFileInfo(aviPath).isFile());
 
         picture = std::make_unique<QWidget>();
         picture->setFixedSize(160, 120);
