@@ -1,0 +1,13 @@
+#pragma once
+
+// Included once by every test program.
+#if defined(__SANITIZE_THREAD__)
+// Qt scales images on its own thread pool, and Qt Test runs a watchdog
+// thread, inside uninstrumented libraries whose synchronisation
+// ThreadSanitizer cannot see.
+extern "C" const char* __tsan_default_suppressions()
+{
+    return "race:libQt6Gui.so.6\nrace:libQt6Core.so.6\nrace:libQt6Test.so.6\n"
+           "called_from_lib:libQt6Gui.so.6\ncalled_from_lib:libQt6Core.so.6\ncalled_from_lib:libQt6Test.so.6\n";
+}
+#endif
