@@ -13,6 +13,7 @@
 #include "files/parameter_file.h"
 #include "frame/startup.h"
 #include "frame/frame_driver.h"
+#include "nav/movie_player_window.h"
 #include "nav/movie_to_disk.h"
 #include "nav/picture_window.h"
 #include "nav/view_history.h"
@@ -70,6 +71,7 @@ int RunDesktop(int argc, char** argv)
 
     InstalledFrameHooks.frameShown = &RecordShownView;
     InstalledMovieHooks.closeToolWindows = &ToolWindow::CloseAll;
+    InstalledMovieHooks.playMovie = &PlayMovieInPictureWindow;
     PictureWindow picture;
     MainWindow menu(&picture);
     platform.SetWindows(&menu, &picture);

@@ -21,6 +21,7 @@
 #include "frame/startup.h"
 #include "nav/julia_finder_window.h"
 #include "nav/location_dialog.h"
+#include "nav/movie_player_window.h"
 #include "nav/movie_to_disk.h"
 #include "nav/palette_dialog.h"
 #include "nav/parameters_dialog.h"
@@ -63,7 +64,7 @@ const MenuItem MenuItems[] = {
     {"F&ractal", "Forward", ForwardCommand, true, "Alt+Right"},
     {"&Zoom movie", "Make movie to disk", 185, true, ""},
     {"&Zoom movie", "Realtime zoom movie", 192, true, ""},
-    {"&Zoom movie", "Play movie", 186, false, ""},
+    {"&Zoom movie", "Play movie", 186, true, ""},
     {"&Help", "Info", 175, true, ""},
     {"&Help", "Open helpfile", 180, true, "F1"},
 };
@@ -149,6 +150,7 @@ void MainWindow::DispatchCommand(int commandId)
         MakeMovieToDiskCommand();
         State.MovieMode = 0;
         break;
+    case 186: PlayMovieCommand(parentWidget()); break;
     case 192: RealtimeZoomMovieCommand(&ToolWindow::CloseAll); break;
     case BackCommand: GoBackInHistory(); break;
     case ForwardCommand: GoForwardInHistory(); break;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QPointer>
+#include <QVideoWidget>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -7,7 +8,6 @@
 #include "nav/movie_commands.h"
 
 class QMediaPlayer;
-class QVideoWidget;
 
 // Qt Multimedia as the video facility of the command strings: the movie
 // plays in a video area laid over the window whose number the open command
