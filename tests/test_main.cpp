@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tsan_suppressions.h"
+#include "sanitizer_settings.h"
 
 int main(int argc, char** argv)
 {

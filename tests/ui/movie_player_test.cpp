@@ -14,7 +14,7 @@
 #include "nav/movie_player_window.h"
 #include "nav/movie_to_disk.h"
 #include "platform/headless_platform.h"
-#include "tsan_suppressions.h"
+#include "sanitizer_settings.h"
 
 // The player on the offscreen platform: a small AVI made by the job runner,
 // played into a stand-in picture window.

@@ -13,7 +13,7 @@
 #include "nav/view_history.h"
 #include "platform/headless_platform.h"
 #include "platform/qt/qt_platform.h"
-#include "tsan_suppressions.h"
+#include "sanitizer_settings.h"
 
 // The desktop program's picture and menu windows on the offscreen platform,
 // from the start-up defaults with a small picture, its first frame computed;

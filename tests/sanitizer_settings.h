@@ -1,6 +1,15 @@
 #pragma once
 
 // Included once by every test program.
+
+#if defined(__SANITIZE_ADDRESS__)
+// The media back-end (GStreamer, PulseAudio) keeps allocations for the life
+// of the process.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libglib-2.0.so\nleak:libpulse.so\nleak:libgst\nleak:libQt6Multimedia\n";
+}
+#endif
 #if defined(__SANITIZE_THREAD__)
 // Qt scales images on its own thread pool, and Qt Test runs a watchdog
 // thread, inside uninstrumented libraries whose synchronisation
