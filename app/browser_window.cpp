@@ -32,8 +32,8 @@ QPixmap ThumbnailPixmap(const std::string& path)
     QImage image;
     if (!image.load(FromPath(path)))
         return {};
-    if (image.width() > BrowserThumbnailWidth || image.height() > BrowserThumbnailHeight)
-        image = image.scaled(BrowserThumbnailWidth, BrowserThumbnailHeight, Qt::IgnoreAspectRatio,
+    if (image.width() > ThumbnailWidth || image.height() > ThumbnailHeight)
+        image = image.scaled(ThumbnailWidth, ThumbnailHeight, Qt::IgnoreAspectRatio,
                              Qt::SmoothTransformation);
     return QPixmap::fromImage(image);
 }
@@ -56,7 +56,7 @@ BrowserWindow::BrowserWindow(QWidget* owner, std::vector<std::string> paths)
 {
     thumbnail_ = new QLabel(Controls());
     thumbnail_->setObjectName("thumbnail");
-    thumbnail_->setGeometry(10, 40, BrowserThumbnailWidth, BrowserThumbnailHeight);
+    thumbnail_->setGeometry(10, 40, ThumbnailWidth, ThumbnailHeight);
     thumbnail_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     description_ = new QLabel("FRACTAL: \n\nPrecision:", Controls());

@@ -91,7 +91,7 @@ bool ShowPictureFile(const std::string& path, bool thumbnailExists)
     Browser.SizeBeforeThumbnailHeight = 0;
     Browser.ShownIsMandelbrot = IsMandelbrot(State.FractalFlags) ? 1 : 0;
     Browser.ShownPrecision = State.PrecisionBits;
-    if (thumbnailExists && Browser.PictureAtThumbnailPlace && State.PicWidth > BrowserThumbnailWidth)
+    if (thumbnailExists && Browser.PictureAtThumbnailPlace && State.PicWidth > ThumbnailWidth)
         PlacePictureWindow(PictureFilePlace);
     DisplayPicture();
     const std::string thumbnail = path + ".jpg";
@@ -110,14 +110,14 @@ ThumbnailResult MakeThumbnailOf(const std::string& path)
     // Loaded first, so that a refused file leaves the picture as it was. A
     // file with a picture brings its own size, which the thumbnail replaces.
     const int loaded = CarriesPicture(KindOf(path)) ? LoadImageParameterFile(path) : LoadParameterFile(path);
-    if (loaded != 1 || !ResizeResultBuffers(BrowserThumbnailWidth, BrowserThumbnailHeight))
+    if (loaded != 1 || !ResizeResultBuffers(ThumbnailWidth, ThumbnailHeight))
         return ThumbnailResult::Refused;
     // Several thumbnails in a row keep the size from before the first.
     if (Browser.SizeBeforeThumbnailWidth == 0) {
         Browser.SizeBeforeThumbnailWidth = widthBefore;
         Browser.SizeBeforeThumbnailHeight = heightBefore;
     }
-    SetPictureWindowSize(BrowserThumbnailWidth, BrowserThumbnailHeight);
+    SetPictureWindowSize(ThumbnailWidth, ThumbnailHeight);
     PlacePictureWindow(ThumbnailPlace);
     State.FrameValid = 0;
     State.PictureLocked = 0;
@@ -138,14 +138,14 @@ void RestoreSizeBeforeThumbnail()
         return;
     Browser.SizeBeforeThumbnailWidth = 0;
     Browser.SizeBeforeThumbnailHeight = 0;
-    if (width == BrowserThumbnailWidth) {
+    if (width == ThumbnailWidth) {
         width = BrowserRestoreWidth;
         height = BrowserRestoreHeight;
     }
     if ((width == State.PicWidth && height == State.PicHeight) || !ResizeResultBuffers(width, height))
         return;
     SetPictureWindowSize(width, height);
-    if (State.PicWidth > BrowserThumbnailWidth)
+    if (State.PicWidth > ThumbnailWidth)
         PlacePictureWindow(RedrawPlace);
     State.FrameValid = 0;
     State.PictureLocked = 0;

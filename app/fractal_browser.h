@@ -5,13 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "files/picture_export.h"
+
 // What the fractal browser does to the state: listing a folder, choosing a
 // file, "REDRAW" and "MAKE THUMBNAIL", as plain functions over the global
 // state, so that tests need no window.
 
 constexpr size_t MaxBrowserFiles = 1000;
-constexpr int32_t BrowserThumbnailWidth = 176;
-constexpr int32_t BrowserThumbnailHeight = 144;
 // The size "REDRAW" restores when the size before the thumbnail was the
 // thumbnail size itself.
 constexpr int32_t BrowserRestoreWidth = 640;

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int ThumbnailWidth = 176;
-constexpr int ThumbnailHeight = 144;
 
 // A view of FrameImage without copying it; null when there is no picture.
 QImage WrapFrameImage()

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "files/image_encoder.h"
@@ -14,7 +15,11 @@ bool ExportPicture(const std::string& path);
 // Writes FrameImage as it is; nothing before the first picture exists.
 bool SaveShownPicture(const std::string& path);
 
-// Writes FrameImage reduced to 176 x 144, whatever its proportions.
+// The size of every thumbnail, the browser's and the one beside a saved file.
+constexpr int32_t ThumbnailWidth = 176;
+constexpr int32_t ThumbnailHeight = 144;
+
+// Writes FrameImage reduced to ThumbnailWidth x ThumbnailHeight, whatever its proportions.
 bool SaveThumbnail(const std::string& path);
 
 // "Save Picture": asks for a path and exports the picture to it.
