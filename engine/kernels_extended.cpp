@@ -1,5 +1,6 @@
 #include "engine/kernels_extended.h"
 
+#include <bit>
 #include <cstring>
 
 #include "engine/fractal_state.h"
@@ -12,13 +13,6 @@ inline uint32_t FloatBits(float value)
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
-}
-
-inline float FloatFromBits(uint32_t bits)
-{
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
 }
 
 const uint32_t RadiusBits = FloatBits(4.0f);
@@ -243,7 +237,7 @@ void IterateKernelPixel(int32_t variant, const PixelSetup& setup, long double zr
                         long double cr, long double ci, int32_t* iterOut, float* aOut, float* bOut)
 {
     // The band kernels compare family B's tests with float32(Bailout) in extended.
-    const long double bailout = FloatFromBits(setup.bailoutBits);
+    const long double bailout = std::bit_cast<float>(setup.bailoutBits);
     PixelResult result;
     switch (variant) {
     case 2: result = FamilyAPixel<2, false>(setup, zr, zi, cr, ci); break;
