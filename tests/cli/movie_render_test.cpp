@@ -74,6 +74,12 @@ const MovieCase DeepCase{"deep.fdz",
                           "0.100000000000000000000000000032", "0.2", "0.200000000000000000000000000024"},
                          100.0f};
 
+// A Mandelbrot view at magnification 1e17: deep for its first frames.
+const MovieCase DeepMandelbrotCase{"deep mandelbrot.fdz",
+                                  {"--center", "-0.743643887037158704752191506114774",
+                                   "0.131825904205311970493132056385139", "1e17", "--iter", "200"},
+                                  100.0f};
+
 class MovieRenderTest : public ::testing::Test {
 protected:
     QTemporaryDir folder;
@@ -160,7 +166,7 @@ protected:
 
 TEST_F(MovieRenderTest, RangesInAnyOrderJoinIntoTheDesktopMovie)
 {
-    for (const MovieCase& movie : {ExtendedCase, DeepCase}) {
+    for (const MovieCase& movie : {ExtendedCase, DeepCase, DeepMandelbrotCase}) {
         SCOPED_TRACE(movie.name);
         const Frames sequential = RenderedMovie(movie, std::string("sequential ") + movie.name);
         const int32_t count = FrameCount(movie);

@@ -68,6 +68,17 @@ protected:
         ApplyTypedView({"0.1", "0.100000000000000000000000000032", "0.2", "0.200000000000000000000000000024"});
         State.UnzoomFactor = 100.0f;
     }
+    // 3e-17 high: deep at the centre's magnification, which the movie must
+    // widen with the view to return to extended precision.
+    static void DeepMandelbrotView()
+    {
+        State.IterMax = 60;
+        Texts.RealCenterText = "-0.743643887037158704752191506114774";
+        Texts.ImagCenterText = "0.131825904205311970493132056385139";
+        Texts.MagnificationText = "1e17";
+        CenterToCorners();
+        State.UnzoomFactor = 100.0f;
+    }
     static void ExtendedMandelbrotView() { State.UnzoomFactor = 2.0f; }
 
     // The view after every frame of the movie, each frame computed or replayed.
@@ -102,7 +113,7 @@ protected:
 
 TEST_F(MovieRangeTest, ReplayedFramesLeaveTheStateComputedFramesLeave)
 {
-    for (void (*view)() : {&DeepJuliaView, &ExtendedMandelbrotView}) {
+    for (void (*view)() : {&DeepJuliaView, &DeepMandelbrotView, &ExtendedMandelbrotView}) {
         const std::vector<ViewSnapshot> computed = WalkMovie(view, true);
         Restart();
         const std::vector<ViewSnapshot> replayed = WalkMovie(view, false);
@@ -123,6 +134,14 @@ TEST_F(MovieRangeTest, DeepMovieFallsBackThroughThePrecisionsToExtended)
     EXPECT_GT(states.front().flags[2], 96);
     EXPECT_GT(states.back().zoomHalfWidth, 8.0);
     EXPECT_EQ(states.size(), 16u);
+}
+
+TEST_F(MovieRangeTest, DeepMandelbrotMovieReturnsToExtendedAndEnds)
+{
+    const std::vector<ViewSnapshot> states = WalkMovie(&DeepMandelbrotView, false);
+    EXPECT_EQ(states.front().flags[0], 1);
+    EXPECT_EQ(states.back().flags[0], 0);
+    EXPECT_EQ(states.size(), 10u);
 }
 
 TEST_F(MovieRangeTest, CountIsTheNumberOfFramesTheDesktopMovieMakes)
