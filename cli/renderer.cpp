@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "cli/kernel_agreement.h"
 #include "cli/parameter_input.h"
 #include "cli/raw_dump.h"
 #include "color/palette_file.h"
@@ -265,6 +266,7 @@ struct Outputs {
     std::string palette;     // --save-palette
     bool info = false;
     bool deepRequested = false;
+    bool agreement = false;
     bool NeedFrame() const
     {
         return !picture.empty() || !raw.empty() || !thumbnail.empty() || CarriesPicture(parameters);
@@ -341,6 +343,10 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
     } else if (option == "--deep") {
         outputs.deepRequested = true;
         TickDeepZoom();
+    } else if (option == "--fast-deep") {
+        State.FastDeepZoom = 1;
+    } else if (option == "--agreement") {
+        outputs.agreement = true;
     } else if (option == "--palette-gen") {
         const std::string text = reader.Value(option);
         const std::vector<std::string> items = SplitList(text);
@@ -422,6 +428,43 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
     return frame;
 }
 
+std::string DeepPathName(DeepPath path)
+{
+    switch (path) {
+    case DeepPath::FastDouble: return "perturbation in double";
+    case DeepPath::FastExtended: return "perturbation in long double";
+    default: return "arbitrary precision";
+    }
+}
+
+// The frame computed both ways, with how far the kernel results agree.
+void PrintAgreement(const Outputs& outputs, std::ostream& out)
+{
+    const int32_t chosen = State.FastDeepZoom;
+    KernelResults results[2];
+    float seconds[2];
+    DeepPath paths[2];
+    for (int32_t fast = 0; fast < 2; ++fast) {
+        State.FastDeepZoom = fast;
+        const ComputedFrame frame = ComputeFrame(outputs, results[fast].escape);
+        if (!frame.deep)
+            throw UsageError("--agreement: the view is not computed in deep zoom (add --deep)");
+        if (!frame.complete)
+            throw FileError("stopped");
+        const size_t count = static_cast<size_t>(State.PicWidth) * State.PicHeight;
+        results[fast].a.assign(Results.ZReBuffer.begin(), Results.ZReBuffer.begin() + count);
+        results[fast].b.assign(Results.ZImBuffer.begin(), Results.ZImBuffer.begin() + count);
+        seconds[fast] = State.ElapsedSeconds;
+        paths[fast] = State.LastDeepPath;
+    }
+    State.FastDeepZoom = chosen;
+    out << "exact: " << DeepPathName(paths[0]) << ", " << seconds[0] << " s\n"
+        << "fast: " << DeepPathName(paths[1]) << ", " << seconds[1] << " s ("
+        << (seconds[1] > 0 ? seconds[0] / seconds[1] : 0) << " times faster), " << State.ExactDeepPixels
+        << " pixels in arbitrary precision\n";
+    PrintKernelAgreement(out, CompareKernelResults(results[0], results[1]));
+}
+
 }  // namespace
 
 std::string RendererHelpText()
@@ -454,6 +497,12 @@ frame is computed only when -o, --thumbnail or --raw asks for one.
                           precision the view calls for where that is more
   --deep                  compute the frame in arbitrary precision even where
                           extended precision would do
+  --fast-deep             compute deep frames by perturbation: a reference
+                          orbit in arbitrary precision, every pixel as a small
+                          difference from it in hardware floating point
+  --agreement             compute the deep frame both ways and print the share
+                          of identical escape values and the largest
+                          differences of A and B
   --palette-gen s0,s1,s2,d0,d1,d2,e0,e1,e2
                           palette start, step and stop per channel, then
                           generate the palette
@@ -527,6 +576,8 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
         }
         if (outputs.info)
             PrintParameterInfo(out, layout, layout == "fpi" || layout == "fpz");
+        if (outputs.agreement)
+            PrintAgreement(outputs, out);
         if (outputs.NeedFrame()) {
             std::vector<int32_t> escapeValues;
             const ComputedFrame frame = ComputeFrame(outputs, escapeValues);
