@@ -26,6 +26,7 @@
 #include "files/image_parameter_file.h"
 #include "files/parameter_file.h"
 #include "files/picture_export.h"
+#include "frame/fast_deep_pixels.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
 #include "platform/headless_platform.h"
@@ -428,15 +429,6 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
     return frame;
 }
 
-std::string DeepPathName(DeepPath path)
-{
-    switch (path) {
-    case DeepPath::FastDouble: return "perturbation in double";
-    case DeepPath::FastExtended: return "perturbation in long double";
-    default: return "arbitrary precision";
-    }
-}
-
 // The frame computed both ways, with how far the kernel results agree.
 void PrintAgreement(const Outputs& outputs, std::ostream& out)
 {
@@ -458,8 +450,8 @@ void PrintAgreement(const Outputs& outputs, std::ostream& out)
         paths[fast] = State.LastDeepPath;
     }
     State.FastDeepZoom = chosen;
-    out << "exact: " << DeepPathName(paths[0]) << ", " << seconds[0] << " s\n"
-        << "fast: " << DeepPathName(paths[1]) << ", " << seconds[1] << " s ("
+    out << "exact: " << DeepPathText(paths[0]) << ", " << seconds[0] << " s\n"
+        << "fast: " << DeepPathText(paths[1]) << ", " << seconds[1] << " s ("
         << (seconds[1] > 0 ? seconds[0] / seconds[1] : 0) << " times faster), " << State.ExactDeepPixels
         << " pixels in arbitrary precision\n";
     PrintKernelAgreement(out, CompareKernelResults(results[0], results[1]));

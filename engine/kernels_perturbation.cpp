@@ -72,7 +72,7 @@ inline bool Step(Cursor<T>& p, T dcr, T dci, const PerturbationFrame<T>& f)
 // the pixel.
 template <typename T, int Variant>
 bool PerturbedPixel(const PerturbationFrame<T>& f, T d0r, T d0i, T dcr, T dci, long double cr, long double ci,
-                    int32_t& count, float& aOut, float& bOut)
+                    int32_t& count, float& aOut, float& bOut, int64_t& skipped)
 {
     constexpr bool lagged = Variant >= 3;
     const int64_t iterMax = f.iterMax;
@@ -101,6 +101,7 @@ bool PerturbedPixel(const PerturbationFrame<T>& f, T d0r, T d0i, T dcr, T dci, l
                 p.di = di;
                 p.m += 4 * passes;
                 e += 4 * passes;
+                skipped += 4 * passes;
                 p.zr = p.orbit[p.m].re + dr;
                 p.zi = p.orbit[p.m].im + di;
                 const OrbitValue<T>& preTested = p.orbit[p.m - 1];
@@ -167,6 +168,7 @@ void RunRows(const PerturbationFrame<T>& f, RelaxedAtomic<int32_t>& nextRow, Rel
             return;
         const size_t first = static_cast<size_t>(row) * f.width;
         int64_t perturbed = 0;
+        int64_t skipped = 0;
         for (int32_t k = 0; k < f.width; ++k) {
             const T d0r = f.deltaRe[k];
             const T d0i = f.deltaIm[row];
@@ -174,8 +176,10 @@ void RunRows(const PerturbationFrame<T>& f, RelaxedAtomic<int32_t>& nextRow, Rel
             float a = 0, b = 0;
             const bool followed =
                 f.mandelbrot
-                    ? PerturbedPixel<T, Variant>(f, d0r, d0i, d0r, d0i, f.pixelRe[k], f.pixelIm[row], count, a, b)
-                    : PerturbedPixel<T, Variant>(f, d0r, d0i, T(0), T(0), f.juliaRe, f.juliaIm, count, a, b);
+                    ? PerturbedPixel<T, Variant>(f, d0r, d0i, d0r, d0i, f.pixelRe[k], f.pixelIm[row], count, a, b,
+                                                 skipped)
+                    : PerturbedPixel<T, Variant>(f, d0r, d0i, T(0), T(0), f.juliaRe, f.juliaIm, count, a, b,
+                                                 skipped);
             if (followed) {
                 ++perturbed;
             } else {
@@ -191,10 +195,12 @@ void RunRows(const PerturbationFrame<T>& f, RelaxedAtomic<int32_t>& nextRow, Rel
             f.bOut[first + k] = b;
             if (State.StopRequest.load() == 1) {
                 counts.perturbed.fetch_add(perturbed);
+                counts.skippedIterations.fetch_add(skipped);
                 return;
             }
         }
         counts.perturbed.fetch_add(perturbed);
+        counts.skippedIterations.fetch_add(skipped);
         rowsDone.fetch_add(1);
     }
 }

@@ -54,10 +54,12 @@ struct PerturbationFrame {
     float* bOut = nullptr;
 };
 
-// Pixels that ran in hardware precision and that needed the deep kernels.
+// Pixels that ran in hardware precision and that needed the deep kernels,
+// and the iterations the table skipped.
 struct PerturbationCounts {
     RelaxedAtomic<int64_t> perturbed{0};
     RelaxedAtomic<int64_t> exact{0};
+    RelaxedAtomic<int64_t> skippedIterations{0};
 };
 
 // Computes rows handed out by nextRow until none is left or StopRequest is

@@ -13,7 +13,7 @@ namespace {
 
 // Binary exponents of the smallest pixel step each type follows, with room
 // for the products of an iteration.
-constexpr long DoubleStepExponent = -930;
+constexpr long DoubleStepExponent = -900;
 constexpr long ExtendedStepExponent = -16000;
 
 // Candidate references: the centre, then the points i/8, j/8 of the view.
@@ -29,6 +29,19 @@ struct Point {
     BigFloat re, im;
 };
 
+// Whether the view holds 0 between min and min + count * step.
+bool SpansZero(mpf_srcptr min, mpf_srcptr step, int32_t count, int32_t bits)
+{
+    BigFloat max(bits);
+    mpf_mul_ui(max, step, static_cast<unsigned long>(count));
+    mpf_add(max, max, min);
+    return mpf_sgn(min) <= 0 && mpf_sgn(max.get()) >= 0;
+}
+
+// A pixel on an axis that maps into the real axis has a part that is only
+// the rounding residue of its coordinate, and its orbit's part stays that
+// small: Z + delta would lose it against Z's own. On such an axis the
+// reference lies on it exactly, so that delta is that part itself.
 void PointOfView(const DeepFrameLayout& layout, int32_t column8, int32_t row8, Point& point)
 {
     BigFloat offset(layout.bits);
@@ -36,6 +49,11 @@ void PointOfView(const DeepFrameLayout& layout, int32_t column8, int32_t row8, P
     mpf_add(point.re, layout.realMin, offset);
     mpf_mul_ui(offset, layout.stepIm, static_cast<unsigned long>(layout.height) * row8 / GridParts);
     mpf_add(point.im, layout.imagMin, offset);
+    const bool realConstant = layout.mandelbrot || mpf_sgn(layout.juliaIm) == 0;
+    if (realConstant && SpansZero(layout.imagMin, layout.stepIm, layout.height, layout.bits))
+        mpf_set_ui(point.im, 0);
+    if (!layout.mandelbrot && realConstant && SpansZero(layout.realMin, layout.stepRe, layout.width, layout.bits))
+        mpf_set_ui(point.re, 0);
 }
 
 // The orbit the pixels start on: of 0 under c = point (Mandelbrot) or of the

@@ -90,26 +90,6 @@ void RunExactDeepPixels(int32_t threads, int32_t variant, bool mandelbrot, uint6
     progress.Report(100);
 }
 
-DeepFrameLayout CurrentDeepLayout(int32_t threads, int32_t variant, bool mandelbrot)
-{
-    DeepFrameLayout layout;
-    layout.width = State.PicWidth;
-    layout.height = State.PicHeight;
-    layout.threads = threads;
-    layout.bits = State.PrecisionBits;
-    layout.iterMax = State.IterMax;
-    layout.variant = variant;
-    layout.bailout = State.Bailout;
-    layout.mandelbrot = mandelbrot;
-    layout.realMin = mandelbrot ? BigRealmin.get() : BigJuliaRealmin.get();
-    layout.stepRe = mandelbrot ? BigStepRe.get() : BigJuliaStepRe.get();
-    layout.imagMin = mandelbrot ? BigImagmin.get() : BigJuliaImagmin.get();
-    layout.stepIm = mandelbrot ? BigStepIm.get() : BigJuliaStepIm.get();
-    layout.juliaRe = BigJuliaRe.get();
-    layout.juliaIm = BigJuliaIm.get();
-    return layout;
-}
-
 }  // namespace
 
 void RunDeepFrame()

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "color/display.h"
@@ -87,6 +88,7 @@ bool RunDeepWorkers(int32_t count, const std::function<void(int32_t)>& work,
     }
     for (pthread_t handle : handles)
         pthread_join(handle, nullptr);
-    finished = now;
+    // Workers that end before the first poll still took their time.
+    finished = std::max(now, TickMilliseconds());
     return stopped;
 }

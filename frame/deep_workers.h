@@ -10,7 +10,7 @@ class FrameProgress;
 // unknown) goes to `progress` when given and, every four seconds, into the
 // title made by `title`. Esc sets StopRequest, waits for the workers and
 // marks the frame stopped. Returns true when stopped; `finished` is the
-// clock reading of the last poll.
+// clock reading once the workers ended.
 bool RunDeepWorkers(int32_t count, const std::function<void(int32_t)>& work,
                     const std::function<int32_t()>& percentDone, std::string (*title)(int32_t),
                     FrameProgress* progress, uint64_t& finished);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/big_view.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_perturbation.h"
 #include "engine/number_text.h"
@@ -40,6 +41,36 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
 }
 
 }  // namespace
+
+DeepFrameLayout CurrentDeepLayout(int32_t threads, int32_t variant, bool mandelbrot)
+{
+    DeepFrameLayout layout;
+    layout.width = State.PicWidth;
+    layout.height = State.PicHeight;
+    layout.threads = threads;
+    layout.bits = State.PrecisionBits;
+    layout.iterMax = State.IterMax;
+    layout.variant = variant;
+    layout.bailout = State.Bailout;
+    layout.mandelbrot = mandelbrot;
+    layout.realMin = mandelbrot ? BigRealmin.get() : BigJuliaRealmin.get();
+    layout.stepRe = mandelbrot ? BigStepRe.get() : BigJuliaStepRe.get();
+    layout.imagMin = mandelbrot ? BigImagmin.get() : BigJuliaImagmin.get();
+    layout.stepIm = mandelbrot ? BigStepIm.get() : BigJuliaStepIm.get();
+    layout.juliaRe = BigJuliaRe.get();
+    layout.juliaIm = BigJuliaIm.get();
+    return layout;
+}
+
+std::string DeepPathText(DeepPath path)
+{
+    switch (path) {
+    case DeepPath::FastDouble: return "perturbation in double";
+    case DeepPath::FastExtended: return "perturbation in long double";
+    case DeepPath::Exact: break;
+    }
+    return "arbitrary precision";
+}
 
 std::string ReferenceOrbitTitle(int32_t percent)
 {
