@@ -15,6 +15,10 @@ namespace {
 // for the products of an iteration.
 constexpr long DoubleStepExponent = -900;
 constexpr long ExtendedStepExponent = -16000;
+// Orbits that linger near the boundary for thousands of iterations amplify
+// double's rounding until escape counts move; long double's eleven more bits
+// keep them where the view's own precision puts them.
+constexpr int32_t DoubleMaxIterations = 5000;
 
 // Candidate references: the centre, then the points i/8, j/8 of the view.
 constexpr int32_t GridParts = 8;
@@ -121,7 +125,7 @@ FastArithmetic FastArithmeticFor(mpf_srcptr stepRe, mpf_srcptr stepIm, int32_t i
     mpf_get_d_2exp(&exponentRe, stepRe);
     mpf_get_d_2exp(&exponentIm, stepIm);
     const long smallest = std::min(exponentRe, exponentIm);
-    if (smallest >= DoubleStepExponent)
+    if (smallest >= DoubleStepExponent && iterMax <= DoubleMaxIterations)
         return FastArithmetic::Double;
     if (smallest >= ExtendedStepExponent)
         return FastArithmetic::Extended;
