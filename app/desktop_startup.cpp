@@ -18,6 +18,7 @@
 #include "nav/picture_window.h"
 #include "nav/view_history.h"
 #include "nav/tool_window.h"
+#include "platform/qt/user_settings.h"
 #include "platform/qt/qt_platform.h"
 
 std::unique_ptr<QLockFile> AcquireSingleInstanceLock(bool* alreadyRunning)
@@ -68,6 +69,7 @@ int RunDesktop(int argc, char** argv)
                              MessageButtons::Ok);
     const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
     StartUpEngine(geometry.width(), geometry.height(), static_cast<int32_t>(std::thread::hardware_concurrency()));
+    LoadUserSettings();
 
     InstalledFrameHooks.frameShown = &RecordShownView;
     InstalledMovieHooks.closeToolWindows = &ToolWindow::CloseAll;

@@ -9,6 +9,7 @@
 #include "color/display.h"
 #include "engine/fractal_state.h"
 #include "engine/number_text.h"
+#include "frame/fast_deep_pixels.h"
 
 namespace {
 
@@ -92,5 +93,7 @@ std::vector<StatisticsRow> StatisticsRows()
         rows.push_back({16, " Inside pixels: ", NumberText(s.InsidePixelCount, NumberDigits)});
     }
     rows.push_back({17, " System version:", SystemVersionText()});
+    if (s.DeepZoom == 1)
+        rows.push_back({18, " Deep zoom path:", DeepPathText(s.LastDeepPath)});
     return rows;
 }

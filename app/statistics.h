@@ -4,7 +4,7 @@
 #include <vector>
 
 // One line of the statistics window. `number` is the line of the layout:
-// 1 for the heading, 8..17 for the facts (lines 2..7 stay empty).
+// 1 for the heading, 8..18 for the facts (lines 2..7 stay empty).
 struct StatisticsRow {
     int number;
     std::string label;

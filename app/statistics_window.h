@@ -13,7 +13,7 @@ public:
 
 private:
     static constexpr int FirstFactRow = 8;
-    static constexpr int LastFactRow = 17;
+    static constexpr int LastFactRow = 18;
     static constexpr int FactCount = LastFactRow - FirstFactRow + 1;
 
     void PlaceLabels();

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "cli/kernel_agreement.h"
 #include "cli/movie_command.h"
 #include "cli/parameter_input.h"
 #include "cli/raw_dump.h"
@@ -26,6 +27,7 @@
 #include "files/image_parameter_file.h"
 #include "files/parameter_file.h"
 #include "files/picture_export.h"
+#include "frame/fast_deep_pixels.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
 #include "platform/headless_platform.h"
@@ -276,6 +278,7 @@ struct Outputs {
     std::string palette;     // --save-palette
     bool info = false;
     bool deepRequested = false;
+    bool agreement = false;
     MovieOptions movie;
     std::string encodeFolder;  // --encode, with -o naming the video
     bool NeedFrame() const
@@ -355,6 +358,10 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
     } else if (option == "--deep") {
         outputs.deepRequested = true;
         TickDeepZoom();
+    } else if (option == "--fast-deep") {
+        State.FastDeepZoom = 1;
+    } else if (option == "--agreement") {
+        outputs.agreement = true;
     } else if (option == "--palette-gen") {
         const std::string text = reader.Value(option);
         const std::vector<std::string> items = SplitList(text);
@@ -449,10 +456,13 @@ void CheckMovieOutputs(const Outputs& outputs, const std::string& parameterFile)
         if (outputs.picture.empty())
             throw UsageError("--encode FOLDER needs -o MOVIE.avi");
         if (!parameterFile.empty() || outputs.movie.Requested() || !outputs.raw.empty() ||
-            !outputs.thumbnail.empty() || !outputs.parameters.empty() || !outputs.palette.empty())
+            !outputs.thumbnail.empty() || !outputs.parameters.empty() || !outputs.palette.empty() ||
+            outputs.agreement)
             throw UsageError("--encode FOLDER -o MOVIE.avi takes no parameter file and no other output");
-    } else if (outputs.movie.Requested() && (outputs.NeedFrame() || !outputs.parameters.empty())) {
-        throw UsageError("--movie and --frames write frames only: leave out -o, --raw, --thumbnail and --save");
+    } else if (outputs.movie.Requested() &&
+               (outputs.NeedFrame() || !outputs.parameters.empty() || outputs.agreement)) {
+        throw UsageError(
+            "--movie and --frames write frames only: leave out -o, --raw, --thumbnail, --save and --agreement");
     }
 }
 
@@ -469,6 +479,34 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
     EscapeValueCapture = nullptr;
     frame.complete = State.FrameValid == 1;
     return frame;
+}
+
+// The frame computed both ways, with how far the kernel results agree.
+void PrintAgreement(const Outputs& outputs, std::ostream& out)
+{
+    const int32_t chosen = State.FastDeepZoom;
+    KernelResults results[2];
+    float seconds[2];
+    DeepPath paths[2];
+    for (int32_t fast = 0; fast < 2; ++fast) {
+        State.FastDeepZoom = fast;
+        const ComputedFrame frame = ComputeFrame(outputs, results[fast].escape);
+        if (!frame.deep)
+            throw UsageError("--agreement: the view is not computed in deep zoom (add --deep)");
+        if (!frame.complete)
+            throw FileError("stopped");
+        const size_t count = static_cast<size_t>(State.PicWidth) * State.PicHeight;
+        results[fast].a.assign(Results.ZReBuffer.begin(), Results.ZReBuffer.begin() + count);
+        results[fast].b.assign(Results.ZImBuffer.begin(), Results.ZImBuffer.begin() + count);
+        seconds[fast] = State.ElapsedSeconds;
+        paths[fast] = State.LastDeepPath;
+    }
+    State.FastDeepZoom = chosen;
+    out << "exact: " << DeepPathText(paths[0]) << ", " << seconds[0] << " s\n"
+        << "fast: " << DeepPathText(paths[1]) << ", " << seconds[1] << " s ("
+        << (seconds[1] > 0 ? seconds[0] / seconds[1] : 0) << " times faster), " << State.ExactDeepPixels
+        << " pixels in arbitrary precision\n";
+    PrintKernelAgreement(out, CompareKernelResults(results[0], results[1]));
 }
 
 }  // namespace
@@ -506,6 +544,12 @@ asks for one, and movie frames only with --movie.
                           precision the view calls for where that is more
   --deep                  compute the frame in arbitrary precision even where
                           extended precision would do
+  --fast-deep             compute deep frames by perturbation: a reference
+                          orbit in arbitrary precision, every pixel as a small
+                          difference from it in hardware floating point
+  --agreement             compute the deep frame both ways and print the share
+                          of identical escape values and the largest
+                          differences of A and B
   --palette-gen s0,s1,s2,d0,d1,d2,e0,e1,e2
                           palette start, step and stop per channel, then
                           generate the palette
@@ -612,6 +656,8 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
             };
             return RunMovieCommand(outputs.movie, startMovieView, out, err);
         }
+        if (outputs.agreement)
+            PrintAgreement(outputs, out);
         if (outputs.NeedFrame()) {
             std::vector<int32_t> escapeValues;
             const ComputedFrame frame = ComputeFrame(outputs, escapeValues);

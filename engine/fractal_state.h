@@ -6,6 +6,10 @@
 
 #include "engine/relaxed_atomic.h"
 
+// How the last deep frame was computed: every pixel in arbitrary precision,
+// or by perturbation in double or long double.
+enum class DeepPath : int32_t { Exact, FastDouble, FastExtended };
+
 // The process-wide description of the current picture and the switches that
 // steer computing, colouring and saving. One global instance, `State`; tests
 // reset it by assigning a fresh FractalState.
@@ -71,6 +75,7 @@ struct FractalState {
     int32_t BoxedZoom = 0;
     int32_t AutosaveParameter = 0;
     int32_t UnzoomVideo = 0;
+    int32_t FastDeepZoom = 0;  // deep frames by perturbation where hardware precision can follow them
     std::string PicFormat = "JPG";
     int32_t PicFormatIndex = 0;
     std::string TitleFileName;
@@ -91,6 +96,8 @@ struct FractalState {
     int32_t JuliaFinderActive = 0;
     int32_t KernelIsMandelbrot = 1;
     int32_t InsidePixelCount = 0;
+    DeepPath LastDeepPath = DeepPath::Exact;
+    int64_t ExactDeepPixels = 0;  // pixels of the last fast deep frame that needed arbitrary precision
     int32_t QuitRequested = 0;
     double Pi = 0;
     double TwoPi = 0;

@@ -1,5 +1,6 @@
 #include "engine/kernels_deep.h"
 
+#include "engine/deep_pixel.h"
 #include "engine/fractal_state.h"
 #include "engine/rounding.h"
 #include "platform/platform.h"
@@ -7,100 +8,6 @@
 std::vector<RelaxedAtomic<int32_t>> DeepRowsLeft;
 
 namespace {
-
-// The worker's own values, created once per worker: nothing is allocated
-// inside the pixel loop except what GMP itself needs for a product.
-struct DeepRegisters {
-    explicit DeepRegisters(int32_t bits)
-        : zr(bits), zi(bits), t(bits), a(bits), b(bits), s(bits), passRe(bits), passIm(bits),
-          x(bits), y(bits), realStart(bits), realStep(bits), imagStep(bits), juliaRe(bits),
-          juliaIm(bits)
-    {
-    }
-    BigFloat zr, zi, t, a, b, s, passRe, passIm, x, y, realStart, realStep, imagStep, juliaRe, juliaIm;
-};
-
-inline int32_t ToStoredCount(int64_t count)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(count)));
-}
-
-// Completes an iteration whose t, a, b are computed:
-// zr := (a - b) + cr, zi := (t + t) + ci.
-inline void FinishIteration(DeepRegisters& r, mpf_srcptr cr, mpf_srcptr ci)
-{
-    mpf_sub(r.zr, r.a, r.b);
-    mpf_add(r.zr, r.zr, cr);
-    mpf_add(r.zi, r.t, r.t);
-    mpf_add(r.zi, r.zi, ci);
-}
-
-inline void FullIteration(DeepRegisters& r, mpf_srcptr cr, mpf_srcptr ci)
-{
-    mpf_mul(r.t, r.zr, r.zi);
-    mpf_mul(r.a, r.zr, r.zr);
-    mpf_mul(r.b, r.zi, r.zi);
-    FinishIteration(r, cr, ci);
-}
-
-// One pixel from z0 = (zr, zi): passes of four iterations with a pre-test,
-// then single steps against the bailout n.
-template <int Variant>
-int32_t DeepPixel(DeepRegisters& r, mpf_srcptr cr, mpf_srcptr ci, int32_t iterMax,
-                  unsigned long n, float& aOut, float& bOut)
-{
-    constexpr bool lagged = Variant >= 3;
-    // With fewer than three iterations no pass runs: the steps start from z0.
-    mpf_set(r.passRe, r.zr);
-    mpf_set(r.passIm, r.zi);
-    int64_t e = 3;
-    double previous = 2.0;
-    while (e <= iterMax) {
-        mpf_set(r.passRe, r.zr);
-        mpf_set(r.passIm, r.zi);
-        FullIteration(r, cr, ci);
-        FullIteration(r, cr, ci);
-        FullIteration(r, cr, ci);
-        mpf_mul(r.t, r.zr, r.zi);
-        mpf_mul(r.a, r.zr, r.zr);
-        mpf_mul(r.b, r.zi, r.zi);
-        mpf_add(r.s, r.a, r.b);
-        if (lagged) {
-            if (previous > 4.0)
-                break;
-            previous = mpf_get_d(r.s);
-        } else if (mpf_cmp_ui(r.s, 4) > 0) {
-            break;
-        }
-        FinishIteration(r, cr, ci);
-        e += 4;
-    }
-    mpf_set(r.zr, r.passRe);
-    mpf_set(r.zi, r.passIm);
-    for (int64_t j = e - 3; j <= iterMax; ++j) {
-        mpf_mul(r.t, r.zi, r.zr);
-        mpf_mul(r.a, r.zr, r.zr);
-        if (Variant == 5)
-            mpf_mul(r.b, r.zi, r.t);
-        else
-            mpf_mul(r.b, r.zi, r.zi);
-        if (Variant == 1 || Variant == 4)
-            mpf_add(r.s, r.b, r.a);
-        else if (Variant == 5)
-            mpf_add(r.s, r.b, r.t);
-        else
-            mpf_add(r.s, r.t, r.a);
-        if (mpf_cmp_ui(r.s, n) > 0) {
-            aOut = static_cast<float>(mpf_get_d(r.a));
-            bOut = static_cast<float>(mpf_get_d(r.b));
-            return ToStoredCount(Variant == 2 ? j : j + 5);
-        }
-        FinishIteration(r, cr, ci);
-    }
-    aOut = static_cast<float>(mpf_get_d(r.zr));
-    bOut = static_cast<float>(mpf_get_d(r.zi));
-    return 0;
-}
 
 template <int Variant>
 void RunDeepBand(const DeepWorkItem& item)

@@ -1,5 +1,3 @@
-#include <pthread.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -10,30 +8,18 @@
 #include "engine/fractal_state.h"
 #include "engine/kernels_deep.h"
 #include "engine/number_text.h"
+#include "engine/perturbation_setup.h"
 #include "engine/rounding.h"
 #include "engine/row_bands.h"
 #include "engine/view_texts.h"
-#include "engine/worker_thread.h"
 #include "files/autosave.h"
+#include "frame/deep_workers.h"
+#include "frame/fast_deep_pixels.h"
 #include "frame/frame_driver.h"
 #include "frame/frame_progress.h"
 #include "platform/platform.h"
 
 namespace {
-
-struct DeepLaunch {
-    const DeepWorkItem* item = nullptr;
-    int32_t variant = 1;
-    RelaxedAtomic<int32_t>* running = nullptr;
-};
-
-void* DeepWorker(void* argument)
-{
-    auto* launch = static_cast<DeepLaunch*>(argument);
-    RunDeepKernel(launch->variant, *launch->item);
-    launch->running->fetch_sub(1);
-    return nullptr;
-}
 
 // Percent of the frame done, from the slowest worker's rows left; -1 while
 // no worker has reported.
@@ -88,6 +74,22 @@ void FillItem(DeepWorkItem& item, int32_t index, const RowBand& band, int32_t ro
     }
 }
 
+// Every pixel iterated in arbitrary precision, one band of rows a worker.
+void RunExactDeepPixels(int32_t threads, int32_t variant, bool mandelbrot, uint64_t& finished)
+{
+    State.LastDeepPath = DeepPath::Exact;
+    const int32_t rowsPerBand = RowsPerBandFor(State.PicHeight, threads);
+    DeepRowsLeft.assign(threads, RelaxedAtomic<int32_t>(0));
+    std::vector<DeepWorkItem> items(threads);
+    for (int32_t i = 0; i < threads; ++i)
+        FillItem(items[i], i, BandOf(i, threads, rowsPerBand, State.PicHeight), rowsPerBand, mandelbrot);
+    FrameProgress progress(100, false);
+    RunDeepWorkers(
+        threads, [&](int32_t i) { RunDeepKernel(variant, items[i]); },
+        [&] { return PercentDone(rowsPerBand); }, CalculatingTitle, &progress, finished);
+    progress.Report(100);
+}
+
 }  // namespace
 
 void RunDeepFrame()
@@ -106,69 +108,19 @@ void RunDeepFrame()
 
     const int32_t threads = State.ThreadCount < 1 ? 1 : State.ThreadCount;
     const int32_t variant = KernelVariantForMode(DrawingModeNumber(State.FractalFlags));
-    const int32_t rowsPerBand = RowsPerBandFor(height, threads);
-    DeepRowsLeft.assign(threads, RelaxedAtomic<int32_t>(0));
-    std::vector<DeepWorkItem> items(threads);
-    for (int32_t i = 0; i < threads; ++i)
-        FillItem(items[i], i, BandOf(i, threads, rowsPerBand, height), rowsPerBand, mandelbrot);
-
     const uint64_t start = TickMilliseconds();
     State.StopRequest = 0;
     // A stop belongs to the frame it stopped: later frames are backed up again.
     State.FrameAborted = 0;
-    RelaxedAtomic<int32_t> running{0};
-    std::vector<DeepLaunch> launches(threads);
-    std::vector<pthread_t> handles;
-    for (int32_t i = 0; i < threads; ++i) {
-        launches[i] = {&items[i], variant, &running};
-        pthread_t handle;
-        running.fetch_add(1);
-        if (StartWorkerThread(DeepWorker, &launches[i], WorkerPriority::Idle, &handle))
-            handles.push_back(handle);
-        else
-            running.fetch_sub(1);
-    }
-    platform.SetMainTitle(CalculatingTitle(0));
-
-    FrameProgress progress(100, false);
     uint64_t now = start;
-    uint64_t lastEscPoll = 0;
-    uint64_t lastDisplay = 0;
-    while (running.load() > 0) {
-        now = TickMilliseconds();
-        SleepMilliseconds(10);
-        if (now - lastEscPoll > 100) {
-            lastEscPoll = now;
-            const bool escape = platform.EscapePressed();
-            SleepMilliseconds(10);
-            platform.PumpMessages();
-            if (escape) {
-                State.StopRequest = 1;
-                while (running.load() > 0)
-                    SleepMilliseconds(10);
-                platform.PumpMessages();
-                State.FrameAborted = 1;
-                State.MovieMode = 0;
-                break;
-            }
-        }
-        const int32_t percent = PercentDone(rowsPerBand);
-        if (now - lastDisplay > 4000) {
-            SleepMilliseconds(5);
-            platform.ShowFrameImage(FrameImage.pixels.data(), FrameImage.width, FrameImage.height);
-            if (threads <= 16 && percent >= 0)
-                platform.SetMainTitle(CalculatingTitle(percent));
-            platform.PumpMessages();
-            lastDisplay = now;
-        }
-        if (percent >= 0)
-            progress.Report(percent);
-        SleepMilliseconds(5);
-        platform.PumpMessages();
-    }
-    for (pthread_t handle : handles)
-        pthread_join(handle, nullptr);
-    progress.Report(100);
+    const DeepFrameLayout layout = CurrentDeepLayout(threads, variant, mandelbrot);
+    const FastArithmetic fast = State.FastDeepZoom == 1
+                                    ? FastArithmeticFor(layout.stepRe, layout.stepIm, layout.iterMax)
+                                    : FastArithmetic::None;
+    if (fast == FastArithmetic::None)
+        RunExactDeepPixels(threads, variant, mandelbrot, now);
+    else
+        RunFastDeepPixels(fast, layout, now);
 
     State.StopRequest = 1;
     SleepMilliseconds(5);

@@ -259,6 +259,7 @@ bool OptionIsOn(ParameterOption option)
     case ParameterOption::Julia: return (State.FractalFlags & 2) != 0;
     case ParameterOption::AutosaveParameter: return State.AutosaveParameter == 1;
     case ParameterOption::MultiThreaded: return State.MultiThreaded == 1;
+    case ParameterOption::FastDeepZoom: return State.FastDeepZoom == 1;
     }
     return false;
 }
@@ -292,5 +293,6 @@ void ClickOption(ParameterOption option)
         if (State.MultiThreaded == 0)
             State.ThreadCount = 1;
         break;
+    case ParameterOption::FastDeepZoom: Toggle(State.FastDeepZoom); break;
     }
 }

@@ -64,6 +64,7 @@ enum class ParameterOption {
     Julia,
     AutosaveParameter,
     MultiThreaded,
+    FastDeepZoom,
 };
 bool OptionIsOn(ParameterOption option);
 void ClickOption(ParameterOption option);

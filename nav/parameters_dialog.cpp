@@ -16,6 +16,7 @@
 #include "engine/fractal_state.h"
 #include "frame/frame_driver.h"
 #include "platform/qt/about_picture.h"
+#include "platform/qt/user_settings.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ struct OptionLabel {
     const char* label;
 };
 
-// In two columns of six, top to bottom.
+// In two columns of seven, top to bottom.
 constexpr OptionLabel OptionLabels[] = {
     {ParameterOption::DeepZoom, "Deep zoom"},
     {ParameterOption::AutoPotValue, "Auto pot value"},
@@ -38,8 +39,9 @@ constexpr OptionLabel OptionLabels[] = {
     {ParameterOption::Julia, "Julia"},
     {ParameterOption::AutosaveParameter, "Autosave parameter"},
     {ParameterOption::MultiThreaded, "Multi-threaded"},
+    {ParameterOption::FastDeepZoom, "Fast deep zoom"},
 };
-constexpr int OptionRows = 6;
+constexpr int OptionRows = 7;
 
 constexpr int PictureWidth = 128;
 constexpr int PictureHeight = 96;
@@ -132,6 +134,8 @@ ParametersDialog::ParametersDialog(QWidget* owner) : ToolWindow(owner, "Fractal 
             ShowOptions();
             if (option == ParameterOption::AutoPotValue && State.AutoPotValue == 1)
                 potValue_->setText(Text(ParameterFieldsFromState(12).PotValue));
+            if (option == ParameterOption::FastDeepZoom)
+                SaveUserSettings();
         });
     }
 

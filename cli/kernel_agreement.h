@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+// How far two computations of one frame agree, pixel by pixel, on the
+// kernel results before colouring.
+struct KernelResults {
+    std::vector<int32_t> escape;
+    std::vector<float> a, b;
+};
+
+struct KernelAgreement {
+    int64_t pixels = 0;
+    int64_t identicalEscapes = 0;
+    // Over the pixels with identical escape values.
+    double largestDifferenceA = 0;
+    double largestDifferenceB = 0;
+    double largestRelativeDifferenceA = 0;  // |a1 - a2| / max(|a1|, |a2|)
+    double largestRelativeDifferenceB = 0;
+};
+
+KernelAgreement CompareKernelResults(const KernelResults& first, const KernelResults& second);
+
+void PrintKernelAgreement(std::ostream& out, const KernelAgreement& agreement);

@@ -1,0 +1,12 @@
+#pragma once
+#include "engine/big_float.h"
+
+// Arbitrary-precision values read into hardware floating point.
+
+// The value to 64 significant bits over the whole long double exponent
+// range (values below it read as 0, above it as infinity). `scratch` must be
+// created at least at the value's precision.
+long double BigToLongDouble(mpf_srcptr value, BigFloat& scratch);
+
+// x truncated towards zero to a double, as GMP reads its values into doubles.
+double TruncatedToDouble(long double x);

@@ -1,0 +1,101 @@
+#include "engine/bla_table.h"
+
+#include <cmath>
+
+namespace {
+
+template <typename T>
+T Magnitude(T re, T im)
+{
+    return std::hypot(re, im);
+}
+
+// x followed by y.
+template <typename T>
+BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
+{
+    BlaStep<T> merged;
+    merged.aRe = y.aRe * x.aRe - y.aIm * x.aIm;
+    merged.aIm = y.aRe * x.aIm + y.aIm * x.aRe;
+    merged.bRe = (y.aRe * x.bRe - y.aIm * x.bIm) + y.bRe;
+    merged.bIm = (y.aRe * x.bIm + y.aIm * x.bRe) + y.bIm;
+    const T reach = (y.radius - Magnitude(x.bRe, x.bIm) * maxDc) / Magnitude(x.aRe, x.aIm);
+    merged.radius = std::fmin(x.radius, std::fmax(T(0), reach));
+    const bool usable = x.radius > 0 && y.radius > 0 && merged.radius > 0 && std::isfinite(merged.radius) &&
+                        std::isfinite(merged.aRe) && std::isfinite(merged.aIm) && std::isfinite(merged.bRe) &&
+                        std::isfinite(merged.bIm);
+    if (!usable)
+        merged.radius = -1;
+    return merged;
+}
+
+}  // namespace
+
+template <typename T>
+void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc)
+{
+    levels_.clear();
+    const int64_t length = static_cast<int64_t>(orbit.size());
+    // A step lands where the pixel can still take an iteration: on a value
+    // before the orbit's last.
+    const int64_t lastLanding = length - 2;
+    if (lastLanding < 4)
+        return;
+    std::vector<BlaStep<T>> single(static_cast<size_t>(length));
+    for (int64_t m = 0; m < length; ++m) {
+        const OrbitValue<T>& z = orbit[m];
+        single[m] = {2 * z.re, 2 * z.im, 1, 0, 2 * epsilon * Magnitude(z.re, z.im)};
+        if (!(single[m].radius > 0) || !std::isfinite(single[m].radius))
+            single[m].radius = -1;
+    }
+    std::vector<BlaStep<T>> passes(static_cast<size_t>(lastLanding - 3));
+    for (int64_t m = 0; m + 4 <= lastLanding; ++m) {
+        BlaStep<T> step = Merge(Merge(single[m], single[m + 1], maxDc), Merge(single[m + 2], single[m + 3], maxDc),
+                                maxDc);
+        const OrbitValue<T>& preTested = orbit[m + 3];
+        if (!(preTested.re * preTested.re + preTested.im * preTested.im < T(PreTestSafeNorm)))
+            step.radius = -1;
+        passes[m] = step;
+    }
+    levels_.push_back(std::move(passes));
+    for (int64_t span = 8; span <= lastLanding; span *= 2) {
+        const std::vector<BlaStep<T>>& below = levels_.back();
+        const int64_t k = static_cast<int64_t>(levels_.size());
+        std::vector<BlaStep<T>> level;
+        for (int64_t index = 0;; ++index) {
+            const int64_t m = ((index >> 2) << (k + 2)) + (index & 3);
+            if (m + span > lastLanding)
+                break;
+            const int64_t half = span / 2;
+            const int64_t first = ((m >> 2) >> (k - 1) << 2) + (m & 3);
+            const int64_t second = (((m + half) >> 2) >> (k - 1) << 2) + (m & 3);
+            level.push_back(Merge(below[first], below[second], maxDc));
+        }
+        if (level.empty())
+            break;
+        levels_.push_back(std::move(level));
+    }
+}
+
+template <typename T>
+const BlaStep<T>* BlaTable<T>::Find(int64_t m, T deltaSize, int64_t maxPasses, int64_t& passes) const
+{
+    const BlaStep<T>* best = nullptr;
+    const int64_t q = m >> 2;
+    const int64_t r = m & 3;
+    // Radii shrink as steps grow, so the first refusal ends the search.
+    for (size_t k = 0; k < levels_.size(); ++k) {
+        const int64_t count = int64_t{1} << k;
+        if (count > maxPasses || (q & (count - 1)) != 0)
+            break;
+        const size_t index = static_cast<size_t>(((q >> k) << 2) + r);
+        if (index >= levels_[k].size() || !(deltaSize < levels_[k][index].radius))
+            break;
+        best = &levels_[k][index];
+        passes = count;
+    }
+    return best;
+}
+
+template class BlaTable<double>;
+template class BlaTable<long double>;

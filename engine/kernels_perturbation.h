@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/big_float.h"
+#include "engine/bla_table.h"
+#include "engine/relaxed_atomic.h"
+
+// The fast deep path: every pixel iterates its difference delta from a
+// reference orbit in hardware precision T (double, or long double beyond
+// double's exponent range), with the pass structure, tests and stored values
+// of the deep kernels. Pixels that leave what T can follow are computed by
+// the deep kernels themselves.
+
+template <typename T>
+struct HardwareOrbit {
+    std::vector<OrbitValue<T>> values;
+    BlaTable<T> table;
+};
+
+template <typename T>
+struct PerturbationFrame {
+    int32_t variant = 1;
+    int32_t iterMax = 0;
+    unsigned long bailout = 0;
+    bool mandelbrot = true;
+    bool useTable = true;
+    int32_t bits = 96;
+    int32_t width = 0;
+    int32_t height = 0;
+
+    // Mandelbrot: the orbit of 0 under the reference c, pixels starting at
+    // index 1 (Z_1 = c) and rebasing onto the same orbit. Julia: the orbit of
+    // the reference point from index 0, rebasing onto the orbit of 0.
+    HardwareOrbit<T> start;
+    HardwareOrbit<T> zero;
+    int64_t startIndex = 1;
+    const HardwareOrbit<T>& RebaseOrbit() const { return mandelbrot ? start : zero; }
+
+    // Per column and row: delta_0 (Mandelbrot: also dc) from the reference,
+    // the pixel's own coordinates to 64 bits, and exactly as the deep kernels
+    // add them up.
+    std::vector<T> deltaRe, deltaIm;
+    std::vector<long double> pixelRe, pixelIm;
+    std::unique_ptr<BigFloat[]> columnRe, rowIm;
+    long double juliaRe = 0, juliaIm = 0;
+    BigFloat bigJuliaRe, bigJuliaIm;
+    // |z|^2 beyond which a pixel certainly escapes: max(4, |c|^2) over the view.
+    T escapeNorm = 4;
+
+    int32_t* iterOut = nullptr;
+    float* aOut = nullptr;
+    float* bOut = nullptr;
+};
+
+// Pixels that ran in hardware precision and that needed the deep kernels,
+// and the iterations the table skipped.
+struct PerturbationCounts {
+    RelaxedAtomic<int64_t> perturbed{0};
+    RelaxedAtomic<int64_t> exact{0};
+    RelaxedAtomic<int64_t> skippedIterations{0};
+};
+
+// Computes rows handed out by nextRow until none is left or StopRequest is
+// set; rowsDone follows the finished rows.
+template <typename T>
+void RunPerturbationRows(const PerturbationFrame<T>& frame, RelaxedAtomic<int32_t>& nextRow,
+                         RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts);
+
+extern template void RunPerturbationRows<double>(const PerturbationFrame<double>&, RelaxedAtomic<int32_t>&,
+                                                 RelaxedAtomic<int32_t>&, PerturbationCounts&);
+extern template void RunPerturbationRows<long double>(const PerturbationFrame<long double>&,
+                                                      RelaxedAtomic<int32_t>&, RelaxedAtomic<int32_t>&,
+                                                      PerturbationCounts&);

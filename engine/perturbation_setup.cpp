@@ -1,0 +1,236 @@
+#include "engine/perturbation_setup.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "engine/big_to_hardware.h"
+#include "engine/reference_orbit.h"
+#include "engine/rounding.h"
+#include "engine/row_bands.h"
+
+namespace {
+
+// Binary exponents of the smallest pixel step each type follows, with room
+// for the products of an iteration.
+constexpr long DoubleStepExponent = -900;
+constexpr long ExtendedStepExponent = -16000;
+// Orbits that linger near the boundary for thousands of iterations amplify
+// double's rounding until escape counts move; long double's eleven more bits
+// keep them where the view's own precision puts them.
+constexpr int32_t DoubleMaxIterations = 5000;
+
+// Candidate references: the centre, then the points i/8, j/8 of the view.
+constexpr int32_t GridParts = 8;
+
+template <typename T>
+T TableEpsilon()
+{
+    return std::ldexp(T(1), -std::numeric_limits<T>::digits);
+}
+
+struct Point {
+    BigFloat re, im;
+};
+
+// Whether the view holds 0 between min and min + count * step.
+bool SpansZero(mpf_srcptr min, mpf_srcptr step, int32_t count, int32_t bits)
+{
+    BigFloat max(bits);
+    mpf_mul_ui(max, step, static_cast<unsigned long>(count));
+    mpf_add(max, max, min);
+    return mpf_sgn(min) <= 0 && mpf_sgn(max.get()) >= 0;
+}
+
+// A pixel on an axis that maps into the real axis has a part that is only
+// the rounding residue of its coordinate, and its orbit's part stays that
+// small: Z + delta would lose it against Z's own. On such an axis the
+// reference lies on it exactly, so that delta is that part itself.
+void PointOfView(const DeepFrameLayout& layout, int32_t column8, int32_t row8, Point& point)
+{
+    BigFloat offset(layout.bits);
+    mpf_mul_ui(offset, layout.stepRe, static_cast<unsigned long>(layout.width) * column8 / GridParts);
+    mpf_add(point.re, layout.realMin, offset);
+    mpf_mul_ui(offset, layout.stepIm, static_cast<unsigned long>(layout.height) * row8 / GridParts);
+    mpf_add(point.im, layout.imagMin, offset);
+    const bool realConstant = layout.mandelbrot || mpf_sgn(layout.juliaIm) == 0;
+    if (realConstant && SpansZero(layout.imagMin, layout.stepIm, layout.height, layout.bits))
+        mpf_set_ui(point.im, 0);
+    if (!layout.mandelbrot && realConstant && SpansZero(layout.realMin, layout.stepRe, layout.width, layout.bits))
+        mpf_set_ui(point.re, 0);
+}
+
+// The orbit the pixels start on: of 0 under c = point (Mandelbrot) or of the
+// point under the Julia constant.
+bool StartOrbit(const DeepFrameLayout& layout, const Point& point, BigFloat& zero, int64_t length,
+                ReferenceOrbit& orbit, RelaxedAtomic<int64_t>& progress)
+{
+    if (layout.mandelbrot)
+        return IterateOrbit(zero, zero, point.re, point.im, layout.bits, length, orbit, progress);
+    return IterateOrbit(point.re, point.im, layout.juliaRe, layout.juliaIm, layout.bits, length, orbit, progress);
+}
+
+bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbit& orbit,
+                     RelaxedAtomic<int64_t>& progress)
+{
+    const int64_t length = ReferenceLength(layout);
+    BigFloat zero(layout.bits);
+    PointOfView(layout, GridParts / 2, GridParts / 2, chosen);
+    if (!StartOrbit(layout, chosen, zero, length, orbit, progress))
+        return false;
+    Point candidate{BigFloat(layout.bits), BigFloat(layout.bits)};
+    ReferenceOrbit candidateOrbit;
+    for (int32_t i = 1; i < GridParts && orbit.size() < length; ++i) {
+        for (int32_t j = 1; j < GridParts && orbit.size() < length; ++j) {
+            if (i == GridParts / 2 && j == GridParts / 2)
+                continue;
+            PointOfView(layout, i, j, candidate);
+            if (!StartOrbit(layout, candidate, zero, length, candidateOrbit, progress))
+                return false;
+            if (candidateOrbit.size() > orbit.size()) {
+                std::swap(orbit, candidateOrbit);
+                mpf_set(chosen.re, candidate.re);
+                mpf_set(chosen.im, candidate.im);
+            }
+        }
+    }
+    return true;
+}
+
+template <typename T>
+void ToHardware(const ReferenceOrbit& orbit, T maxDc, HardwareOrbit<T>& hardware)
+{
+    hardware.values.resize(static_cast<size_t>(orbit.size()));
+    for (int64_t k = 0; k < orbit.size(); ++k)
+        hardware.values[k] = {static_cast<T>(orbit.re[k]), static_cast<T>(orbit.im[k])};
+    hardware.table.Build(hardware.values, TableEpsilon<T>(), maxDc);
+}
+
+template <typename T>
+T LargestMagnitude(const std::vector<T>& values)
+{
+    T largest = 0;
+    for (T v : values)
+        largest = std::max(largest, std::fabs(v));
+    return largest;
+}
+
+}  // namespace
+
+FastArithmetic FastArithmeticFor(mpf_srcptr stepRe, mpf_srcptr stepIm, int32_t iterMax)
+{
+    if (iterMax > FastDeepMaxIterations || mpf_sgn(stepRe) == 0 || mpf_sgn(stepIm) == 0)
+        return FastArithmetic::None;
+    long exponentRe, exponentIm;
+    mpf_get_d_2exp(&exponentRe, stepRe);
+    mpf_get_d_2exp(&exponentIm, stepIm);
+    const long smallest = std::min(exponentRe, exponentIm);
+    if (smallest >= DoubleStepExponent && iterMax <= DoubleMaxIterations)
+        return FastArithmetic::Double;
+    if (smallest >= ExtendedStepExponent)
+        return FastArithmetic::Extended;
+    return FastArithmetic::None;
+}
+
+int64_t ReferenceLength(const DeepFrameLayout& layout)
+{
+    // Passes reach z_(IterMax + 1); Mandelbrot pixel z_i is Z_(i + 1); one
+    // more value lets the pixel stand before the orbit's last.
+    return static_cast<int64_t>(std::max(layout.iterMax, 0)) + (layout.mandelbrot ? 4 : 3);
+}
+
+template <typename T>
+bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<T>& frame,
+                              RelaxedAtomic<int64_t>& progress)
+{
+    const int32_t bits = layout.bits;
+    frame.variant = layout.variant;
+    frame.iterMax = layout.iterMax;
+    frame.bailout = static_cast<unsigned long>(RoundToInt64(layout.bailout));
+    frame.mandelbrot = layout.mandelbrot;
+    frame.bits = bits;
+    frame.width = layout.width;
+    frame.height = layout.height;
+    frame.startIndex = layout.mandelbrot ? 1 : 0;
+
+    Point reference{BigFloat(bits), BigFloat(bits)};
+    ReferenceOrbit startOrbit;
+    if (!ChooseReference(layout, reference, startOrbit, progress))
+        return false;
+    ReferenceOrbit zeroOrbit;
+    if (!layout.mandelbrot) {
+        BigFloat zero(bits);
+        if (!IterateOrbit(zero, zero, layout.juliaRe, layout.juliaIm, bits, ReferenceLength(layout), zeroOrbit,
+                          progress))
+            return false;
+    }
+
+    // Pixel coordinates added up as the deep kernels add them.
+    BigFloat scratch(bits), delta(bits);
+    frame.columnRe.reset(new BigFloat[static_cast<size_t>(layout.width)]);
+    frame.rowIm.reset(new BigFloat[static_cast<size_t>(layout.height)]);
+    frame.deltaRe.resize(static_cast<size_t>(layout.width));
+    frame.deltaIm.resize(static_cast<size_t>(layout.height));
+    frame.pixelRe.resize(static_cast<size_t>(layout.width));
+    frame.pixelIm.resize(static_cast<size_t>(layout.height));
+    BigFloat x(bits);
+    mpf_set(x, layout.realMin);
+    for (int32_t k = 0; k < layout.width; ++k) {
+        frame.columnRe[k].Create(bits);
+        mpf_set(frame.columnRe[k], x);
+        mpf_add(x, x, layout.stepRe);
+    }
+    const int32_t threads = std::max(layout.threads, 1);
+    const int32_t rowsPerBand = RowsPerBandFor(layout.height, threads);
+    BigFloat y(bits), offset(bits);
+    for (int32_t row = 0; row < layout.height; ++row)
+        frame.rowIm[row].Create(bits);
+    for (int32_t band = 0; band < threads; ++band) {
+        const RowBand rows = BandOf(band, threads, rowsPerBand, layout.height);
+        if (rows.lastRow < rows.firstRow)
+            continue;
+        mpf_mul_ui(offset, layout.stepIm, static_cast<unsigned long>(std::max(rows.firstRow, 0)));
+        mpf_add(y, layout.imagMin, offset);
+        for (int32_t row = std::max(rows.firstRow, 0); row <= rows.lastRow && row < layout.height; ++row) {
+            mpf_set(frame.rowIm[row], y);
+            mpf_add(y, y, layout.stepIm);
+        }
+    }
+    for (int32_t k = 0; k < layout.width; ++k) {
+        mpf_sub(delta, frame.columnRe[k], reference.re);
+        frame.deltaRe[k] = static_cast<T>(BigToLongDouble(delta, scratch));
+        frame.pixelRe[k] = BigToLongDouble(frame.columnRe[k], scratch);
+    }
+    for (int32_t row = 0; row < layout.height; ++row) {
+        mpf_sub(delta, frame.rowIm[row], reference.im);
+        frame.deltaIm[row] = static_cast<T>(BigToLongDouble(delta, scratch));
+        frame.pixelIm[row] = BigToLongDouble(frame.rowIm[row], scratch);
+    }
+    long double cNorm;
+    if (layout.mandelbrot) {
+        const long double re = LargestMagnitude(frame.pixelRe);
+        const long double im = LargestMagnitude(frame.pixelIm);
+        cNorm = re * re + im * im;
+    } else {
+        frame.bigJuliaRe.Create(bits);
+        frame.bigJuliaIm.Create(bits);
+        mpf_set(frame.bigJuliaRe, layout.juliaRe);
+        mpf_set(frame.bigJuliaIm, layout.juliaIm);
+        frame.juliaRe = BigToLongDouble(layout.juliaRe, scratch);
+        frame.juliaIm = BigToLongDouble(layout.juliaIm, scratch);
+        cNorm = frame.juliaRe * frame.juliaRe + frame.juliaIm * frame.juliaIm;
+    }
+    frame.escapeNorm = static_cast<T>(std::max(4.0L, cNorm));
+
+    const T maxDc = layout.mandelbrot ? std::hypot(LargestMagnitude(frame.deltaRe), LargestMagnitude(frame.deltaIm))
+                                      : T(0);
+    ToHardware(startOrbit, maxDc, frame.start);
+    if (!layout.mandelbrot)
+        ToHardware(zeroOrbit, T(0), frame.zero);
+    return true;
+}
+
+template bool PreparePerturbationFrame<double>(const DeepFrameLayout&, PerturbationFrame<double>&,
+                                               RelaxedAtomic<int64_t>&);
+template bool PreparePerturbationFrame<long double>(const DeepFrameLayout&, PerturbationFrame<long double>&,
+                                                    RelaxedAtomic<int64_t>&);

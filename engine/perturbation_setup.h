@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/big_float.h"
+#include "engine/kernels_perturbation.h"
+#include "engine/relaxed_atomic.h"
+
+// Hardware arithmetic that can follow a deep view's pixels by perturbation.
+enum class FastArithmetic { None, Double, Extended };
+
+// Longer orbits would take more memory than a desktop should give them.
+constexpr int32_t FastDeepMaxIterations = 10000000;
+
+// By the pixel step and IterMax: double while the step's exponent allows and
+// orbits are short, long double beyond, none past long double's range or
+// for an IterMax beyond FastDeepMaxIterations.
+FastArithmetic FastArithmeticFor(mpf_srcptr stepRe, mpf_srcptr stepIm, int32_t iterMax);
+
+// A deep frame's pixels as the deep kernels lay them out.
+struct DeepFrameLayout {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t threads = 1;  // the row values are added up band by band
+    int32_t bits = 96;
+    int32_t iterMax = 0;
+    int32_t variant = 1;
+    double bailout = 0;
+    bool mandelbrot = true;
+    mpf_srcptr realMin = nullptr;
+    mpf_srcptr stepRe = nullptr;
+    mpf_srcptr imagMin = nullptr;
+    mpf_srcptr stepIm = nullptr;
+    mpf_srcptr juliaRe = nullptr;
+    mpf_srcptr juliaIm = nullptr;
+};
+
+// Chooses the reference (the view's centre, or where the centre's orbit
+// leaves before the frame needs it, the point of a grid over the view whose
+// orbit lasts longest), iterates its orbits and fills the frame, output
+// buffers aside. False when StopRequest ended it. `progress` follows the
+// values of the orbit being iterated, out of ReferenceLength(layout).
+template <typename T>
+bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<T>& frame,
+                              RelaxedAtomic<int64_t>& progress);
+
+// Orbit values a frame needs: every pass's values and one beyond.
+int64_t ReferenceLength(const DeepFrameLayout& layout);
+
+extern template bool PreparePerturbationFrame<double>(const DeepFrameLayout&, PerturbationFrame<double>&,
+                                                      RelaxedAtomic<int64_t>&);
+extern template bool PreparePerturbationFrame<long double>(const DeepFrameLayout&, PerturbationFrame<long double>&,
+                                                           RelaxedAtomic<int64_t>&);

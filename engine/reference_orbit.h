@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "engine/big_float.h"
+#include "engine/relaxed_atomic.h"
+
+// Beyond this |Z|^2 an orbit has left for good and is not followed further.
+constexpr double OrbitEscapedNorm = 1e200;
+
+// An orbit under z := z^2 + c, iterated in arbitrary precision with the deep
+// kernels' operations (t = zr zi, a = zr^2, b = zi^2, zr = (a - b) + cr,
+// zi = (t + t) + ci), each value kept to 64 bits.
+struct ReferenceOrbit {
+    std::vector<long double> re, im;  // Z_0, Z_1, ...
+    int64_t size() const { return static_cast<int64_t>(re.size()); }
+};
+
+// Iterates from z0 until maxLength values are kept or |Z|^2 passes
+// OrbitEscapedNorm (that value is still kept). Returns false, with the
+// orbit unfinished, once StopRequest is set. `done` follows the values kept.
+bool IterateOrbit(mpf_srcptr z0Re, mpf_srcptr z0Im, mpf_srcptr cRe, mpf_srcptr cIm, int32_t bits,
+                  int64_t maxLength, ReferenceOrbit& orbit, RelaxedAtomic<int64_t>& done);

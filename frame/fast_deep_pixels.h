@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "engine/fractal_state.h"
+#include "engine/perturbation_setup.h"
+
+// The deep frame's pixels by perturbation in the given arithmetic: the
+// reference orbit first (its progress in the title), then the rows, into the
+// result buffers. Sets State.LastDeepPath.
+void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout, uint64_t& finished);
+
+// The current deep view as the deep kernels lay it out over `threads` bands.
+DeepFrameLayout CurrentDeepLayout(int32_t threads, int32_t variant, bool mandelbrot);
+
+// How the last deep frame was computed, in words.
+std::string DeepPathText(DeepPath path);
+
+// "QUORVATIX - Reference orbit  N% - STOP WITH ESC-KEY".
+std::string ReferenceOrbitTitle(int32_t percent);

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <regex>
+#include <sstream>
+
+#include "cli/renderer.h"
+#include "engine/fractal_state.h"
+#include "engine/kernels_perturbation.h"
+#include "engine/perturbation_setup.h"
+#include "frame/fast_deep_pixels.h"
+
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+Arguments operator+(Arguments first, const Arguments& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+// On the boundary at every depth: c = i (preperiodic), the repelling fixed
+// point (1 + sqrt 5) / 2 of the Julia set of -1, and the nucleus of a
+// period-106 minibrot 1e-79 across near i.
+const char* const GoldenRatio = "1.6180339887498948482045868343656381177203091798057628621354486227052604628189024497072"
+                                "07204189391137484754088075386891752126633862223536931793180060766726354433389";
+const char* const MinibrotRe = "4.677616366801541133099900632350308478394766593400857127092178016583763275346988932396"
+                               "13433094672740004297478917100398952597606132743342558451932301800836188676150e-40";
+const char* const MinibrotIm = "1.000000000000000000000000000000000000000385734811982649089247070518263336238250606001"
+                               "94083279683197979950527875551360391870931744270454123112121935370875703622";
+
+struct Agreement {
+    long identical = -1;
+    long pixels = 0;
+};
+
+class FastDeepTest : public ::testing::Test {
+protected:
+    // Edges of the view 2 * 10^-exponent wide and three quarters of that
+    // high around a centre, read at the precision the depth needs.
+    static Arguments ViewAround(const char* re, const char* im, int exponent)
+    {
+        const int bits = exponent * 4 + 128;
+        BigFloat centreRe(bits), centreIm(bits), half(bits), edge(bits);
+        mpf_set_str(centreRe, re, 10);
+        mpf_set_str(centreIm, im, 10);
+        mpf_set_ui(half, 10);
+        mpf_pow_ui(half, half, static_cast<unsigned long>(exponent));
+        mpf_ui_div(half, 1, half);
+        auto text = [&](mpf_srcptr centre, unsigned long quarters, bool above) {
+            mpf_mul_ui(edge, half, quarters);
+            mpf_div_ui(edge, edge, 4);
+            if (above)
+                mpf_add(edge, centre, edge);
+            else
+                mpf_sub(edge, centre, edge);
+            char* digits = nullptr;
+            gmp_asprintf(&digits, "%.*Fe", exponent + 30, edge.get());
+            std::string result(digits);
+            void (*release)(void*, size_t);
+            mp_get_memory_functions(nullptr, nullptr, &release);
+            release(digits, result.size() + 1);
+            return result;
+        };
+        return {"--precision", std::to_string(exponent * 10 / 3 + 64), "--view", text(centreRe, 4, false),
+                text(centreRe, 4, true), text(centreIm, 3, false), text(centreIm, 3, true)};
+    }
+    static Arguments Julia(const char* re, const char* im, int exponent)
+    {
+        return Arguments{"--julia", "-1", "0"} + ViewAround(re, im, exponent);
+    }
+    static int Render(const Arguments& arguments, std::string* out = nullptr)
+    {
+        std::ostringstream text, errors;
+        const int status = RunRenderer(arguments, text, errors);
+        EXPECT_EQ(status, 0) << errors.str();
+        if (out)
+            *out = text.str();
+        return status;
+    }
+    static Agreement Agree(const Arguments& arguments)
+    {
+        std::string out;
+        Render(arguments + Arguments{"--agreement"}, &out);
+        std::smatch match;
+        Agreement agreement;
+        if (std::regex_search(out, match, std::regex(R"(identical escape values: (\d+) of (\d+))"))) {
+            agreement.identical = std::stol(match[1]);
+            agreement.pixels = std::stol(match[2]);
+        }
+        return agreement;
+    }
+    static void ExpectAgreement(const Arguments& arguments, const std::string& what)
+    {
+        const Agreement agreement = Agree(arguments);
+        EXPECT_GT(agreement.pixels, 0) << what;
+        EXPECT_GE(agreement.identical * 1000, agreement.pixels * 995)
+            << what << ": " << agreement.identical << " of " << agreement.pixels;
+    }
+};
+
+TEST_F(FastDeepTest, AgreesWithTheExactPathAtEveryDepthKindAndVariant)
+{
+    for (int exponent : {20, 40, 80}) {
+        for (const Arguments& view : {ViewAround("0", "1", exponent), Julia(GoldenRatio, "0", exponent)}) {
+            for (const char* mode : {"0", "1", "P", "Q", "R"}) {
+                ExpectAgreement(Arguments{"--size", "32x24", "--mode", mode, "--iter", "2000"} + view,
+                                                "1e-" + std::to_string(exponent) + " " + view[0] + " mode " + mode);
+                EXPECT_EQ(State.LastDeepPath, DeepPath::FastDouble);
+            }
+        }
+    }
+}
+
+TEST_F(FastDeepTest, RebasingFollowsPixelsThroughZero)
+{
+    // Pixels near the Julia set of -0.8 + 0.156 i pass close to 0 where the
+    // reference, its repelling fixed point, does not; without rebasing
+    // about 2 % of them lose their difference from it.
+    const Arguments view = Arguments{"--julia", "-0.8", "0.156"} +
+                           ViewAround("1.527503118643534610789746402444915337566745947811708160339875197",
+                                      "-0.075912178352287867071814194826348046366422194847978022539732593", 30);
+    for (const char* mode : {"0", "R"}) {
+        ExpectAgreement(Arguments{"--size", "64x48", "--mode", mode, "--iter", "4000"} + view,
+                        std::string("Julia mode ") + mode);
+        EXPECT_EQ(State.ExactDeepPixels, 0);
+    }
+    // Beside a minibrot the orbits return near 0 every 106 iterations.
+    ExpectAgreement(Arguments{"--size", "32x24", "--iter", "50000"} + ViewAround(MinibrotRe, MinibrotIm, 78),
+                    "minibrot");
+}
+
+TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItTheExactPath)
+{
+    BigFloat step(20000);
+    auto arithmetic = [&](long exponent, int32_t iterMax) {
+        mpf_set_ui(step, 1);
+        mpf_div_2exp(step, step, static_cast<mp_bitcnt_t>(exponent));
+        return FastArithmeticFor(step, step, iterMax);
+    };
+    EXPECT_EQ(arithmetic(100, 1000), FastArithmetic::Double);
+    EXPECT_EQ(arithmetic(100, 20000), FastArithmetic::Extended);  // long orbits need the bits
+    EXPECT_EQ(arithmetic(1000, 1000), FastArithmetic::Extended);
+    EXPECT_EQ(arithmetic(17000, 1000), FastArithmetic::None);
+    EXPECT_EQ(arithmetic(100, FastDeepMaxIterations + 1), FastArithmetic::None);
+
+    ExpectAgreement(Arguments{"--size", "16x12", "--iter", "3000"} + Julia(GoldenRatio, "0", 400), "1e-400");
+    EXPECT_EQ(State.LastDeepPath, DeepPath::FastExtended);
+    // Thousands of iterations along the spiral of the valley between the
+    // cardioid and the period-2 disc.
+    ExpectAgreement(Arguments{"--size", "32x24", "--iter", "20000"} +
+                        ViewAround("-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 16),
+                    "spiral");
+
+    QTemporaryDir folder;
+    Render(Arguments{"--size", "4x3", "--iter", "30", "--fast-deep"} + ViewAround("0", "1", 5000) +
+           Arguments{"--raw", folder.filePath("deepest.raw").toStdString()});
+    EXPECT_EQ(State.LastDeepPath, DeepPath::Exact);
+}
+
+TEST_F(FastDeepTest, TableSkipsNeverCrossAnEscape)
+{
+    QTemporaryDir folder;
+    const std::string raw = folder.filePath("frame.raw").toStdString();
+    const std::vector<Arguments> views{ViewAround("0", "1", 40), Julia(GoldenRatio, "0", 30),
+                                       ViewAround(MinibrotRe, MinibrotIm, 78)};
+    for (const Arguments& view : views) {
+        for (int32_t iterMax : {997, 1002, 3000}) {
+            // The frame sets the view up; its layout is then computed both ways.
+            Render(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax), "--raw", raw} + view);
+            State.StopRequest = 0;  // left set by the frame
+            for (int32_t variant = 1; variant <= 5; ++variant) {
+                DeepFrameLayout layout = CurrentDeepLayout(1, variant, IsMandelbrot(State.FractalFlags));
+                PerturbationFrame<double> frame;
+                RelaxedAtomic<int64_t> progress;
+                ASSERT_TRUE(PreparePerturbationFrame(layout, frame, progress));
+                std::vector<int32_t> escapes[2];
+                std::vector<float> a(24 * 18), b(24 * 18);
+                int64_t skipped[2];
+                for (int useTable = 0; useTable < 2; ++useTable) {
+                    escapes[useTable].assign(24 * 18, -1);
+                    frame.useTable = useTable == 1;
+                    frame.iterOut = escapes[useTable].data();
+                    frame.aOut = a.data();
+                    frame.bOut = b.data();
+                    RelaxedAtomic<int32_t> nextRow{0}, rowsDone{0};
+                    PerturbationCounts counts;
+                    RunPerturbationRows(frame, nextRow, rowsDone, counts);
+                    skipped[useTable] = counts.skippedIterations.load();
+                }
+                EXPECT_EQ(escapes[0], escapes[1]) << view[0] << " IterMax " << iterMax << " variant " << variant;
+                EXPECT_EQ(skipped[0], 0);
+                EXPECT_GT(skipped[1], 0) << view[0] << " IterMax " << iterMax << " variant " << variant;
+            }
+        }
+    }
+}
+
+}  // namespace
