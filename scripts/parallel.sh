@@ -11,10 +11,12 @@
 #           renderer (QX_RENDER) on its PATH.
 # RENDERER-OPTIONs go to every range, e.g. -- --size 1920x1080 --unzoom 1.05.
 #
-# Environment: QX_RENDER the renderer (default quorvatix-render); QX_RANGES
-# how many ranges (default 4 per job and host, so that fast machines take
-# more of them); QX_VIDEO the video (default FOLDER.avi); QX_ENCODE=0 stops
-# after the frames.
+# Environment: QX_RENDER the renderer (default quorvatix-render); QX_THREADS
+# the worker threads of every renderer (default this machine's processor
+# count): a frame's pixels depend on it, so every range gets the same;
+# QX_RANGES how many ranges (default 4 per job and host, so that fast machines
+# take more of them); QX_VIDEO the video (default FOLDER.avi); QX_ENCODE=0
+# stops after the frames.
 #
 # Running the same command again after a failure or a kill computes only the
 # frames that are missing or cut, then makes the video.
@@ -40,7 +42,7 @@ if [ $# -gt 0 ]; then
   [ "$1" = "--" ] || usage
   shift
 fi
-options=("$@")
+options=(--threads "${QX_THREADS:-$(nproc)}" "$@")
 render=${QX_RENDER:-quorvatix-render}
 video=${QX_VIDEO:-${folder%/}.avi}
 

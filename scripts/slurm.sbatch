@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
 #SBATCH --job-name=quorvatix-movie
-#SBATCH --cpus-per-task=4
 #SBATCH --output=quorvatix-movie-%A_%a.out
 # Renders the zoom movie of a parameter file on a Slurm cluster: a job array
 # whose task k renders range k of the frames, then a job that waits for the
@@ -10,10 +9,12 @@
 #   scripts/slurm.sbatch PARAMETER-FILE FOLDER RANGES [RENDERER-OPTION...]
 #
 # It counts the frames, submits itself as the array 0..RANGES-1 (fewer for a
-# shorter movie) and the video step with --dependency=afterok. Each task uses
-# the cores Slurm gives it (--cpus-per-task above). Environment: QX_RENDER the
-# renderer (default quorvatix-render, on the nodes' PATH); QX_VIDEO the video
-# (default FOLDER.avi); extra sbatch options in QX_SBATCH_OPTIONS.
+# shorter movie) and the video step with --dependency=afterok. Environment:
+# QX_THREADS the cores of each task and the renderer's worker threads (default
+# 4; a frame's pixels depend on it, so every task of a movie gets the same);
+# QX_RENDER the renderer (default quorvatix-render, on the nodes' PATH);
+# QX_VIDEO the video (default FOLDER.avi); further sbatch options (partition,
+# time limit) in QX_SBATCH_OPTIONS.
 #
 # Submitting again after failed or cancelled tasks computes only the frames
 # that are missing or cut.
@@ -37,8 +38,9 @@ submit)
   count=$("$render" "$file" "${options[@]}" --frames)
   ranges=$("$scripts/movie_ranges.sh" "$count" "$parts" | grep -c .)
   read -r -a extra <<< "${QX_SBATCH_OPTIONS:-}"
-  array=$(sbatch --parsable "${extra[@]}" --array="0-$(( ranges - 1 ))" \
-    --export="ALL,QX_MOVIE_STEP=range,QX_SCRIPTS=$scripts,QX_FRAME_COUNT=$count" \
+  threads=${QX_THREADS:-4}
+  array=$(sbatch --parsable "${extra[@]}" --array="0-$(( ranges - 1 ))" --cpus-per-task="$threads" \
+    --export="ALL,QX_MOVIE_STEP=range,QX_SCRIPTS=$scripts,QX_FRAME_COUNT=$count,QX_THREADS=$threads" \
     "${BASH_SOURCE[0]}" "$file" "$folder" "$parts" "${options[@]}")
   array=${array%%;*}
   sbatch --parsable "${extra[@]}" --dependency="afterok:$array" --job-name=quorvatix-video \
@@ -49,9 +51,7 @@ submit)
 range)
   range=$("$QX_SCRIPTS/movie_ranges.sh" "$QX_FRAME_COUNT" "$parts" | sed -n "$(( SLURM_ARRAY_TASK_ID + 1 ))p")
   [ -n "$range" ] || exit 0
-  threads=()
-  [ -n "${SLURM_CPUS_PER_TASK:-}" ] && threads=(--threads "$SLURM_CPUS_PER_TASK")
-  "$render" "$file" "${options[@]}" "${threads[@]}" --movie "$folder" --frames "$range"
+  "$render" "$file" --threads "$QX_THREADS" "${options[@]}" --movie "$folder" --frames "$range"
   ;;
 encode)
   "$render" --encode "$folder" -o "${QX_VIDEO:-${folder%/}.avi}"

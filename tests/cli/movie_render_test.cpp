@@ -98,7 +98,8 @@ protected:
     {
         std::ostringstream unzoom;
         unzoom << movie.unzoom;
-        return {SavedFile(movie), "--size", "64x48", "--unzoom", unzoom.str()};
+        // The rows are split into one band per thread: the desktop's two.
+        return {SavedFile(movie), "--size", "64x48", "--threads", "2", "--unzoom", unzoom.str()};
     }
     Frames RenderedMovie(const MovieCase& movie, const std::string& into, const Arguments& more = {})
     {
@@ -192,7 +193,8 @@ TEST_F(MovieRenderTest, RangesInAnyOrderJoinIntoTheDesktopMovie)
 
 TEST_F(MovieRenderTest, RangesInParallelProcessesJoinIntoOneMovie)
 {
-    const Frames sequential = RenderedMovie(DeepCase, "sequential");
+    // Deep frames by perturbation here: each frame takes its own reference orbit.
+    const Frames sequential = RenderedMovie(DeepCase, "sequential", {"--fast-deep"});
     const int32_t boundary = FirstExtendedFrame(DeepCase);
     // Here the middle range holds the last deep frame and the first extended one.
     std::vector<std::unique_ptr<QProcess>> processes;
@@ -200,7 +202,8 @@ TEST_F(MovieRenderTest, RangesInParallelProcessesJoinIntoOneMovie)
                                      RangeText(boundary + 1, static_cast<int32_t>(sequential.size()) - 1)}) {
         QStringList arguments;
         for (const std::string& argument :
-             MovieOptions(DeepCase) + Arguments{"--movie", PathOf("parallel").string(), "--frames", range})
+             MovieOptions(DeepCase) +
+                 Arguments{"--fast-deep", "--movie", PathOf("parallel").string(), "--frames", range})
             arguments << QString::fromStdString(argument);
         processes.push_back(std::make_unique<QProcess>());
         processes.back()->start(QX_RENDERER, arguments);

@@ -113,14 +113,17 @@ protected:
 
 TEST_F(MovieRangeTest, ReplayedFramesLeaveTheStateComputedFramesLeave)
 {
-    for (void (*view)() : {&DeepJuliaView, &DeepMandelbrotView, &ExtendedMandelbrotView}) {
-        const std::vector<ViewSnapshot> computed = WalkMovie(view, true);
-        Restart();
-        const std::vector<ViewSnapshot> replayed = WalkMovie(view, false);
-        ASSERT_EQ(replayed.size(), computed.size());
-        for (size_t n = 0; n < computed.size(); ++n)
-            EXPECT_EQ(replayed[n], computed[n]) << "frame " << n;
-        Restart();
+    for (int32_t fastDeep : {0, 1}) {
+        for (void (*view)() : {&DeepJuliaView, &DeepMandelbrotView, &ExtendedMandelbrotView}) {
+            State.FastDeepZoom = fastDeep;
+            const std::vector<ViewSnapshot> computed = WalkMovie(view, true);
+            Restart();
+            const std::vector<ViewSnapshot> replayed = WalkMovie(view, false);
+            ASSERT_EQ(replayed.size(), computed.size());
+            for (size_t n = 0; n < computed.size(); ++n)
+                EXPECT_EQ(replayed[n], computed[n]) << "frame " << n << ", fast deep zoom " << fastDeep;
+            Restart();
+        }
     }
 }
 
