@@ -1,6 +1,7 @@
 #include "cli/movie_command.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <optional>

@@ -80,7 +80,7 @@ const MovieCase DeepMandelbrotCase{"deep mandelbrot.fdz",
                                    "0.131825904205311970493132056385139", "1e17", "--iter", "200"},
                                   100.0f};
 
-class MovieRenderTest : public ::testing::Test {
+class MovieRenderTest : public FreshStateTest {
 protected:
     QTemporaryDir folder;
 
@@ -114,42 +114,34 @@ protected:
         return std::stoi(result.out);
     }
 
-    // "Make movie to disk" on the desktop after loading the file and showing its picture.
-    Frames DesktopMovie(const MovieCase& movie)
+    // The desktop program with the file loaded and its picture on screen.
+    void LoadOnDesktop(const MovieCase& movie)
     {
-        HeadlessPlatform platform;
-        Platform* previous = InstallPlatform(&platform);
         StartUpEngine(1280, 1024, 2);
         EXPECT_FALSE(LoadAnyParameterFile(SavedFile(movie)).empty());
         EXPECT_TRUE(ResizeResultBuffers(64, 48));
         State.UnzoomFactor = movie.unzoom;
         Redraw();
         ZoomHalfWidth = 0;
+    }
+    Frames DesktopMovie(const MovieCase& movie)
+    {
+        LoadOnDesktop(movie);
         platform.answers = {"Yes"};
         const fs::path frames = PathOf("desktop");
         MakeMovieToDisk({frames.string() + "/", PathOf("no template").string(), PathOf("no job").string(),
                          PathOf("no runner").string()});
         EXPECT_EQ(platform.messages.back().text, "Jpgfiles are ready in \n\n" + frames.string() + " folder");
-        InstallPlatform(previous);
         return ReadFrames(frames);
     }
-
     // The first frame a movie computes in extended precision (0 when all are).
     int32_t FirstExtendedFrame(const MovieCase& movie)
     {
-        HeadlessPlatform platform;
-        Platform* previous = InstallPlatform(&platform);
-        StartUpEngine(1280, 1024, 2);
-        LoadAnyParameterFile(SavedFile(movie));
-        ResizeResultBuffers(64, 48);
-        State.UnzoomFactor = movie.unzoom;
-        ReplayFrame();
-        ZoomHalfWidth = 0;
+        LoadOnDesktop(movie);
         StartMovieFrames();
         int32_t n = 0;
         for (UnzoomToNextFrame(); State.DeepZoom == 1 && !IsLastFrame(n); UnzoomToNextFrame(), ++n)
             ReplayFrame();
-        InstallPlatform(previous);
         return n;
     }
 
@@ -172,7 +164,6 @@ TEST_F(MovieRenderTest, RangesInAnyOrderJoinIntoTheDesktopMovie)
         const Frames sequential = RenderedMovie(movie, std::string("sequential ") + movie.name);
         const int32_t count = FrameCount(movie);
         ASSERT_EQ(static_cast<int32_t>(sequential.size()), count);
-        EXPECT_TRUE(sequential.count("9999999.jpg") && sequential.count(FrameFileName(count - 1, false)));
         EXPECT_TRUE(DesktopMovie(movie) == sequential);
 
         // The middle range starts exactly where the movie returns to extended precision.
@@ -239,9 +230,8 @@ TEST_F(MovieRenderTest, RunAgainRecomputesOnlyMissingAndCutFrames)
 TEST_F(MovieRenderTest, BadRangesAreRefusedBeforeAnyFrame)
 {
     const int32_t count = FrameCount(ExtendedCase);
-    for (const std::string& range : {std::string("5-3"), RangeText(0, count), RangeText(count, count), std::string("a-b"),
-                                     std::string("3"), std::string("-1-2"), std::string("1-2-3"), std::string("2-"),
-                                     std::string("0-99999999")}) {
+    for (const std::string& range : {std::string("5-3"), RangeText(0, count), std::string("a-b"), std::string("3"),
+                                     std::string("-1-2"), std::string("1-2-3"), std::string("0-99999999")}) {
         const Result result = Render(MovieOptions(ExtendedCase) +
                                      Arguments{"--movie", PathOf("frames").string(), "--frames", range});
         ExpectRefused(result, range);
@@ -255,16 +245,6 @@ TEST_F(MovieRenderTest, BadRangesAreRefusedBeforeAnyFrame)
     ExpectRefused(Render(MovieOptions(ExtendedCase) + Arguments{"--unzoom", "0.5", "--frames"}), "unzoom");
     ExpectRefused(Render(MovieOptions(ExtendedCase) + Arguments{"--movie", "f", "-o", "x.png"}), "picture output");
     EXPECT_FALSE(fs::exists("f"));
-}
-
-TEST_F(MovieRenderTest, OutwardMovieCountsFramesUpFromZero)
-{
-    const Frames frames = RenderedMovie(ExtendedCase, "outward", {"--unzoom-video"});
-    const Frames inward = RenderedMovie(ExtendedCase, "inward");
-    ASSERT_EQ(frames.size(), inward.size());
-    EXPECT_EQ(frames.at("0.jpg"), inward.at("9999999.jpg"));
-    EXPECT_EQ(frames.at(FrameFileName(static_cast<int32_t>(frames.size()) - 1, true)),
-              inward.at(FrameFileName(static_cast<int32_t>(inward.size()) - 1, false)));
 }
 
 // The renderer finds the job template and runner beside itself: a copy of it

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/big_view.h"
@@ -50,9 +51,7 @@ protected:
     void SetUp() override
     {
         FreshStateTest::SetUp();
-        StartUpEngine(1280, 1024, 2);
-        UsePictureSize(32, 24);
-        ZoomHalfWidth = ZoomHalfHeight = 0;
+        Restart();
     }
 
     // A Julia view 3.2e-29 wide: 144 bits, which fall to 96 and then to
@@ -127,37 +126,20 @@ TEST_F(MovieRangeTest, ReplayedFramesLeaveTheStateComputedFramesLeave)
     }
 }
 
-TEST_F(MovieRangeTest, DeepMovieFallsBackThroughThePrecisionsToExtended)
+TEST_F(MovieRangeTest, DeepMoviesFallBackThroughThePrecisionsToExtendedAndEnd)
 {
-    const std::vector<ViewSnapshot> states = WalkMovie(&DeepJuliaView, false);
-    // After frame 0 the view is still deep; the precision falls, and the
-    // movie ends in extended precision, where the stop rule takes effect.
-    EXPECT_EQ(states.front().flags[0], 1);
-    EXPECT_EQ(states.back().flags[0], 0);
-    EXPECT_GT(states.front().flags[2], 96);
-    EXPECT_GT(states.back().zoomHalfWidth, 8.0);
-    EXPECT_EQ(states.size(), 16u);
-}
-
-TEST_F(MovieRangeTest, DeepMandelbrotMovieReturnsToExtendedAndEnds)
-{
-    const std::vector<ViewSnapshot> states = WalkMovie(&DeepMandelbrotView, false);
-    EXPECT_EQ(states.front().flags[0], 1);
-    EXPECT_EQ(states.back().flags[0], 0);
-    EXPECT_EQ(states.size(), 10u);
-}
-
-TEST_F(MovieRangeTest, CountIsTheNumberOfFramesTheDesktopMovieMakes)
-{
-    // From the default view (4 units wide) by 1.02: 72 frames, as the desktop test counts.
-    StartMovieFrames();
-    EXPECT_EQ(CountMovieFrames(), 72);
-    // A view wider than 16 units makes one frame.
-    Restart();
-    State.Realmin = -20;
-    State.Realmax = 20;
-    StartMovieFrames();
-    EXPECT_EQ(CountMovieFrames(), 1);
+    // Julia's depth has no magnification term; Mandelbrot's must follow the view.
+    for (const auto& [view, frames] : std::vector<std::pair<void (*)(), size_t>>{{&DeepJuliaView, 16},
+                                                                              {&DeepMandelbrotView, 10}}) {
+        const std::vector<ViewSnapshot> states = WalkMovie(view, false);
+        EXPECT_EQ(states.front().flags[0], 1);
+        EXPECT_EQ(states.back().flags[0], 0);
+        EXPECT_GT(states.back().zoomHalfWidth, 8.0);
+        EXPECT_EQ(states.size(), frames);
+        Restart();
+    }
+    // Past 96 bits, the precision falls on the way.
+    EXPECT_GT(WalkMovie(&DeepJuliaView, false).front().flags[2], 96);
 }
 
 }  // namespace
