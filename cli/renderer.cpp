@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "cli/kernel_agreement.h"
+#include "cli/movie_command.h"
 #include "cli/parameter_input.h"
 #include "cli/raw_dump.h"
 #include "color/palette_file.h"
@@ -64,9 +65,19 @@ int OptionValueCount(const std::string& option)
         {"--view", 4},    {"--center", 3},       {"--precision", 1},    {"--palette-gen", 1},
         {"--offset", 1},  {"--palette-switches", 1}, {"-o", 1},         {"--raw", 1},
         {"--palette", 1}, {"--save", 1},         {"--save-palette", 1}, {"--thumbnail", 1},
+        {"--movie", 1},   {"--unzoom", 1},       {"--encode", 1},
     };
     const auto found = counts.find(option);
     return found == counts.end() ? 0 : found->second;
+}
+
+// The argument after --frames is its range, unless it is the next option or
+// the parameter file.
+bool IsFrameRange(const std::string& argument)
+{
+    const bool option = argument.size() > 1 && argument[0] == '-' &&
+                        (argument[1] == '-' || std::isalpha(static_cast<unsigned char>(argument[1])));
+    return !argument.empty() && !option && ParameterExtension(argument).empty();
 }
 
 bool CarriesPicture(const std::string& path)
@@ -268,6 +279,8 @@ struct Outputs {
     bool info = false;
     bool deepRequested = false;
     bool agreement = false;
+    MovieOptions movie;
+    std::string encodeFolder;  // --encode, with -o naming the video
     bool NeedFrame() const
     {
         return !picture.empty() || !raw.empty() || !thumbnail.empty() || CarriesPicture(parameters);
@@ -279,6 +292,7 @@ public:
     explicit OptionReader(const std::vector<std::string>& arguments) : arguments_(arguments) {}
     bool Done() const { return next_ >= arguments_.size(); }
     std::string Take() { return arguments_[next_++]; }
+    bool NextIsFrameRange() const { return !Done() && IsFrameRange(arguments_[next_]); }
     std::string Value(const std::string& option)
     {
         if (Done())
@@ -385,6 +399,21 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         outputs.raw = reader.Value(option);
     } else if (option == "--thumbnail") {
         outputs.thumbnail = reader.Value(option);
+    } else if (option == "--unzoom") {
+        const std::string text = reader.Value(option);
+        const double factor = ParseDouble(option, text);
+        if (factor < 1)
+            throw UsageError("--unzoom: " + text + " is less than 1, which would zoom in");
+        State.UnzoomFactor = ParseFloat(option, text);
+    } else if (option == "--unzoom-video") {
+        State.UnzoomVideo = 1;
+    } else if (option == "--movie") {
+        outputs.movie.folder = reader.Value(option);
+    } else if (option == "--frames") {
+        outputs.movie.framesGiven = true;
+        outputs.movie.range = reader.NextIsFrameRange() ? reader.Take() : std::string();
+    } else if (option == "--encode") {
+        outputs.encodeFolder = reader.Value(option);
     } else {
         throw UsageError("unknown option '" + option + "' (see --help)");
     }
@@ -396,7 +425,8 @@ struct ComputedFrame {
     int32_t precisionBits = 80;  // as the frame was computed
 };
 
-ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeValues)
+// The view as the frame will see it, whatever the order of the options.
+void SettleView(const Outputs& outputs)
 {
     // The renderer's frame is no start-up frame: the same options give the
     // same frame on every machine.
@@ -417,6 +447,28 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
     }
     if (outputs.deepRequested)
         TickDeepZoom();
+}
+
+// Movies make frames only, and the video is made from frames alone.
+void CheckMovieOutputs(const Outputs& outputs, const std::string& parameterFile)
+{
+    if (!outputs.encodeFolder.empty()) {
+        if (outputs.picture.empty())
+            throw UsageError("--encode FOLDER needs -o MOVIE.avi");
+        if (!parameterFile.empty() || outputs.movie.Requested() || !outputs.raw.empty() ||
+            !outputs.thumbnail.empty() || !outputs.parameters.empty() || !outputs.palette.empty() ||
+            outputs.agreement)
+            throw UsageError("--encode FOLDER -o MOVIE.avi takes no parameter file and no other output");
+    } else if (outputs.movie.Requested() &&
+               (outputs.NeedFrame() || !outputs.parameters.empty() || outputs.agreement)) {
+        throw UsageError(
+            "--movie and --frames write frames only: leave out -o, --raw, --thumbnail, --save and --agreement");
+    }
+}
+
+ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeValues)
+{
+    SettleView(outputs);
     ComputedFrame frame;
     frame.deep = State.DeepZoom;
     frame.precisionBits = frame.deep ? State.PrecisionBits : 80;
@@ -462,9 +514,12 @@ void PrintAgreement(const Outputs& outputs, std::ostream& out)
 std::string RendererHelpText()
 {
     return R"(Usage: quorvatix-render [PARAMETER-FILE] [OPTION]...
-Render one Mandelbrot or Julia picture without a window. Options are applied
-from left to right, each as the matching action of the desktop program; a
-frame is computed only when -o, --thumbnail or --raw asks for one.
+       quorvatix-render PARAMETER-FILE [OPTION]... --movie FOLDER [--frames FIRST-LAST]
+       quorvatix-render --encode FOLDER -o MOVIE.avi
+Render one Mandelbrot or Julia picture, or the frames of a zoom movie, without
+a window. Options are applied from left to right, each as the matching action
+of the desktop program; a frame is computed only when -o, --thumbnail or --raw
+asks for one, and movie frames only with --movie.
 
   --size WxH              picture size (default 640x480)
   --threads N             worker threads (default: the processor count);
@@ -516,6 +571,21 @@ frame is computed only when -o, --thumbnail or --raw asks for one.
                           picture .fpi, .fpz
   --save-palette FILE.pal write the palette file (as "SAVE")
   --info                  print the parameters as key=value lines
+  --unzoom F              unzoom factor of a movie, 1 or more (default 1.02)
+  --unzoom-video          number the movie's frames outwards from the start
+                          view (0.jpg, 1.jpg, ...) instead of inwards
+  --movie FOLDER          after all options, write the frames of the zoom
+                          movie from the view into FOLDER as "Make movie to
+                          disk" does: each frame one unzoom step wider, until
+                          the view is more than 16 units wide; frames are at
+                          most 1920x1080; complete frames already in FOLDER
+                          are kept, so running again resumes a cut-off run
+  --frames [FIRST-LAST]   with --movie: only frames FIRST to LAST (from 0);
+                          the frames before them are replayed, not computed.
+                          Without a range: print the movie's frame count
+  --encode FOLDER         make the video named by -o MOVIE.avi from a complete
+                          frame folder, with the job template and the job
+                          runner beside the program
   --help                  show this text
 
 A PARAMETER-FILE (any layout: .fra, .fdz, .fpi, .fpz and older files) is
@@ -535,7 +605,6 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
             }
         }
         const unsigned processors = std::thread::hardware_concurrency();
-        StartUpEngine(1280, 1024, static_cast<int32_t>(processors));
 
         // The parameter file, wherever it stands, is loaded before the options.
         std::vector<std::string> options;
@@ -552,22 +621,41 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
             options.push_back(argument);
             for (int values = OptionValueCount(argument); values > 0 && k + 1 < arguments.size(); --values)
                 options.push_back(arguments[++k]);
+            if (argument == "--frames" && k + 1 < arguments.size() && IsFrameRange(arguments[k + 1]))
+                options.push_back(arguments[++k]);
         }
+        // The engine started afresh, the parameter file loaded and the options
+        // applied; a movie range starts so once more after counting the frames.
         std::string layout;
-        if (!parameterFile.empty()) {
-            layout = LoadAnyParameterFile(parameterFile);
-            if (layout.empty())
-                return 1;
-        }
-
+        const auto startView = [&](Outputs& applied) {
+            StartUpEngine(1280, 1024, static_cast<int32_t>(processors));
+            layout.clear();
+            if (!parameterFile.empty()) {
+                layout = LoadAnyParameterFile(parameterFile);
+                if (layout.empty())
+                    throw FileError("the parameter file was not loaded");
+            }
+            OptionReader reader(options);
+            while (!reader.Done()) {
+                const std::string option = reader.Take();
+                ApplyOption(option, reader, applied);
+            }
+        };
         Outputs outputs;
-        OptionReader reader(options);
-        while (!reader.Done()) {
-            const std::string option = reader.Take();
-            ApplyOption(option, reader, outputs);
-        }
+        startView(outputs);
+        CheckMovieOutputs(outputs, parameterFile);
         if (outputs.info)
             PrintParameterInfo(out, layout, layout == "fpi" || layout == "fpz");
+        if (!outputs.encodeFolder.empty())
+            return RunEncodeCommand(outputs.encodeFolder, outputs.picture, err);
+        if (outputs.movie.Requested()) {
+            const auto startMovieView = [&] {
+                Outputs applied;
+                startView(applied);
+                SettleView(applied);
+            };
+            return RunMovieCommand(outputs.movie, startMovieView, out, err);
+        }
         if (outputs.agreement)
             PrintAgreement(outputs, out);
         if (outputs.NeedFrame()) {

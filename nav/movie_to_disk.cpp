@@ -14,6 +14,7 @@
 #include "files/image_parameter_file.h"
 #include "files/picture_export.h"
 #include "frame/frame_driver.h"
+#include "nav/movie_frames.h"
 #include "nav/zoom_navigation.h"
 #include "platform/platform.h"
 
@@ -22,7 +23,6 @@ MovieHooks InstalledMovieHooks;
 
 namespace {
 
-constexpr int32_t MaxFrameNumber = 9999999;
 constexpr int32_t MaxTemplateLines = 151;
 constexpr int32_t SecondsPerDay = 86400;
 const std::string Caption = "QUORVATIX";
@@ -34,17 +34,6 @@ bool IsJpgName(const std::filesystem::path& path)
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".jpg";
-}
-
-std::vector<std::string> JpgNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        if (it->is_regular_file(error) && IsJpgName(it->path()))
-            names.push_back(it->path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 int32_t SecondsSinceMidnight()
@@ -103,54 +92,19 @@ std::string FolderText(const std::string& folder)
     return folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
 }
 
-// Empty when the runner made the video; otherwise why not, in one line.
-std::string RunJobRunner(const std::string& runner, const std::string& jobFile)
-{
-    Platform& platform = CurrentPlatform();
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(std::filesystem::path(runner).parent_path().string()));
-    process.start(QString::fromStdString(runner), {QStringLiteral("/r"), QString::fromStdString(jobFile)});
-    if (!process.waitForStarted())
-        return "The job runner could not be started: " + runner;
-    platform.SetMainTitle(WaitTitle);
-    while (!process.waitForFinished(100)) {
-        if (process.state() == QProcess::NotRunning)
-            break;
-        platform.SetMainTitle("QUORVATIX - Please wait! Processing video....");
-        platform.PumpMessages();
-    }
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        return {};
-    const QStringList lines =
-        QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    if (!lines.isEmpty())
-        return lines.last().trimmed().toStdString();
-    if (process.exitStatus() != QProcess::NormalExit)
-        return "The job runner stopped unexpectedly";
-    return "The job runner ended with status " + std::to_string(process.exitCode());
-}
-
 // Computes and writes the frames; false when the movie was stopped (the
 // windows are then enabled again and the user was told).
 bool RecordFrames(const std::string& frameFolder)
 {
     Platform& platform = CurrentPlatform();
-    State.FrameAborted = 0;
-    State.MovieMode = 1;
+    StartMovieFrames();
     platform.SetInputWindowsEnabled(false);
     const int32_t start = SecondsSinceMidnight();
     int32_t lastTitleTime = 0;
-    int32_t n = 0;
-    for (;;) {
-        State.FrameAborted = 0;
-        ScaleView(State.UnzoomFactor);
-        SleepMilliseconds(1);
-        State.FrameValid = 0;
-        State.PictureLocked = 0;
-        Redraw();
-        SleepMilliseconds(1);
-
-        if (State.FrameAborted == 1) {
+    for (int32_t n = 0;; ++n) {
+        UnzoomToNextFrame();
+        const FrameOutcome outcome = ComputeAndSaveFrame(frameFolder, n);
+        if (outcome == FrameOutcome::Stopped) {
             SleepMilliseconds(10);
             platform.ShowMessage("Movie creation interrupted!\nYou can save current parameters.", Caption,
                                  MessageButtons::Ok);
@@ -163,11 +117,8 @@ bool RecordFrames(const std::string& frameFolder)
             platform.SetMainTitle(Caption);
             return false;
         }
-
-        SleepMilliseconds(1);
-        platform.PumpMessages();
         // A full disk would otherwise leave a movie with holes.
-        if (!ExportPicture(frameFolder + FrameFileName(n, State.UnzoomVideo == 1))) {
+        if (outcome == FrameOutcome::NotWritten) {
             State.MovieMode = 0;
             platform.ShowMessage("Movie creation interrupted!\nA frame could not be written to\n" +
                                      FolderText(frameFolder),
@@ -176,7 +127,6 @@ bool RecordFrames(const std::string& frameFolder)
             platform.SetMainTitle(Caption);
             return false;
         }
-        SleepMilliseconds(5);
 
         const int32_t now = SecondsSinceMidnight();
         if (SecondsBetween(lastTitleTime, now) > 1) {
@@ -184,8 +134,7 @@ bool RecordFrames(const std::string& frameFolder)
                                      NumberText(State.DeepLimit, 10) + " Time: " + ElapsedText(start, now));
             lastTitleTime = now;
         }
-        ++n;
-        if (n > MaxFrameNumber || ZoomHalfWidth > 8.0)
+        if (IsLastFrame(n))
             break;
     }
     const int32_t now = SecondsSinceMidnight();
@@ -211,6 +160,17 @@ MoviePlaces ProgramMoviePlaces()
 std::string FrameFileName(int32_t n, bool unzoomVideo)
 {
     return std::to_string(unzoomVideo ? n : MaxFrameNumber - n) + ".jpg";
+}
+
+std::vector<std::string> JpgNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error) && IsJpgName(it->path()))
+            names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 int32_t CountJpgFiles(const std::string& folder)
@@ -254,6 +214,32 @@ std::vector<std::string> EditJobTemplate(std::vector<std::string> lines, const s
     return lines;
 }
 
+std::string RunJobRunner(const std::string& runner, const std::string& jobFile)
+{
+    Platform& platform = CurrentPlatform();
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(std::filesystem::path(runner).parent_path().string()));
+    process.start(QString::fromStdString(runner), {QStringLiteral("/r"), QString::fromStdString(jobFile)});
+    if (!process.waitForStarted())
+        return "The job runner could not be started: " + runner;
+    platform.SetMainTitle(WaitTitle);
+    while (!process.waitForFinished(100)) {
+        if (process.state() == QProcess::NotRunning)
+            break;
+        platform.SetMainTitle("QUORVATIX - Please wait! Processing video....");
+        platform.PumpMessages();
+    }
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        return {};
+    const QStringList lines =
+        QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    if (!lines.isEmpty())
+        return lines.last().trimmed().toStdString();
+    if (process.exitStatus() != QProcess::NormalExit)
+        return "The job runner stopped unexpectedly";
+    return "The job runner ended with status " + std::to_string(process.exitCode());
+}
+
 bool PrepareJobFile(const MoviePlaces& places, const std::string& aviPath)
 {
     const std::string first = places.frameFolder + FirstFrameFile(places.frameFolder);
@@ -269,7 +255,7 @@ bool PrepareJobFile(const MoviePlaces& places, const std::string& aviPath)
 void MakeMovieToDisk(const MoviePlaces& places)
 {
     Platform& platform = CurrentPlatform();
-    if (State.PicWidth > 1920 || State.PicHeight > 1080) {
+    if (!PictureFitsMovie()) {
         platform.ShowMessage(
             "Current image size is\ntoo large for video creation!\nPlease adjust picsize to maximum 1920 x 1080.",
             Caption + "\"", MessageButtons::Ok);

@@ -31,6 +31,8 @@ MoviePlaces ProgramMoviePlaces();
 
 // Frame n of the computation: 9999999 - n, or n with "Unzoom video" on.
 std::string FrameFileName(int32_t n, bool unzoomVideo);
+// The names of the folder's .jpg files (any case), in name order.
+std::vector<std::string> JpgNames(const std::string& folder);
 int32_t CountJpgFiles(const std::string& folder);
 // The first .jpg name in name order; "0.jpg" (the start picture of an
 // outward movie) is deleted and the next name taken. Empty when none.
@@ -47,6 +49,9 @@ std::vector<std::string> EditJobTemplate(std::vector<std::string> lines, const s
 // written back (where it is writable) and as the job file. False when the
 // job file could not be written.
 bool PrepareJobFile(const MoviePlaces& places, const std::string& aviPath);
+// Runs the job runner on the job file and waits for it. Empty when the runner
+// made the video; otherwise why not, in one line.
+std::string RunJobRunner(const std::string& runner, const std::string& jobFile);
 
 void MakeMovieToDisk(const MoviePlaces& places);
 // Menu command "Make movie to disk": wider pictures are first cut to

@@ -11,6 +11,7 @@ packages=(
   python3
   xvfb xauth
   ffmpeg
+  parallel
 )
 missing=()
 for p in "${packages[@]}"; do
