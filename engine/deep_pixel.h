@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/big_float.h"
+#include "engine/rounding.h"
 
 // One arbitrary-precision pixel as the deep kernels compute it; also the
 // exact answer the fast deep path falls back to.
@@ -17,11 +18,6 @@ struct DeepRegisters {
     }
     BigFloat zr, zi, t, a, b, s, passRe, passIm, x, y, realStart, realStep, imagStep, juliaRe, juliaIm;
 };
-
-inline int32_t ToStoredCount(int64_t count)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(count)));
-}
 
 // Completes an iteration whose t, a, b are computed:
 // zr := (a - b) + cr, zi := (t + t) + ci.

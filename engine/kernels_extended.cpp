@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/fractal_state.h"
+#include "engine/rounding.h"
 #include "platform/platform.h"
 
 namespace {
@@ -16,12 +17,6 @@ inline uint32_t FloatBits(float value)
 }
 
 const uint32_t RadiusBits = FloatBits(4.0f);
-
-// Two's-complement truncation of a count, as a 32-bit store does.
-inline int32_t ToStoredCount(int64_t count)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(count)));
-}
 
 // z <- z^2 + c, always in this association (pictures depend on it):
 // zi' = (zr*zi + zr*zi) + ci, zr' = (zr*zr - zi*zi) + cr.

@@ -23,3 +23,9 @@ inline int32_t RoundToInt32(long double x)
         return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(r);
 }
+
+// Two's-complement truncation of a count, as a 32-bit store does.
+inline int32_t ToStoredCount(int64_t count)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(count)));
+}

@@ -7,6 +7,7 @@
 
 #include "frame/frame_driver.h"
 #include "nav/parameters_dialog.h"
+#include "platform/qt/user_settings.h"
 #include "running_program.h"
 
 // The "Fractal parameters" window on the offscreen platform, opened from the
@@ -50,7 +51,25 @@ private:
     }
 
 private slots:
+    // Settings go to a test folder, not the user's.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void cleanup() { program.reset(); }
+
+    void fastDeepZoomIsKeptInTheUserSettings()
+    {
+        Open(2);
+        QCheckBox* fast = dialog->optionBox(ParameterOption::FastDeepZoom);
+        QCOMPARE(fast->text(), QString("Fast deep zoom"));
+        const bool before = fast->isChecked();
+        Click(fast);
+        QCOMPARE(State.FastDeepZoom, before ? 0 : 1);
+        State.FastDeepZoom = before ? 1 : 0;
+        LoadUserSettings();
+        QCOMPARE(State.FastDeepZoom, before ? 0 : 1);
+        Click(fast);
+        LoadUserSettings();
+        QCOMPARE(State.FastDeepZoom, before ? 1 : 0);
+    }
 
     void showsTheState()
     {
