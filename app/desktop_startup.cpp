@@ -9,7 +9,11 @@
 #include <thread>
 
 #include "app/main_window.h"
+#include "color/display.h"
 #include "engine/fractal_state.h"
+#include "files/byte_buffer.h"
+#include "files/image_parameter_file.h"
+#include "files/image_parameter_record.h"
 #include "files/parameter_file.h"
 #include "frame/startup.h"
 #include "frame/frame_driver.h"
@@ -41,6 +45,31 @@ std::string CommandLineFile(const QStringList& arguments)
     std::string text = arguments.join(' ').toStdString();
     std::erase(text, '"');
     return text;
+}
+
+bool LoadCommandLineFile(const std::string& path)
+{
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error))
+        return false;
+    // A file with picture is known by its content, whatever its name, and is
+    // shown as stored; anything else goes to the parameter loader, which
+    // refuses what it does not know with its message.
+    const auto size = std::filesystem::file_size(path, error);
+    std::vector<uint8_t> bytes;
+    ImageParameterRecord withPicture;
+    if (!error && size <= MaxImageParameterFileBytes && ReadWholeFile(path, bytes) &&
+        ReadImageParameterRecord(bytes, withPicture)) {
+        if (LoadImageParameterFile(path) != 1)
+            return false;
+        DisplayPicture();
+        State.PictureLocked = 1;
+        State.FrameValid = 1;
+    } else if (LoadParameterFile(path) != 1) {
+        return false;
+    }
+    State.TitleFileName = path;
+    return true;
 }
 
 int RunDesktop(int argc, char** argv)
@@ -78,10 +107,7 @@ int RunDesktop(int argc, char** argv)
     MainWindow menu(&picture);
     platform.SetWindows(&menu, &picture);
 
-    const std::string file = CommandLineFile(application.arguments().mid(1));
-    std::error_code error;
-    if (!file.empty() && std::filesystem::is_regular_file(file, error) && LoadParameterFile(file) == 1)
-        State.TitleFileName = file;
+    LoadCommandLineFile(CommandLineFile(application.arguments().mid(1)));
 
     picture.setFixedSize(State.PicWidth, State.PicHeight);
     State.PictureWindowWidth = State.PicWidth;

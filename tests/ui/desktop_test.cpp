@@ -6,6 +6,8 @@
 #include "app/desktop_startup.h"
 #include "engine/big_view.h"
 #include "engine/view_texts.h"
+#include "files/image_parameter_file.h"
+#include "files/parameter_file.h"
 #include "app/statistics_window.h"
 #include "running_program.h"
 
@@ -230,6 +232,49 @@ private slots:
         auto second = AcquireSingleInstanceLock(&running);
         QVERIFY(!second);
         QVERIFY(running);
+    }
+
+    // A double-click in a file manager names any of the four kinds of file.
+    void commandLineFileOfEveryKind()
+    {
+        QTemporaryDir folder;
+        const std::string base = folder.path().toStdString();
+        Open(64, 48);
+        // A file with picture under a plain parameter file's name: the content decides.
+        const std::string withPicture = base + "/picture.fra";
+        const std::string plain = base + "/plain.fra";
+        QVERIFY(SaveFpiFile(withPicture));
+        QVERIFY(SaveFraFile(plain));
+        const int32_t iterations = State.IterMax;
+
+        Open(32, 24);
+        QVERIFY(LoadCommandLineFile(withPicture));
+        QCOMPARE(State.PicWidth, 64);  // the stored picture, not one computed at 32 x 24
+        QCOMPARE(State.PictureLocked, 1);
+        QCOMPARE(State.FrameValid, 1);
+        QCOMPARE(State.TitleFileName, withPicture);
+
+        Open(32, 24);
+        State.IterMax = 10;
+        QVERIFY(LoadCommandLineFile(plain));
+        QCOMPARE(State.IterMax, iterations);
+        QCOMPARE(State.PicWidth, 32);
+        QCOMPARE(State.PictureLocked, 0);
+        QCOMPARE(State.FrameValid, 0);
+
+        const std::string damaged = base + "/damaged.fpz";
+        QFile text(QString::fromStdString(damaged));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("7 is not enough");
+        text.close();
+        QVERIFY(!LoadCommandLineFile(damaged));
+        QCOMPARE(program->answers.messages.back().text, std::string("Not a quorvatix-file!"));
+        QCOMPARE(State.TitleFileName, plain);
+
+        const size_t shown = program->answers.messages.size();
+        QVERIFY(!LoadCommandLineFile(base + "/missing.fra"));
+        QVERIFY(!LoadCommandLineFile(base));
+        QCOMPARE(program->answers.messages.size(), shown);
     }
 
     void quotedCommandLinePath()
