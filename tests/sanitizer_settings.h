@@ -3,11 +3,11 @@
 // Included once by every test program.
 
 #if defined(__SANITIZE_ADDRESS__)
-// The media back-end (GStreamer, PulseAudio) keeps allocations for the life
-// of the process.
+// The media back-end (GStreamer, PulseAudio, the SRT library that ffmpeg
+// loads) keeps allocations for the life of the process.
 extern "C" const char* __lsan_default_suppressions()
 {
-    return "leak:libglib-2.0.so\nleak:libpulse.so\nleak:libgst\nleak:libQt6Multimedia\n";
+    return "leak:libglib-2.0.so\nleak:libpulse.so\nleak:libgst\nleak:libQt6Multimedia\nleak:libsrt-gnutls.so\n";
 }
 #endif
 #if defined(__SANITIZE_THREAD__)
