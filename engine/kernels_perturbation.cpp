@@ -174,12 +174,15 @@ void RunRows(const PerturbationFrame<T>& f, RelaxedAtomic<int32_t>& nextRow, Rel
             const T d0i = f.deltaIm[row];
             int32_t count = 0;
             float a = 0, b = 0;
-            const bool followed =
+            bool followed =
                 f.mandelbrot
                     ? PerturbedPixel<T, Variant>(f, d0r, d0i, d0r, d0i, f.pixelRe[k], f.pixelIm[row], count, a, b,
                                                  skipped)
                     : PerturbedPixel<T, Variant>(f, d0r, d0i, T(0), T(0), f.juliaRe, f.juliaIm, count, a, b,
                                                  skipped);
+            // Escaped pixels on a real line are computed again as the view's precision decides them.
+            if (followed && count != 0 && (f.realRow[row] != 0 || f.realColumn[k] != 0))
+                followed = false;
             if (followed) {
                 ++perturbed;
             } else {

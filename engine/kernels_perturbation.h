@@ -44,6 +44,10 @@ struct PerturbationFrame {
     std::vector<T> deltaRe, deltaIm;
     std::vector<long double> pixelRe, pixelIm;
     std::unique_ptr<BigFloat[]> columnRe, rowIm;
+    // Rows and columns on a line the iteration keeps real (within the
+    // rounding of their coordinate): their real orbits are chaotic along the
+    // needle, so the last bits of the view's precision decide their escape.
+    std::vector<uint8_t> realRow, realColumn;
     long double juliaRe = 0, juliaIm = 0;
     BigFloat bigJuliaRe, bigJuliaIm;
     // |z|^2 beyond which a pixel certainly escapes: max(4, |c|^2) over the view.

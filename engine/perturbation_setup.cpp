@@ -20,6 +20,9 @@ constexpr long ExtendedStepExponent = -16000;
 // keep them where the view's own precision puts them.
 constexpr int32_t DoubleMaxIterations = 5000;
 
+// A coordinate this many binary orders below the pixel step is an axis's.
+constexpr long AxisRoundingBits = 40;
+
 // Candidate references: the centre, then the points i/8, j/8 of the view.
 constexpr int32_t GridParts = 8;
 
@@ -42,6 +45,24 @@ bool SpansZero(mpf_srcptr min, mpf_srcptr step, int32_t count, int32_t bits)
     return mpf_sgn(min) <= 0 && mpf_sgn(max.get()) >= 0;
 }
 
+// Within the rounding of its coordinate from an axis: far below the step.
+bool OnAxis(mpf_srcptr coordinate, mpf_srcptr step)
+{
+    if (mpf_sgn(coordinate) == 0)
+        return true;
+    long coordinateExponent, stepExponent;
+    mpf_get_d_2exp(&coordinateExponent, coordinate);
+    mpf_get_d_2exp(&stepExponent, step);
+    return coordinateExponent < stepExponent - AxisRoundingBits;
+}
+
+// Whether the iteration keeps the real axis (Mandelbrot, or a real Julia
+// constant) and, for a real Julia constant, maps the imaginary axis into it.
+bool KeepsRealAxis(const DeepFrameLayout& layout)
+{
+    return layout.mandelbrot || mpf_sgn(layout.juliaIm) == 0;
+}
+
 // A pixel on an axis that maps into the real axis has a part that is only
 // the rounding residue of its coordinate, and its orbit's part stays that
 // small: Z + delta would lose it against Z's own. On such an axis the
@@ -53,7 +74,7 @@ void PointOfView(const DeepFrameLayout& layout, int32_t column8, int32_t row8, P
     mpf_add(point.re, layout.realMin, offset);
     mpf_mul_ui(offset, layout.stepIm, static_cast<unsigned long>(layout.height) * row8 / GridParts);
     mpf_add(point.im, layout.imagMin, offset);
-    const bool realConstant = layout.mandelbrot || mpf_sgn(layout.juliaIm) == 0;
+    const bool realConstant = KeepsRealAxis(layout);
     if (realConstant && SpansZero(layout.imagMin, layout.stepIm, layout.height, layout.bits))
         mpf_set_ui(point.im, 0);
     if (!layout.mandelbrot && realConstant && SpansZero(layout.realMin, layout.stepRe, layout.width, layout.bits))
@@ -196,6 +217,13 @@ bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<T
             mpf_add(y, y, layout.stepIm);
         }
     }
+    const bool keepsReal = KeepsRealAxis(layout);
+    frame.realColumn.assign(static_cast<size_t>(layout.width), 0);
+    frame.realRow.assign(static_cast<size_t>(layout.height), 0);
+    for (int32_t k = 0; k < layout.width; ++k)
+        frame.realColumn[k] = keepsReal && !layout.mandelbrot && OnAxis(frame.columnRe[k], layout.stepRe);
+    for (int32_t row = 0; row < layout.height; ++row)
+        frame.realRow[row] = keepsReal && OnAxis(frame.rowIm[row], layout.stepIm);
     for (int32_t k = 0; k < layout.width; ++k) {
         mpf_sub(delta, frame.columnRe[k], reference.re);
         frame.deltaRe[k] = static_cast<T>(BigToLongDouble(delta, scratch));

@@ -132,6 +132,15 @@ TEST_F(FastDeepTest, RebasingFollowsPixelsThroughZero)
                     "minibrot");
 }
 
+TEST_F(FastDeepTest, RealAxisPixelsAlongTheNeedleKeepTheViewsOwnRounding)
+{
+    // The row on the real axis iterates real, chaotic orbits whose escape the
+    // last bits of the file's 96-bit precision decide.
+    ExpectAgreement({QX_GALLERY "/deep-needle-star.fdz", "--size", "96x72"}, "needle");
+    EXPECT_GT(State.ExactDeepPixels, 0);
+    EXPECT_LT(State.ExactDeepPixels, 96);
+}
+
 TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItTheExactPath)
 {
     BigFloat step(20000);
