@@ -42,7 +42,8 @@ bool SpansZero(mpf_srcptr min, mpf_srcptr step, int32_t count, int32_t bits)
     BigFloat max(bits);
     mpf_mul_ui(max, step, static_cast<unsigned long>(count));
     mpf_add(max, max, min);
-    return mpf_sgn(min) <= 0 && mpf_sgn(max.get()) >= 0;
+    // A mirrored view has a negative step.
+    return mpf_sgn(min) * mpf_sgn(max.get()) <= 0;
 }
 
 // Within the rounding of its coordinate from an axis: far below the step.

@@ -8,8 +8,9 @@
 // Hardware arithmetic that can follow a deep view's pixels by perturbation.
 enum class FastArithmetic { None, Double, Extended };
 
-// Longer orbits would take more memory than a desktop should give them.
-constexpr int32_t FastDeepMaxIterations = 10000000;
+// Longer orbits with their tables (about 300 bytes an iteration in long
+// double) would take more memory than a desktop should give them.
+constexpr int32_t FastDeepMaxIterations = 2000000;
 
 // By the pixel step and IterMax: double while the step's exponent allows and
 // orbits are short, long double beyond, none past long double's range or
