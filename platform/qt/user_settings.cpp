@@ -8,16 +8,22 @@ namespace {
 
 constexpr char FastDeepZoomKey[] = "FastDeepZoom";
 
+// ~/.config/quorvatix/quorvatix.conf
+QSettings UserSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "quorvatix", "quorvatix");
+}
+
 }  // namespace
 
 void LoadUserSettings()
 {
-    const QSettings settings;
+    const QSettings settings = UserSettings();
     State.FastDeepZoom = settings.value(FastDeepZoomKey, false).toBool() ? 1 : 0;
 }
 
 void SaveUserSettings()
 {
-    QSettings settings;
+    QSettings settings = UserSettings();
     settings.setValue(FastDeepZoomKey, State.FastDeepZoom == 1);
 }
