@@ -7,6 +7,8 @@
 
 #include "color/drawing_modes.h"
 #include "engine/view_texts.h"
+#include "engine/perturbation_setup.h"
+#include "frame/fast_deep_pixels.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
 #include "test_support.h"
@@ -167,6 +169,23 @@ TEST_F(FrameTest, EscStopsDeepFrameLeavingUnfinishedPixelsInside)
     const long unfinished = std::count(values.begin(), values.end(), 0);
     EXPECT_GT(unfinished, 0);
     EXPECT_EQ(std::count(values.begin(), values.end(), 997) + unfinished, static_cast<long>(values.size()));
+}
+
+TEST_F(FrameTest, EscStopsFastDeepFrameWhileItsReferenceIsIterated)
+{
+    // Deep inside the cardioid the reference orbit runs the whole budget:
+    // seconds of arbitrary precision before the first pixel.
+    UseView(32, 24, {"-0.10000000000000000001", "-0.09999999999999999999", "0.099999999999999999992",
+                     "0.100000000000000000007"});
+    State.IterMax = FastDeepMaxIterations;
+    State.FastDeepZoom = 1;
+    platform.escapeQueriesBefore = 1;
+    platform.escapePresses = 1;
+    const std::vector<int32_t> values = Frame(2);
+    EXPECT_EQ(State.FrameAborted, 1);
+    const std::vector<std::string>& titles = platform.titles;
+    EXPECT_NE(std::find(titles.begin(), titles.end(), ReferenceOrbitTitle(0)), titles.end());
+    EXPECT_EQ(std::count(values.begin(), values.end(), 0), static_cast<long>(values.size()));
 }
 
 TEST_F(FrameTest, EscStopsThreadedFrameAndItIsComputedAgainLater)
