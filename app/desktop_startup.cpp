@@ -11,10 +11,7 @@
 #include "app/main_window.h"
 #include "color/display.h"
 #include "engine/fractal_state.h"
-#include "files/byte_buffer.h"
-#include "files/image_parameter_file.h"
-#include "files/image_parameter_record.h"
-#include "files/parameter_file.h"
+#include "files/any_parameter_file.h"
 #include "frame/startup.h"
 #include "frame/frame_driver.h"
 #include "nav/movie_player_window.h"
@@ -52,21 +49,15 @@ bool LoadCommandLineFile(const std::string& path)
     std::error_code error;
     if (path.empty() || !std::filesystem::is_regular_file(path, error))
         return false;
-    // A file with picture is known by its content, whatever its name, and is
-    // shown as stored; anything else goes to the parameter loader, which
-    // refuses what it does not know with its message.
-    const auto size = std::filesystem::file_size(path, error);
-    std::vector<uint8_t> bytes;
-    ImageParameterRecord withPicture;
-    if (!error && size <= MaxImageParameterFileBytes && ReadWholeFile(path, bytes) &&
-        ReadImageParameterRecord(bytes, withPicture)) {
-        if (LoadImageParameterFile(path) != 1)
-            return false;
+    // A file with picture is shown as stored; the loaders refuse what they
+    // do not know with their message.
+    const std::string layout = LoadAnyParameterFile(path);
+    if (layout.empty())
+        return false;
+    if (layout == "fpi" || layout == "fpz") {
         DisplayPicture();
         State.PictureLocked = 1;
         State.FrameValid = 1;
-    } else if (LoadParameterFile(path) != 1) {
-        return false;
     }
     State.TitleFileName = path;
     return true;

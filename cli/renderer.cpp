@@ -17,6 +17,7 @@
 #include "cli/kernel_agreement.h"
 #include "cli/movie_command.h"
 #include "cli/parameter_input.h"
+#include "files/any_parameter_file.h"
 #include "cli/raw_dump.h"
 #include "color/palette_file.h"
 #include "color/drawing_modes.h"

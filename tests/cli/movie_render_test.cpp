@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "cli/parameter_input.h"
+#include "files/any_parameter_file.h"
 #include "cli/renderer.h"
 #include "engine/fractal_state.h"
 #include "frame/frame_driver.h"
