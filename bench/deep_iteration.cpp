@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "bench/timing.h"
+#include "timing.h"
 #include "engine/big_float.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_deep.h"
 #include "engine/view_texts.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "platform/headless_platform.h"
 
 namespace {
 
@@ -155,6 +156,8 @@ void MeasureFrame(int repetitions)
 
 int main(int argc, char** argv)
 {
+    HeadlessPlatform platform;
+    InstallPlatform(&platform);
     const int frameRepetitions = argc > 1 ? std::atoi(argv[1]) : 1;
     std::printf("deep iteration, %d inside pixels, variant 1, processor time, best of %d\n", Pixels, Repetitions);
     for (const Precision& precision : {Precision{96, 50000}, Precision{368, 30000}, Precision{3696, 2000}})

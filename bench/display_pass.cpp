@@ -5,10 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/timing.h"
+#include "timing.h"
 #include "color/display.h"
 #include "engine/fractal_state.h"
 #include "frame/startup.h"
+#include "platform/headless_platform.h"
 
 namespace {
 
@@ -38,6 +39,8 @@ void FillColourValues()
 
 int main()
 {
+    HeadlessPlatform platform;
+    InstallPlatform(&platform);
     StartUpEngine(1280, 1024, 1);
     State.PicWidth = Width;
     State.PicHeight = Height;

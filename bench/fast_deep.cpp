@@ -6,12 +6,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench/timing.h"
+#include "timing.h"
 #include "engine/fractal_state.h"
 #include "engine/view_texts.h"
 #include "frame/fast_deep_pixels.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "platform/headless_platform.h"
 
 namespace {
 
@@ -54,6 +55,8 @@ void UseView(int32_t width, int32_t height, int32_t iterMax, int32_t bits, const
 
 int main(int argc, char** argv)
 {
+    HeadlessPlatform platform;
+    InstallPlatform(&platform);
     const int exactRepetitions = argc > 1 ? std::atoi(argv[1]) : 1;
     StartUpEngine(1280, 1024, 2);
     State.ThreadCount = 2;

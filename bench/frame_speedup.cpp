@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "bench/timing.h"
+#include "timing.h"
 #include "color/coloring.h"
 #include "engine/fractal_state.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "platform/headless_platform.h"
 
 namespace {
 
@@ -45,6 +46,8 @@ void ComputeFrame(int32_t threads)
 
 int main()
 {
+    HeadlessPlatform platform;
+    InstallPlatform(&platform);
     StartUpEngine(1280, 1024, 2);
     SetBalancedScene();
     ComputeFrame(2);  // warms the buffers and the palette

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "bench/timing.h"
+#include "timing.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_extended.h"
 

@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "bench/timing.h"
+#include "timing.h"
 #include "engine/fractal_state.h"
+#include "engine/state_defaults.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
-#include "nav/realtime_movie.h"
+#include "movie/realtime_movie.h"
 #include "platform/headless_platform.h"
 
 namespace {

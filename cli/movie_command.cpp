@@ -10,8 +10,9 @@
 #include "engine/fractal_state.h"
 #include "files/complete_jpg.h"
 #include "frame/frame_replay.h"
-#include "nav/movie_range.h"
-#include "nav/movie_to_disk.h"
+#include "movie/frame_files.h"
+#include "movie/movie_range.h"
+#include "movie/movie_to_disk.h"
 #include "nav/zoom_navigation.h"
 
 namespace {

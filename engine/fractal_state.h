@@ -143,6 +143,3 @@ inline bool IsMandelbrot(int32_t fractalFlags) { return (fractalFlags & 1) != 0;
 // Start-up steps that need no window.
 int32_t PictureWidthForScreen(int32_t screenWidth);
 int32_t PictureHeightForScreen(int32_t screenWidth);
-void InitialiseStateDefaults(int32_t screenWidth, int32_t screenHeight, int32_t processorCount);
-
-void ResetParameters();

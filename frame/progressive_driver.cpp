@@ -3,6 +3,7 @@
 #include "color/coloring.h"
 #include "color/display.h"
 #include "engine/fractal_state.h"
+#include "engine/state_defaults.h"
 #include "engine/kernels_extended.h"
 #include "engine/view_texts.h"
 #include "files/autosave.h"

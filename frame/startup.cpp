@@ -5,6 +5,7 @@
 
 #include "color/palette_generation.h"
 #include "engine/fractal_state.h"
+#include "engine/state_defaults.h"
 #include "platform/platform.h"
 
 int32_t ProcessorCountFromAnswer(const std::string& answer)

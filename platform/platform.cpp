@@ -1,21 +1,29 @@
 #include "platform/platform.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
-#include "platform/headless_platform.h"
-
 namespace {
-HeadlessPlatform fallbackPlatform;
-Platform* installedPlatform = &fallbackPlatform;
+Platform* installedPlatform = nullptr;
 }
 
-Platform& CurrentPlatform() { return *installedPlatform; }
+Platform& CurrentPlatform()
+{
+    // Every program installs its platform before it touches the engine; a
+    // missing one is a programming error, not a state to limp on from.
+    if (!installedPlatform) {
+        std::fputs("quorvatix: no platform installed\n", stderr);
+        std::abort();
+    }
+    return *installedPlatform;
+}
 
 Platform* InstallPlatform(Platform* platform)
 {
     Platform* previous = installedPlatform;
-    installedPlatform = platform ? platform : &fallbackPlatform;
+    installedPlatform = platform;
     return previous;
 }
 

@@ -55,8 +55,10 @@ public:
     virtual std::string AskFolder(const std::string& title, const std::string& startFolder) = 0;
 };
 
+// The platform the program installed; it must have installed one.
 Platform& CurrentPlatform();
-// Installs the platform for the process; the previous one is returned.
+// Installs the platform for the process (nullptr: none); the previous one is
+// returned. Whoever starts the program chooses and installs it.
 Platform* InstallPlatform(Platform* platform);
 
 // Sleep 0 yields the processor.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/fractal_state.h"
+#include "engine/state_defaults.h"
 #include "platform/headless_platform.h"
 
 // Counts the repaints the code under test asks for.

@@ -13,8 +13,9 @@
 #include "frame/frame_replay.h"
 #include "frame/startup.h"
 #include "nav/fractal_parameters.h"
-#include "nav/movie_frames.h"
-#include "nav/movie_to_disk.h"
+#include "movie/frame_files.h"
+#include "movie/movie_frames.h"
+#include "movie/movie_to_disk.h"
 #include "nav/zoom_navigation.h"
 #include "test_support.h"
 

@@ -1,0 +1,77 @@
+#include "movie/movie_frames.h"
+
+#include "engine/big_view.h"
+#include "engine/fractal_state.h"
+#include "files/complete_jpg.h"
+#include "files/picture_export.h"
+#include "frame/frame_driver.h"
+#include "movie/frame_files.h"
+#include "nav/zoom_navigation.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr double StopHalfWidth = 8.0;
+
+// DeepLimit reads the magnification as well as the edges, and scaling the
+// edges leaves it alone: without this a deep Mandelbrot movie would stay deep
+// for good, and as the stop rule only sees extended views, never end.
+void MagnificationFollowsView()
+{
+    if (State.DeepZoom != 1 || !IsMandelbrot(State.FractalFlags))
+        return;
+    BigFloat height(State.PrecisionBits);
+    mpf_sub(height, BigImagmax, BigImagmin);
+    if (mpf_sgn(height.get()) != 0)
+        mpf_div(BigMagnification, BigMagBase, height);
+}
+
+}  // namespace
+
+bool PictureFitsMovie()
+{
+    return State.PicWidth <= MaxMovieWidth && State.PicHeight <= MaxMovieHeight;
+}
+
+void StartMovieFrames()
+{
+    State.AutosaveParameter = 0;
+    State.FrameAborted = 0;
+    State.MovieMode = 1;
+}
+
+void UnzoomToNextFrame()
+{
+    State.FrameAborted = 0;
+    ScaleView(State.UnzoomFactor);
+    MagnificationFollowsView();
+    State.FrameValid = 0;
+    State.PictureLocked = 0;
+}
+
+bool IsLastFrame(int32_t n)
+{
+    return n >= MaxFrameNumber || ZoomHalfWidth > StopHalfWidth;
+}
+
+FrameOutcome ComputeAndSaveFrame(const std::string& frameFolder, int32_t n)
+{
+    // The pauses give the windows their turn between frames.
+    SleepMilliseconds(1);
+    Redraw();
+    SleepMilliseconds(1);
+    if (State.FrameAborted == 1)
+        return FrameOutcome::Stopped;
+    SleepMilliseconds(1);
+    CurrentPlatform().PumpMessages();
+    // Written through a temporary file: a frame under its own name is whole.
+    const bool written = ExportPicture(frameFolder + FrameFileName(n, State.UnzoomVideo == 1));
+    SleepMilliseconds(5);
+    return written ? FrameOutcome::Written : FrameOutcome::NotWritten;
+}
+
+bool FrameOnDisk(const std::string& frameFolder, int32_t n)
+{
+    const auto size = CompleteJpgSize(frameFolder + FrameFileName(n, State.UnzoomVideo == 1));
+    return size && size->width == State.PicWidth && size->height == State.PicHeight;
+}
