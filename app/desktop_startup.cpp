@@ -22,6 +22,13 @@
 #include "platform/qt/user_settings.h"
 #include "platform/qt/qt_platform.h"
 
+namespace {
+
+// A click may spend this long raising IterMax before the picture stands.
+constexpr int32_t DesktopAdaptiveBudgetMs = 3000;
+
+}  // namespace
+
 std::unique_ptr<QLockFile> AcquireSingleInstanceLock(bool* alreadyRunning)
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -90,6 +97,7 @@ int RunDesktop(int argc, char** argv)
     const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1280, 1024);
     StartUpEngine(geometry.width(), geometry.height(), static_cast<int32_t>(std::thread::hardware_concurrency()));
     LoadUserSettings();
+    State.AdaptiveBudgetMs = DesktopAdaptiveBudgetMs;
 
     InstalledFrameHooks.frameShown = &RecordShownView;
     InstalledMovieHooks.closeToolWindows = &ToolWindow::CloseAll;

@@ -361,6 +361,8 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         TickDeepZoom();
     } else if (option == "--fast-deep") {
         State.FastDeepZoom = 1;
+    } else if (option == "--adaptive-iter") {
+        State.AdaptiveIterMax = 1;
     } else if (option == "--agreement") {
         outputs.agreement = true;
     } else if (option == "--palette-gen") {
@@ -548,6 +550,10 @@ asks for one, and movie frames only with --movie.
   --fast-deep             compute deep frames by perturbation: a reference
                           orbit in arbitrary precision, every pixel as a small
                           difference from it in hardware floating point
+  --adaptive-iter         raise IterMax (doubling) while the picture is cut off
+                          by it: many pixels inside while the escaped ones
+                          crowd the top of the counts; until fewer than 0.2 %
+                          of the pixels change or IterMax reaches 2000000
   --agreement             compute the deep frame both ways and print the share
                           of identical escape values and the largest
                           differences of A and B
@@ -657,8 +663,11 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
             };
             return RunMovieCommand(outputs.movie, startMovieView, out, err);
         }
-        if (outputs.agreement)
+        if (outputs.agreement) {
+            if (State.AdaptiveIterMax == 1)
+                throw UsageError("--agreement compares frames of one IterMax: leave out --adaptive-iter");
             PrintAgreement(outputs, out);
+        }
         if (outputs.NeedFrame()) {
             std::vector<int32_t> escapeValues;
             const ComputedFrame frame = ComputeFrame(outputs, escapeValues);
@@ -666,6 +675,8 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
                 err << "quorvatix-render: the frame was not computed\n";
                 return 1;
             }
+            if (State.AdaptiveIterMax == 1)
+                err << "IterMax " << State.IterMax << "\n";
             if (!outputs.raw.empty()) {
                 const RawDumpHeader header{State.PicWidth, State.PicHeight,
                                            KernelVariantForMode(DrawingModeNumber(State.FractalFlags)),

@@ -76,6 +76,8 @@ struct FractalState {
     int32_t AutosaveParameter = 0;
     int32_t UnzoomVideo = 0;
     int32_t FastDeepZoom = 0;  // deep frames by perturbation where hardware precision can follow them
+    int32_t AdaptiveIterMax = 0;  // IterMax raised after frames it cuts off
+    int32_t AdaptiveBudgetMs = 0;  // time the raising may take per frame; 0: no limit
     std::string PicFormat = "JPG";
     int32_t PicFormatIndex = 0;
     std::string TitleFileName;

@@ -5,16 +5,17 @@
 #include "engine/fractal_state.h"
 #include "engine/number_text.h"
 #include "files/picture_export.h"
+#include "frame/adaptive_iterations.h"
 #include "frame/frame_driver.h"
 #include "platform/platform.h"
 
 FrameHooks InstalledFrameHooks;
 std::vector<int32_t>* EscapeValueCapture = nullptr;
 
-void Redraw()
+namespace {
+
+void RedrawFrame()
 {
-    if (State.FrameValid == 1 || State.PictureLocked == 1)
-        return;
     Platform& platform = CurrentPlatform();
     const std::string kind = IsMandelbrot(State.FractalFlags) ? "Mandelbrot" : "Julia";
     const int32_t modeNumber = DrawingModeNumber(State.FractalFlags);
@@ -73,4 +74,13 @@ void Redraw()
             platform.SetMainTitle("QUORVATIX - (Time:" + NumberText(State.ElapsedSeconds, 7) + ") - " + kind);
         }
     }
+}
+
+}  // namespace
+
+void Redraw()
+{
+    if (State.FrameValid == 1 || State.PictureLocked == 1)
+        return;
+    ComputeWithAdaptiveIterMax(&RedrawFrame);
 }

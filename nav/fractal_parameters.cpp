@@ -260,6 +260,7 @@ bool OptionIsOn(ParameterOption option)
     case ParameterOption::AutosaveParameter: return State.AutosaveParameter == 1;
     case ParameterOption::MultiThreaded: return State.MultiThreaded == 1;
     case ParameterOption::FastDeepZoom: return State.FastDeepZoom == 1;
+    case ParameterOption::AdaptiveIterMax: return State.AdaptiveIterMax == 1;
     }
     return false;
 }
@@ -294,5 +295,6 @@ void ClickOption(ParameterOption option)
             State.ThreadCount = 1;
         break;
     case ParameterOption::FastDeepZoom: Toggle(State.FastDeepZoom); break;
+    case ParameterOption::AdaptiveIterMax: Toggle(State.AdaptiveIterMax); break;
     }
 }

@@ -65,6 +65,7 @@ enum class ParameterOption {
     AutosaveParameter,
     MultiThreaded,
     FastDeepZoom,
+    AdaptiveIterMax,
 };
 bool OptionIsOn(ParameterOption option);
 void ClickOption(ParameterOption option);

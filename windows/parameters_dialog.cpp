@@ -40,6 +40,7 @@ constexpr OptionLabel OptionLabels[] = {
     {ParameterOption::AutosaveParameter, "Autosave parameter"},
     {ParameterOption::MultiThreaded, "Multi-threaded"},
     {ParameterOption::FastDeepZoom, "Fast deep zoom"},
+    {ParameterOption::AdaptiveIterMax, "Adaptive iter max"},
 };
 constexpr int OptionRows = 7;
 
@@ -134,7 +135,7 @@ ParametersDialog::ParametersDialog(QWidget* owner) : ToolWindow(owner, "Fractal 
             ShowOptions();
             if (option == ParameterOption::AutoPotValue && State.AutoPotValue == 1)
                 potValue_->setText(Text(ParameterFieldsFromState(12).PotValue));
-            if (option == ParameterOption::FastDeepZoom)
+            if (option == ParameterOption::FastDeepZoom || option == ParameterOption::AdaptiveIterMax)
                 SaveUserSettings();
         });
     }

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr char FastDeepZoomKey[] = "FastDeepZoom";
+constexpr char AdaptiveIterMaxKey[] = "AdaptiveIterMax";
 
 // ~/.config/quorvatix/quorvatix.conf
 QSettings UserSettings()
@@ -19,11 +20,14 @@ QSettings UserSettings()
 void LoadUserSettings()
 {
     const QSettings settings = UserSettings();
-    State.FastDeepZoom = settings.value(FastDeepZoomKey, false).toBool() ? 1 : 0;
+    // A new user gets deep views that answer within seconds and are not cut off.
+    State.FastDeepZoom = settings.value(FastDeepZoomKey, true).toBool() ? 1 : 0;
+    State.AdaptiveIterMax = settings.value(AdaptiveIterMaxKey, true).toBool() ? 1 : 0;
 }
 
 void SaveUserSettings()
 {
     QSettings settings = UserSettings();
     settings.setValue(FastDeepZoomKey, State.FastDeepZoom == 1);
+    settings.setValue(AdaptiveIterMaxKey, State.AdaptiveIterMax == 1);
 }

@@ -261,3 +261,16 @@ TEST_F(RendererTest, OneProcessorMachineRendersTheSameFrame)
 }
 
 }  // namespace
+
+TEST_F(RendererTest, AdaptiveIterationsGiveTheFrameOfTheIterMaxTheyReport)
+{
+    const Arguments seahorse{"--size", "48x36", "--view", "-0.7454", "-0.7446", "0.1130", "0.1136", "--iter", "50"};
+    const Result adaptive = Render(seahorse + Arguments{"--adaptive-iter", "--raw", PathOf("adaptive.raw")});
+    ASSERT_EQ(adaptive.status, 0) << adaptive.err;
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(adaptive.err, match, std::regex("IterMax ([0-9]+)\n"))) << adaptive.err;
+    EXPECT_GT(std::stoi(match[1]), 50);
+    EXPECT_TRUE(ReadBytes(PathOf("adaptive.raw")) == RawOf(seahorse + Arguments{"--iter", match[1]}));
+
+    ExpectOneLineError(Render(Arguments{"--size", "8x6", "--adaptive-iter", "--agreement"} + DeepView), "agreement");
+}
