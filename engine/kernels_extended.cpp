@@ -139,6 +139,10 @@ uint64_t Mantissa(long double value)
 // bit is periodic: Brent's method saves the state at power-of-two block
 // counts, the loop flags a checkpoint whose mantissa matches the saved one,
 // and a full match skips whole periods up to the end of the budget.
+// Saving from the first block on would hand back to this code at every power
+// of two; escaping pixels, most of a picture, rarely run this long.
+constexpr int64_t FirstSave = 32;
+
 template <int Variant, bool Lagged>
 class PixelPair {
 public:
@@ -205,7 +209,7 @@ private:
         int64_t group = 0;
         long double ci = 0;
         int64_t done = 0;     // blocks run
-        int64_t saveAt = 1;   // the next block count at which the state is saved
+        int64_t saveAt = FirstSave;  // the next block count at which the state is saved
         int64_t savedAt = 0;  // 0: nothing saved yet
         long double savedRe = 0;
         long double savedIm = 0;
