@@ -1,5 +1,7 @@
 // Single-thread throughput of each extended kernel variant against a plain
-// long double loop over the same pixels.
+// long double loop over the same pixels: a view with a third of its pixels
+// inside, where periodic orbits end early, and one with no inside pixel,
+// where only the pixels' shared use of the pipeline counts.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -15,7 +17,18 @@ constexpr int32_t Height = 192;
 constexpr int32_t IterMax = 1000;
 constexpr int Repetitions = 11;
 
-WorkerRecord SceneRecord(std::vector<int32_t>& iter, std::vector<float>& a, std::vector<float>& b)
+struct Scene {
+    const char* name;
+    long double re0, re1, im0, im1;
+};
+
+const Scene Scenes[] = {
+    {"-0.75..-0.74 x 0.1..0.11", -0.75L, -0.74L, 0.1L, 0.11L},
+    {"-0.75012..-0.75 x 0.012..0.014 (seahorse valley, none inside)", -0.75012L, -0.75L, 0.012L, 0.014L},
+};
+
+WorkerRecord SceneRecord(const Scene& scene, std::vector<int32_t>& iter, std::vector<float>& a,
+                         std::vector<float>& b)
 {
     WorkerRecord record;
     record.IterMax = IterMax;
@@ -29,11 +42,11 @@ WorkerRecord SceneRecord(std::vector<int32_t>& iter, std::vector<float>& a, std:
     record.LastRow = Height - 1;
     // The plain loop's test is |z|^2 > 4, so the kernels stop at the same radius.
     record.Bailout = 4;
-    record.Re0 = -0.75L;
-    record.Re1 = -0.74L;
+    record.Re0 = scene.re0;
+    record.Re1 = scene.re1;
     record.StepRe = (record.Re1 - record.Re0) / Width;
-    record.Im0 = 0.1L;
-    record.Im1 = 0.11L;
+    record.Im0 = scene.im0;
+    record.Im1 = scene.im1;
     record.StepIm = (record.Im1 - record.Im0) / Height;
     return record;
 }
@@ -69,15 +82,12 @@ __attribute__((noinline)) int64_t PlainBand(const WorkerRecord& record, int32_t*
     return total;
 }
 
-}  // namespace
-
-int main()
+void MeasureScene(const Scene& scene)
 {
     const size_t pixels = static_cast<size_t>(Width) * Height;
     std::vector<int32_t> iter(pixels);
     std::vector<float> a(pixels), b(pixels);
-    const WorkerRecord record = SceneRecord(iter, a, b);
-    State.StopRequest = 0;
+    const WorkerRecord record = SceneRecord(scene, iter, a, b);
 
     // Every variant is credited with the plain loop's iteration count, so the
     // figures compare time for the same pixels.
@@ -86,8 +96,8 @@ int main()
     for (int32_t n : iter)
         inside += n == IterMax;
 
-    std::printf("scene: %dx%d, Mandelbrot -0.75..-0.74 x 0.1..0.11, IterMax %d, bailout 4\n", Width,
-                Height, IterMax);
+    std::printf("scene: %dx%d, Mandelbrot %s, IterMax %d, bailout 4\n", Width, Height, scene.name,
+                IterMax);
     std::printf("       %lld iterations, %.1f%% of pixels inside, processor time, best of %d runs\n",
                 static_cast<long long>(iterations), 100.0 * inside / pixels, Repetitions);
 
@@ -108,10 +118,18 @@ int main()
     for (int v = 1; v <= 5; ++v) {
         const double seconds = variants[v - 1].Seconds();
         const double rate = iterations / seconds;
-        std::printf("variant %d:              %8.1f ms  %7.1f M iterations/s  ratio %.2f%s\n", v,
-                    seconds * 1e3, rate / 1e6, rate / plainRate,
-                    v == 1 ? (rate >= plainRate ? "  (target >= 1.0: met)" : "  (target >= 1.0: MISSED)")
-                           : "");
+        std::printf("variant %d:              %8.1f ms  %7.1f M iterations/s  ratio %.2f  (target >= 1.8: %s)\n",
+                    v, seconds * 1e3, rate / 1e6, rate / plainRate,
+                    rate >= 1.8 * plainRate ? "met" : "MISSED");
     }
+}
+
+}  // namespace
+
+int main()
+{
+    State.StopRequest = 0;
+    for (const Scene& scene : Scenes)
+        MeasureScene(scene);
     return 0;
 }

@@ -1,9 +1,13 @@
 #include "engine/kernels_extended.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 #include "engine/fractal_state.h"
+#include "engine/pair_blocks.h"
 #include "engine/rounding.h"
 #include "platform/platform.h"
 
@@ -11,67 +15,51 @@ namespace {
 
 inline uint32_t FloatBits(float value)
 {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+    return std::bit_cast<uint32_t>(value);
 }
 
-const uint32_t RadiusBits = FloatBits(4.0f);
-
-// z <- z^2 + c, always in this association (pictures depend on it):
-// zi' = (zr*zi + zr*zi) + ci, zr' = (zr*zr - zi*zi) + cr.
-inline void Iterate(long double& zr, long double& zi, long double cr, long double ci)
-{
-    const long double cross = zr * zi;
-    const long double re = zr * zr - zi * zi + cr;
-    zi = cross + cross + ci;
-    zr = re;
-}
-
-// Family A: four iterations per block with a float32 radius test on the
-// third iterate, checkpoint and back-off, then single steps against the
-// bailout. Variant 1 decrements before the test, variant 2 after; the lagged
-// form (progressive "P"/"Q") tests the previous block's radius.
-// Kept out of line: inlined into the band loop, its x87 stack would have to
-// share eight registers with the loop's own values and spill z on every block.
+// What sets the variants' fast phases apart: the radius test (float32 bits
+// >= 4, or float64 > 4 taken as bits >= the next double), whether it looks
+// at the previous block, how many blocks the budget allows and the counter
+// that the slow phase starts with.
 template <int Variant, bool Lagged>
-__attribute__((noinline)) PixelResult FamilyAPixel(const PixelSetup& setup, long double zr, long double zi,
-                                long double cr, long double ci)
-{
-    int64_t r = static_cast<int64_t>(setup.iterMax) - 3;
-    long double zsr, zsi;
-    uint32_t previousRadius = FloatBits(2.0f);
-    for (;;) {
-        zsr = zr;
-        zsi = zi;
-        Iterate(zr, zi, cr, ci);
-        Iterate(zr, zi, cr, ci);
-        Iterate(zr, zi, cr, ci);
-        const long double sr = zr * zr;
-        const long double si = zi * zi;
-        const uint32_t radius = FloatBits(static_cast<float>(sr + si));
-        const long double nextRe = sr - si + cr;
-        if (Variant == 1)
-            r -= 4;
-        if ((Lagged ? previousRadius : radius) >= RadiusBits) {
-            zr = zsr;
-            zi = zsi;
-            r += 3;
-            break;
-        }
-        previousRadius = radius;
-        const long double cross = zr * zi;
-        zi = cross + cross + ci;
-        zr = nextRe;
-        if (Variant == 2)
-            r -= 4;
-        if (r >= 0)
-            continue;
-        zr = zsr;
-        zi = zsi;
-        r = 3;
-        break;
+struct FastPhase {
+    static constexpr bool familyA = Variant <= 2;
+    static constexpr RadiusWidth width = familyA ? RadiusWidth::Float : RadiusWidth::Double;
+    static constexpr uint64_t threshold =
+        familyA ? std::bit_cast<uint32_t>(4.0f) : std::bit_cast<uint64_t>(4.0) + 1;
+    static constexpr uint64_t firstPrevious =
+        familyA ? std::bit_cast<uint32_t>(2.0f) : std::bit_cast<uint64_t>(2.0);
+    static constexpr bool lagged = Lagged || !familyA;
+
+    // Family A runs at least one block and stops after the one that takes
+    // IterMax - 3 - 4k below 0; family B runs the blocks that start at
+    // i = 4k - 1 <= IterMax - 3.
+    static int64_t Blocks(int32_t iterMax)
+    {
+        if (familyA)
+            return iterMax < 3 ? 1 : (static_cast<int64_t>(iterMax) - 3) / 4 + 1;
+        return iterMax < 6 ? 0 : (static_cast<int64_t>(iterMax) - 2) / 4;
     }
+
+    // R (family A) or i (family B) after leaving at block `block`, from that
+    // block's checkpoint.
+    static int64_t Counter(int32_t iterMax, int64_t block, bool escaped)
+    {
+        if (!familyA)
+            return escaped ? 4 * (block - 1) : 4 * block;
+        if (!escaped)
+            return 3;
+        return Variant == 1 ? iterMax - 4 * block : iterMax - 4 * (block - 1);
+    }
+};
+
+// Single steps against the bailout. Variant 1 tests the modulus with >,
+// variant 2 twice the real square with >=, the lagged form the modulus with >=.
+template <int Variant, bool Lagged>
+PixelResult FamilyASlowPhase(const PixelSetup& setup, long double zr, long double zi,
+                             long double cr, long double ci, int64_t r)
+{
     for (;;) {
         const long double sr = zr * zr;
         const long double si = zi * zi;
@@ -104,39 +92,15 @@ __attribute__((noinline)) PixelResult FamilyAPixel(const PixelSetup& setup, long
     }
 }
 
-// Family B: the radius test of a block looks at the previous block's value,
-// and the single steps use each variant's own escape test.
+// Single steps with each variant's own escape test, compared in extended
+// with float32(Bailout); variant 5 steps with zi*p in place of zi^2.
 template <int Variant>
-__attribute__((noinline)) void FamilyBPixel(int32_t iterMax, long double bailout, long double zr, long double zi,
-                         long double cr, long double ci, int32_t* iterOut, float* aOut,
-                         float* bOut)
+PixelResult FamilyBSlowPhase(const PixelSetup& setup, long double zr, long double zi,
+                             long double cr, long double ci, int64_t i)
 {
-    double previous = 2.0;
-    int64_t i = 3;
-    const int64_t last = static_cast<int64_t>(iterMax) - 3;
-    long double zsr = zr, zsi = zi;
-    while (i <= last) {
-        zsr = zr;
-        zsi = zi;
-        Iterate(zr, zi, cr, ci);
-        Iterate(zr, zi, cr, ci);
-        Iterate(zr, zi, cr, ci);
-        const long double sr = zr * zr;
-        const long double si = zi * zi;
-        const long double s = sr + si;
-        if (!(previous <= 4.0))
-            break;
-        previous = static_cast<double>(s);
-        const long double cross = zr * zi;
-        zi = cross + cross + ci;
-        zr = sr - si + cr;
-        i += 4;
-    }
-    zr = zsr;
-    zi = zsi;
-    i -= 3;
+    const long double bailout = std::bit_cast<float>(setup.bailoutBits);
     long double lastProduct = 0;
-    while (i <= iterMax) {
+    while (i <= setup.iterMax) {
         const long double sr = zr * zr;
         const long double p = zr * zi;
         const long double q = Variant == 5 ? zi * p : zi * zi;
@@ -147,64 +111,255 @@ __attribute__((noinline)) void FamilyBPixel(int32_t iterMax, long double bailout
             t = sr + q;
         else
             t = q + p;
-        if (t > bailout) {
-            *iterOut = ToStoredCount(i + 5);
-            *aOut = static_cast<float>(Variant == 5 ? p : sr);
-            *bOut = static_cast<float>(q);
-            return;
-        }
+        if (t > bailout)
+            return {ToStoredCount(i + 5), static_cast<float>(Variant == 5 ? p : sr),
+                    static_cast<float>(q), 0};
         lastProduct = p;
         zr = sr - q + cr;
         zi = p + p + ci;
         ++i;
     }
-    *iterOut = 0;
-    *aOut = static_cast<float>(Variant == 5 ? lastProduct : zr);
-    *bOut = static_cast<float>(zi);
+    return {0, static_cast<float>(Variant == 5 ? lastProduct : zr), static_cast<float>(zi), 0};
 }
+
+bool SameBits(long double a, long double b)
+{
+    return std::memcmp(&a, &b, 10) == 0;
+}
+
+uint64_t Mantissa(long double value)
+{
+    uint64_t mantissa;
+    std::memcpy(&mantissa, &value, sizeof mantissa);
+    return mantissa;
+}
+
+// Two pixels in the pair loop, each taken through its fast phase and then
+// finished alone. A pixel whose fast-phase state comes round again bit for
+// bit is periodic: Brent's method saves the state at power-of-two block
+// counts, the loop flags a checkpoint whose mantissa matches the saved one,
+// and a full match skips whole periods up to the end of the budget.
+// Saving from the first block on would hand back to this code at every power
+// of two; escaping pixels, most of a picture, rarely run this long.
+constexpr int64_t FirstSave = 32;
+
+template <int Variant, bool Lagged>
+class PixelPair {
+public:
+    using Phase = FastPhase<Variant, Lagged>;
+
+    explicit PixelPair(const PixelSetup& setup) : setup_(setup), blocks_(Phase::Blocks(setup.iterMax))
+    {
+        pair_.threshold = Phase::threshold;
+        pair_.lagged = Phase::lagged;
+    }
+
+    bool Free(int slot) const { return flight_[slot].pixel < 0; }
+    bool Idle() const { return Free(0) && Free(1); }
+
+    // Whether a pixel of `group` may run beside the pixels in flight: the
+    // lanes share ci, so a Mandelbrot pixel pairs only within its row.
+    bool Accepts(int64_t group) const
+    {
+        return (Free(0) || flight_[0].group == group) && (Free(1) || flight_[1].group == group);
+    }
+
+    template <class Deliver>
+    void Start(int slot, int64_t pixel, int64_t group, long double zr, long double zi,
+               long double cr, long double ci, Deliver&& deliver)
+    {
+        if (blocks_ == 0) {
+            deliver(pixel, Slow(zr, zi, cr, ci, Phase::Counter(setup_.iterMax, 0, false)));
+            return;
+        }
+        flight_[slot] = Flight{pixel, group, ci};
+        PairLane& lane = pair_.lane[slot];
+        lane = PairLane{};
+        lane.zr = zr;
+        lane.zi = zi;
+        lane.cr = cr;
+        lane.previous = Phase::firstPrevious;
+    }
+
+    // Runs the loop until a lane needs attention and delivers the pixels
+    // that finished.
+    template <class Deliver>
+    void Run(Deliver&& deliver)
+    {
+        const int first = Free(0) ? 1 : 0;
+        for (int slot = first; slot < 2; ++slot)
+            if (!Free(slot))
+                pair_.lane[slot].blocksLeft = std::min(blocks_, flight_[slot].saveAt) - flight_[slot].done;
+        // A lone pixel runs beside a copy of itself, whose flags it ignores.
+        const int other = 1 - first;
+        if (Free(other))
+            pair_.lane[other] = pair_.lane[first];
+        pair_.ci = flight_[first].ci;
+        const int64_t before = pair_.lane[first].blocksLeft;
+        RunPairBlocks(pair_, Phase::width);
+        const int64_t ran = before - pair_.lane[first].blocksLeft;
+        for (int slot = first; slot < 2; ++slot)
+            if (!Free(slot))
+                Advance(slot, ran, deliver);
+    }
+
+private:
+    struct Flight {
+        int64_t pixel = -1;
+        int64_t group = 0;
+        long double ci = 0;
+        int64_t done = 0;     // blocks run
+        int64_t saveAt = FirstSave;  // the next block count at which the state is saved
+        int64_t savedAt = 0;  // 0: nothing saved yet
+        long double savedRe = 0;
+        long double savedIm = 0;
+        uint64_t savedRadius = 0;
+    };
+
+    PixelResult Slow(long double zr, long double zi, long double cr, long double ci, int64_t counter) const
+    {
+        if constexpr (Phase::familyA)
+            return FamilyASlowPhase<Variant, Lagged>(setup_, zr, zi, cr, ci, counter);
+        else
+            return FamilyBSlowPhase<Variant>(setup_, zr, zi, cr, ci, counter);
+    }
+
+    template <class Deliver>
+    void Advance(int slot, int64_t ran, Deliver&& deliver)
+    {
+        Flight& flight = flight_[slot];
+        PairLane& lane = pair_.lane[slot];
+        flight.done += ran;
+        const bool escaped = lane.escaped != 0;
+        if (escaped || flight.done == blocks_) {
+            const int64_t pixel = flight.pixel;
+            flight.pixel = -1;
+            deliver(pixel, Slow(lane.checkRe, lane.checkIm, lane.cr, flight.ci,
+                                Phase::Counter(setup_.iterMax, flight.done, escaped)));
+            return;
+        }
+        // The state after a block is z and, for the lagged tests, the radius
+        // just stored; equal states go on identically, so whole periods can
+        // be skipped while at least one block is left to run.
+        if (lane.marked && flight.savedAt > 0 && SameBits(lane.zr, flight.savedRe) &&
+            SameBits(lane.zi, flight.savedIm) && lane.radius == flight.savedRadius) {
+            const int64_t period = flight.done - flight.savedAt;
+            flight.done += (blocks_ - flight.done - 1) / period * period;
+            flight.saveAt = std::numeric_limits<int64_t>::max();
+        }
+        if (flight.done == flight.saveAt) {
+            lane.mark = Mantissa(lane.checkRe);
+            flight.savedRe = lane.zr;
+            flight.savedIm = lane.zi;
+            flight.savedRadius = lane.radius;
+            flight.savedAt = flight.done;
+            flight.saveAt = flight.done * 2;
+        }
+    }
+
+    const PixelSetup setup_;
+    const int64_t blocks_;
+    BlockPair pair_;
+    std::array<Flight, 2> flight_{};
+};
+
+template <int Variant, bool Lagged>
+PixelResult OnePixel(const PixelSetup& setup, long double zr, long double zi, long double cr,
+                     long double ci)
+{
+    PixelPair<Variant, Lagged> pair(setup);
+    PixelResult result{};
+    bool finished = false;
+    const auto deliver = [&](int64_t, const PixelResult& pixel) {
+        result = pixel;
+        finished = true;
+    };
+    pair.Start(0, 0, 0, zr, zi, cr, ci, deliver);
+    while (!finished)
+        pair.Run(deliver);
+    return result;
+}
+
+// Pixels finish out of order; they are stored in band order so that a stop
+// request leaves exactly the pixels before it computed. A pixel may start at
+// most this far ahead of the first one not yet stored.
+constexpr int64_t ReorderWindow = 64;
 
 template <int Variant>
 void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone)
 {
     constexpr bool familyA = Variant <= 2;
     const PixelSetup setup = MakePixelSetup(rec.IterMax, rec.Bailout);
-    const long double bailout = static_cast<float>(rec.Bailout);
     const bool mandelbrot = rec.IsMandelbrot != 0;
-    int32_t* iterOut = rec.IterOut;
-    float* aOut = rec.ZReOut;
-    float* bOut = rec.ZImOut;
-    long double y = rec.Im0;
-    for (int32_t row = rec.FirstRow; row <= rec.LastRow; ++row) {
-        long double x = rec.Re0;
-        for (int32_t column = 0; column < rec.Width; ++column) {
-            const long double cr = mandelbrot ? x : rec.JuliaRe;
-            const long double ci = mandelbrot ? y : rec.JuliaIm;
-            if constexpr (familyA) {
-                const PixelResult result = FamilyAPixel<Variant, false>(setup, x, y, cr, ci);
-                *iterOut = result.escape;
-                *aOut = result.a;
-                *bOut = result.b;
-            } else {
-                FamilyBPixel<Variant>(rec.IterMax, bailout, x, y, cr, ci, iterOut, aOut, bOut);
-            }
-            ++iterOut;
-            ++aOut;
-            ++bOut;
-            x += rec.StepRe;
-            // Every variant stops at the next pixel: a stopped frame is
-            // shown with what was computed.
+    const int64_t width = std::max<int32_t>(rec.Width, 0);
+    const int64_t rows = std::max<int64_t>(static_cast<int64_t>(rec.LastRow) - rec.FirstRow + 1, 0);
+    const auto rowDone = [&](int64_t row) {
+        if (rowsDone)
+            rowsDone->fetch_add(1);
+        if (familyA && (rec.FirstRow + row) % 8 == 0)
+            SleepMilliseconds(0);
+    };
+    if (width == 0) {
+        for (int64_t row = 0; row < rows; ++row)
+            rowDone(row);
+        return;
+    }
+
+    std::array<PixelResult, ReorderWindow> pending{};
+    std::array<bool, ReorderWindow> ready{};
+    int64_t stored = 0;
+    bool stopped = false;
+    const auto deliver = [&](int64_t pixel, const PixelResult& result) {
+        pending[pixel % ReorderWindow] = result;
+        ready[pixel % ReorderWindow] = true;
+    };
+    // Stores the finished pixels in order. Every variant stops at the next
+    // pixel: a stopped frame is shown with what was computed.
+    const auto store = [&] {
+        while (!stopped && ready[stored % ReorderWindow]) {
+            ready[stored % ReorderWindow] = false;
+            const PixelResult& result = pending[stored % ReorderWindow];
+            rec.IterOut[stored] = result.escape;
+            rec.ZReOut[stored] = result.a;
+            rec.ZImOut[stored] = result.b;
+            ++stored;
             if (State.StopRequest.load() == 1) {
                 if (familyA)
                     SleepMilliseconds(10);
+                stopped = true;
                 return;
             }
+            if (stored % width == 0)
+                rowDone(stored / width - 1);
         }
-        y += rec.StepIm;
-        if (rowsDone)
-            rowsDone->fetch_add(1);
-        if (familyA && row % 8 == 0)
-            SleepMilliseconds(0);
+    };
+
+    PixelPair<Variant, false> pair(setup);
+    const int64_t total = width * rows;
+    int64_t next = 0;
+    long double x = rec.Re0;
+    long double y = rec.Im0;
+    while (!stopped) {
+        for (int slot = 0; slot < 2; ++slot) {
+            while (pair.Free(slot) && next < total && next - stored < ReorderWindow &&
+                   pair.Accepts(mandelbrot ? next / width : 0)) {
+                pair.Start(slot, next, mandelbrot ? next / width : 0, x, y, mandelbrot ? x : rec.JuliaRe,
+                           mandelbrot ? y : rec.JuliaIm, deliver);
+                ++next;
+                x += rec.StepRe;
+                if (next % width == 0) {
+                    x = rec.Re0;
+                    y += rec.StepIm;
+                }
+            }
+        }
+        if (pair.Idle() && next == total)
+            break;
+        if (!pair.Idle())
+            pair.Run(deliver);
+        store();
     }
+    store();
 }
 
 }  // namespace
@@ -219,27 +374,25 @@ PixelResult IteratePixel(ProgressiveLoop loop, const PixelSetup& setup, long dou
 {
     switch (loop) {
     case ProgressiveLoop::Variant2:
-        return FamilyAPixel<2, false>(setup, zr, zi, cr, ci);
+        return OnePixel<2, false>(setup, zr, zi, cr, ci);
     case ProgressiveLoop::LaggedVariant2:
-        return FamilyAPixel<2, true>(setup, zr, zi, cr, ci);
+        return OnePixel<2, true>(setup, zr, zi, cr, ci);
     case ProgressiveLoop::Variant1:
         break;
     }
-    return FamilyAPixel<1, false>(setup, zr, zi, cr, ci);
+    return OnePixel<1, false>(setup, zr, zi, cr, ci);
 }
 
 void IterateKernelPixel(int32_t variant, const PixelSetup& setup, long double zr, long double zi,
                         long double cr, long double ci, int32_t* iterOut, float* aOut, float* bOut)
 {
-    // The band kernels compare family B's tests with float32(Bailout) in extended.
-    const long double bailout = std::bit_cast<float>(setup.bailoutBits);
     PixelResult result;
     switch (variant) {
-    case 2: result = FamilyAPixel<2, false>(setup, zr, zi, cr, ci); break;
-    case 3: FamilyBPixel<3>(setup.iterMax, bailout, zr, zi, cr, ci, iterOut, aOut, bOut); return;
-    case 4: FamilyBPixel<4>(setup.iterMax, bailout, zr, zi, cr, ci, iterOut, aOut, bOut); return;
-    case 5: FamilyBPixel<5>(setup.iterMax, bailout, zr, zi, cr, ci, iterOut, aOut, bOut); return;
-    default: result = FamilyAPixel<1, false>(setup, zr, zi, cr, ci); break;
+    case 2: result = OnePixel<2, false>(setup, zr, zi, cr, ci); break;
+    case 3: result = OnePixel<3, false>(setup, zr, zi, cr, ci); break;
+    case 4: result = OnePixel<4, false>(setup, zr, zi, cr, ci); break;
+    case 5: result = OnePixel<5, false>(setup, zr, zi, cr, ci); break;
+    default: result = OnePixel<1, false>(setup, zr, zi, cr, ci); break;
     }
     *iterOut = result.escape;
     *aOut = result.a;
