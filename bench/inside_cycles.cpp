@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench/timing.h"
+#include "timing.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_extended.h"
 
