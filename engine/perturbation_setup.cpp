@@ -32,6 +32,7 @@ constexpr int32_t GridParts = 8;
 // many binary orders: a reference need not be the nucleus to the last bit,
 // as its orbit, superattracting, stays periodic all the same.
 constexpr int32_t NucleusToleranceBits = 8;
+constexpr int64_t NewtonPeriodShare = 4;
 
 // The share of delta^2 against 2 Z delta a table step may drop: double's
 // rounding in double; 2^-48 in long double, which serves long orbits for its
@@ -122,7 +123,9 @@ bool FindGoverningNucleus(const DeepFrameLayout& layout, const Point& centre, co
 {
     const long double radius = ViewRadius(layout);
     const int64_t period = BallPeriod(centreOrbit, radius);
-    if (period < 2)
+    // Newton's steps each cost a period's iterations: beyond a quarter of
+    // the orbit they could take longer than the frame they serve.
+    if (period < 2 || period > ReferenceLength(layout) / NewtonPeriodShare)
         return false;
     mpf_set(nucleus.re, centre.re);
     mpf_set(nucleus.im, centre.im);
