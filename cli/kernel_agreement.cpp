@@ -46,3 +46,29 @@ void PrintKernelAgreement(std::ostream& out, const KernelAgreement& agreement)
         << "largest difference of B: " << agreement.largestDifferenceB << " (relative "
         << agreement.largestRelativeDifferenceB << ")\n";
 }
+
+SettledAgreement CompareSettledEscapes(const KernelResults& exact, const KernelResults& moreBits,
+                                       const KernelResults& other)
+{
+    SettledAgreement agreement;
+    const size_t count = std::min({exact.escape.size(), moreBits.escape.size(), other.escape.size()});
+    agreement.pixels = static_cast<int64_t>(count);
+    for (size_t k = 0; k < count; ++k) {
+        if (exact.escape[k] != moreBits.escape[k])
+            continue;
+        ++agreement.settled;
+        agreement.identicalOverSettled += exact.escape[k] == other.escape[k];
+    }
+    return agreement;
+}
+
+void PrintSettledAgreement(std::ostream& out, int32_t moreBits, const SettledAgreement& agreement)
+{
+    const auto share = [](int64_t part, int64_t whole) { return whole > 0 ? 100.0 * part / whole : 100.0; };
+    out << std::fixed << std::setprecision(3) << "settled pixels (same escape value at " << moreBits
+        << " bits): " << agreement.settled << " of " << agreement.pixels << " ("
+        << share(agreement.settled, agreement.pixels) << "%)\n"
+        << "identical escape values over settled pixels: " << agreement.identicalOverSettled << " of "
+        << agreement.settled << " (" << share(agreement.identicalOverSettled, agreement.settled) << "%)\n"
+        << std::defaultfloat << std::setprecision(6);
+}

@@ -23,3 +23,16 @@ struct KernelAgreement {
 KernelAgreement CompareKernelResults(const KernelResults& first, const KernelResults& second);
 
 void PrintKernelAgreement(std::ostream& out, const KernelAgreement& agreement);
+
+// Pixels whose escape value the arbitrary-precision frame keeps at a higher
+// precision are settled; only there is it the measure of another frame.
+struct SettledAgreement {
+    int64_t pixels = 0;
+    int64_t settled = 0;
+    int64_t identicalOverSettled = 0;
+};
+
+SettledAgreement CompareSettledEscapes(const KernelResults& exact, const KernelResults& moreBits,
+                                       const KernelResults& other);
+
+void PrintSettledAgreement(std::ostream& out, int32_t moreBits, const SettledAgreement& agreement);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -66,7 +67,7 @@ int OptionValueCount(const std::string& option)
         {"--view", 4},    {"--center", 3},       {"--precision", 1},    {"--palette-gen", 1},
         {"--offset", 1},  {"--palette-switches", 1}, {"-o", 1},         {"--raw", 1},
         {"--palette", 1}, {"--save", 1},         {"--save-palette", 1}, {"--thumbnail", 1},
-        {"--movie", 1},   {"--unzoom", 1},       {"--encode", 1},
+        {"--movie", 1},   {"--unzoom", 1},       {"--encode", 1},       {"--extra-precision", 1},
     };
     const auto found = counts.find(option);
     return found == counts.end() ? 0 : found->second;
@@ -280,6 +281,7 @@ struct Outputs {
     bool info = false;
     bool deepRequested = false;
     bool agreement = false;
+    int32_t extraPrecisionBits = 0;  // beyond what the view calls for, arbitrary-precision frames only
     MovieOptions movie;
     std::string encodeFolder;  // --encode, with -o naming the video
     bool NeedFrame() const
@@ -365,6 +367,8 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         State.AdaptiveIterMax = 1;
     } else if (option == "--agreement") {
         outputs.agreement = true;
+    } else if (option == "--extra-precision") {
+        outputs.extraPrecisionBits = ParseInt(option, reader.Value(option), 0, MaxPrecisionBits);
     } else if (option == "--palette-gen") {
         const std::string text = reader.Value(option);
         const std::vector<std::string> items = SplitList(text);
@@ -469,9 +473,52 @@ void CheckMovieOutputs(const Outputs& outputs, const std::string& parameterFile)
     }
 }
 
-ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeValues)
+// The view exactly as it stands, restored after a frame at a raised
+// precision: that frame writes its texts back with more digits, which the
+// view's own precision would read with other last bits.
+class KeptView {
+public:
+    KeptView() : texts_(Texts), bits_(State.PrecisionBits)
+    {
+        for (const ViewValue& value : ViewGroup(State.FractalFlags))
+            Keep(*value.big);
+        Keep(BigJuliaRe);
+        Keep(BigJuliaIm);
+    }
+    void Restore()
+    {
+        SetPrecision(bits_);
+        Texts = texts_;
+        size_t k = 0;
+        for (const ViewValue& value : ViewGroup(State.FractalFlags))
+            mpf_set(*value.big, *values_[k++]);
+        mpf_set(BigJuliaRe, *values_[k++]);
+        mpf_set(BigJuliaIm, *values_[k]);
+    }
+
+private:
+    void Keep(const BigFloat& value)
+    {
+        values_.emplace_back(std::make_unique<BigFloat>(bits_));
+        mpf_set(*values_.back(), value);
+    }
+    ViewTexts texts_;
+    int32_t bits_;
+    std::vector<std::unique_ptr<BigFloat>> values_;
+};
+
+// extraBits: added to the precision the view calls for, once the view has
+// settled it (the frame's own synchronisation would undo an earlier choice).
+ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeValues, int32_t extraBits)
 {
     SettleView(outputs);
+    const bool raised = State.DeepZoom != 0 && extraBits > 0;
+    std::unique_ptr<KeptView> kept;
+    if (raised) {
+        kept = std::make_unique<KeptView>();
+        SetPrecision(static_cast<int32_t>(std::min<int64_t>(int64_t{State.PrecisionBits} + extraBits,
+                                                            MaxPrecisionBits)));
+    }
     ComputedFrame frame;
     frame.deep = State.DeepZoom;
     frame.precisionBits = frame.deep ? State.PrecisionBits : 80;
@@ -480,36 +527,55 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
     State.PictureLocked = 0;
     Redraw();
     EscapeValueCapture = nullptr;
+    if (kept)
+        kept->Restore();
     frame.complete = State.FrameValid == 1;
     return frame;
 }
 
-// The frame computed both ways, with how far the kernel results agree.
+struct AgreementFrame {
+    KernelResults results;
+    float seconds = 0;
+    DeepPath path = DeepPath::Exact;
+    int32_t bits = 0;
+};
+
+AgreementFrame ComputeAgreementFrame(const Outputs& outputs, int32_t fast, int32_t extraBits)
+{
+    State.FastDeepZoom = fast;
+    AgreementFrame computed;
+    const ComputedFrame frame = ComputeFrame(outputs, computed.results.escape, extraBits);
+    if (!frame.deep)
+        throw UsageError("--agreement: the view is not computed in deep zoom (add --deep)");
+    if (!frame.complete)
+        throw FileError("stopped");
+    const size_t count = static_cast<size_t>(State.PicWidth) * State.PicHeight;
+    computed.results.a.assign(Results.ZReBuffer.begin(), Results.ZReBuffer.begin() + count);
+    computed.results.b.assign(Results.ZImBuffer.begin(), Results.ZImBuffer.begin() + count);
+    computed.seconds = State.ElapsedSeconds;
+    computed.path = State.LastDeepPath;
+    computed.bits = frame.precisionBits;
+    return computed;
+}
+
+// The frame computed both ways, with how far the kernel results agree; and
+// the arbitrary-precision frame again at twice its precision, which tells
+// the pixels it settles from those whose last bits decide them.
 void PrintAgreement(const Outputs& outputs, std::ostream& out)
 {
     const int32_t chosen = State.FastDeepZoom;
-    KernelResults results[2];
-    float seconds[2];
-    DeepPath paths[2];
-    for (int32_t fast = 0; fast < 2; ++fast) {
-        State.FastDeepZoom = fast;
-        const ComputedFrame frame = ComputeFrame(outputs, results[fast].escape);
-        if (!frame.deep)
-            throw UsageError("--agreement: the view is not computed in deep zoom (add --deep)");
-        if (!frame.complete)
-            throw FileError("stopped");
-        const size_t count = static_cast<size_t>(State.PicWidth) * State.PicHeight;
-        results[fast].a.assign(Results.ZReBuffer.begin(), Results.ZReBuffer.begin() + count);
-        results[fast].b.assign(Results.ZImBuffer.begin(), Results.ZImBuffer.begin() + count);
-        seconds[fast] = State.ElapsedSeconds;
-        paths[fast] = State.LastDeepPath;
-    }
+    const AgreementFrame exact = ComputeAgreementFrame(outputs, 0, outputs.extraPrecisionBits);
+    const AgreementFrame twice = ComputeAgreementFrame(outputs, 0, outputs.extraPrecisionBits + exact.bits);
+    // Last, so the state tells how the fast frame went.
+    const AgreementFrame fast = ComputeAgreementFrame(outputs, 1, outputs.extraPrecisionBits);
+    const int64_t exactPixels = State.ExactDeepPixels;
     State.FastDeepZoom = chosen;
-    out << "exact: " << DeepPathText(paths[0]) << ", " << seconds[0] << " s\n"
-        << "fast: " << DeepPathText(paths[1]) << ", " << seconds[1] << " s ("
-        << (seconds[1] > 0 ? seconds[0] / seconds[1] : 0) << " times faster), " << State.ExactDeepPixels
+    out << "exact: " << DeepPathText(exact.path) << " at " << exact.bits << " bits, " << exact.seconds << " s\n"
+        << "fast: " << DeepPathText(fast.path) << ", " << fast.seconds << " s ("
+        << (fast.seconds > 0 ? exact.seconds / fast.seconds : 0) << " times faster), " << exactPixels
         << " pixels in arbitrary precision\n";
-    PrintKernelAgreement(out, CompareKernelResults(results[0], results[1]));
+    PrintKernelAgreement(out, CompareKernelResults(exact.results, fast.results));
+    PrintSettledAgreement(out, twice.bits, CompareSettledEscapes(exact.results, twice.results, fast.results));
 }
 
 }  // namespace
@@ -556,7 +622,12 @@ asks for one, and movie frames only with --movie.
                           of the pixels change or IterMax reaches 2000000
   --agreement             compute the deep frame both ways and print the share
                           of identical escape values and the largest
-                          differences of A and B
+                          differences of A and B; then in arbitrary precision
+                          at twice the bits, and the share of identical
+                          escape values over the pixels that both precisions
+                          give the same (settled)
+  --extra-precision BITS  compute arbitrary-precision frames with BITS more
+                          than the view calls for
   --palette-gen s0,s1,s2,d0,d1,d2,e0,e1,e2
                           palette start, step and stop per channel, then
                           generate the palette
@@ -670,7 +741,7 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
         }
         if (outputs.NeedFrame()) {
             std::vector<int32_t> escapeValues;
-            const ComputedFrame frame = ComputeFrame(outputs, escapeValues);
+            const ComputedFrame frame = ComputeFrame(outputs, escapeValues, outputs.extraPrecisionBits);
             if (!frame.complete) {
                 err << "quorvatix-render: the frame was not computed\n";
                 return 1;

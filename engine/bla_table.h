@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -41,6 +42,27 @@ private:
     // of 2^k, at index (q >> k) * 4 + r.
     std::vector<std::vector<BlaStep<T>>> levels_;
 };
+
+// Inline: pixels ask at every pass start, mostly to be refused at once.
+template <typename T>
+inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, T deltaSize, int64_t maxPasses, int64_t& passes) const
+{
+    const BlaStep<T>* best = nullptr;
+    const int64_t q = m >> 2;
+    const int64_t r = m & 3;
+    // Radii shrink as steps grow, so the first refusal ends the search.
+    for (size_t k = 0; k < levels_.size(); ++k) {
+        const int64_t count = int64_t{1} << k;
+        if (count > maxPasses || (q & (count - 1)) != 0)
+            break;
+        const size_t index = static_cast<size_t>(((q >> k) << 2) + r);
+        if (index >= levels_[k].size() || !(deltaSize < levels_[k][index].radius))
+            break;
+        best = &levels_[k][index];
+        passes = count;
+    }
+    return best;
+}
 
 extern template class BlaTable<double>;
 extern template class BlaTable<long double>;

@@ -55,7 +55,10 @@ inline bool Step(Cursor<T>& p, T dcr, T dci, const PerturbationFrame<T>& f)
     const OrbitValue<T> next = p.orbit[p.m];
     p.zr = next.re + dr;
     p.zi = next.im + di;
-    if (Size(p.zr, p.zi) < Size(dr, di)) {
+    // Also where the orbit itself passes closer to 0 than the difference:
+    // at a periodic reference's returns to 0, rounding decides the first.
+    const T deltaSize = Size(dr, di);
+    if (Size(p.zr, p.zi) < deltaSize || Size(next.re, next.im) < deltaSize) {
         Rebase(p, f.RebaseOrbit());
     } else if (p.m == p.last) {
         if (!(p.zr * p.zr + p.zi * p.zi > f.escapeNorm))

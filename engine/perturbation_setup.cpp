@@ -5,7 +5,9 @@
 #include <limits>
 
 #include "engine/big_to_hardware.h"
+#include "engine/minibrot_nucleus.h"
 #include "engine/reference_orbit.h"
+#include "engine/reference_orbit_cache.h"
 #include "engine/rounding.h"
 #include "engine/row_bands.h"
 
@@ -26,10 +28,22 @@ constexpr long AxisRoundingBits = 40;
 // Candidate references: the centre, then the points i/8, j/8 of the view.
 constexpr int32_t GridParts = 8;
 
+// Newton's steps for the governing nucleus end below the pixel step by this
+// many binary orders: a reference need not be the nucleus to the last bit,
+// as its orbit, superattracting, stays periodic all the same.
+constexpr int32_t NucleusToleranceBits = 8;
+constexpr int64_t NewtonPeriodShare = 4;
+
+// The share of delta^2 against 2 Z delta a table step may drop: double's
+// rounding in double; 2^-48 in long double, which serves long orbits for its
+// rounding, not for the table's: pixels that keep within a relative 2^-48 of
+// the orbit (where long orbits spend most of their iterations) skip it, and
+// escape values over settled pixels stay those of the exact frames.
 template <typename T>
 T TableEpsilon()
 {
-    return std::ldexp(T(1), -std::numeric_limits<T>::digits);
+    constexpr int digits = std::numeric_limits<T>::digits == 53 ? 53 : 48;
+    return std::ldexp(T(1), -digits);
 }
 
 struct Point {
@@ -92,16 +106,70 @@ bool StartOrbit(const DeepFrameLayout& layout, const Point& point, BigFloat& zer
     return IterateOrbit(point.re, point.im, layout.juliaRe, layout.juliaIm, layout.bits, length, orbit, progress);
 }
 
+// Half the view's diagonal, for the disc that finds the governing minibrot.
+long double ViewRadius(const DeepFrameLayout& layout)
+{
+    BigFloat scratch(layout.bits);
+    const long double width = std::fabs(BigToLongDouble(layout.stepRe, scratch)) * layout.width;
+    const long double height = std::fabs(BigToLongDouble(layout.stepIm, scratch)) * layout.height;
+    return std::hypot(width, height) / 2;
+}
+
+// The nucleus of the minibrot that governs a Mandelbrot view, when one lies
+// within a view's radius of its centre: its orbit never escapes and returns
+// to 0 every period, so pixels keep to it and its table.
+bool FindGoverningNucleus(const DeepFrameLayout& layout, const Point& centre, const ReferenceOrbit& centreOrbit,
+                          Point& nucleus)
+{
+    const long double radius = ViewRadius(layout);
+    const int64_t period = BallPeriod(centreOrbit, radius);
+    // Newton's steps each cost a period's iterations: beyond a quarter of
+    // the orbit they could take longer than the frame they serve.
+    if (period < 2 || period > ReferenceLength(layout) / NewtonPeriodShare)
+        return false;
+    mpf_set(nucleus.re, centre.re);
+    mpf_set(nucleus.im, centre.im);
+    BigFloat tolerance(layout.bits), distance(layout.bits), part(layout.bits);
+    mpf_set(tolerance, layout.stepRe);
+    mpf_abs(tolerance, tolerance);
+    mpf_div_2exp(tolerance, tolerance, NucleusToleranceBits);
+    if (!RefineNucleus(nucleus.re, nucleus.im, period, tolerance, layout.bits))
+        return false;
+    mpf_sub(distance, nucleus.re, centre.re);
+    mpf_abs(distance, distance);
+    mpf_sub(part, nucleus.im, centre.im);
+    mpf_abs(part, part);
+    mpf_add(distance, distance, part);
+    return mpf_cmp_d(distance, static_cast<double>(radius)) <= 0;
+}
+
 bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbit& orbit,
                      RelaxedAtomic<int64_t>& progress)
 {
     const int64_t length = ReferenceLength(layout);
+    Point centre{BigFloat(layout.bits), BigFloat(layout.bits)};
+    PointOfView(layout, GridParts / 2, GridParts / 2, centre);
+    const ReferenceKey key{layout.mandelbrot, layout.bits, centre.re, centre.im, layout.juliaRe, layout.juliaIm};
+    if (TakeCachedReference(key, length, chosen.re, chosen.im, orbit)) {
+        progress.store(length);
+        return true;
+    }
     BigFloat zero(layout.bits);
-    PointOfView(layout, GridParts / 2, GridParts / 2, chosen);
+    mpf_set(chosen.re, centre.re);
+    mpf_set(chosen.im, centre.im);
     if (!StartOrbit(layout, chosen, zero, length, orbit, progress))
         return false;
     Point candidate{BigFloat(layout.bits), BigFloat(layout.bits)};
     ReferenceOrbit candidateOrbit;
+    if (layout.mandelbrot && FindGoverningNucleus(layout, chosen, orbit, candidate)) {
+        if (!StartOrbit(layout, candidate, zero, length, candidateOrbit, progress))
+            return false;
+        if (candidateOrbit.size() >= orbit.size()) {
+            std::swap(orbit, candidateOrbit);
+            mpf_set(chosen.re, candidate.re);
+            mpf_set(chosen.im, candidate.im);
+        }
+    }
     for (int32_t i = 1; i < GridParts && orbit.size() < length; ++i) {
         for (int32_t j = 1; j < GridParts && orbit.size() < length; ++j) {
             if (i == GridParts / 2 && j == GridParts / 2)
@@ -116,6 +184,7 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
             }
         }
     }
+    CacheReference(key, length, chosen.re, chosen.im, orbit);
     return true;
 }
 

@@ -2,9 +2,12 @@
 
 #include <QTemporaryDir>
 
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 
+#include "cli/kernel_agreement.h"
 #include "cli/renderer.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_perturbation.h"
@@ -205,6 +208,66 @@ TEST_F(FastDeepTest, TableSkipsNeverCrossAnEscape)
             }
         }
     }
+}
+
+TEST_F(FastDeepTest, AgreementCountsOnlyPixelsTwiceThePrecisionSettles)
+{
+    KernelResults exact, twice, fast;
+    exact.escape = {5, 6, 7, 0, 9};
+    twice.escape = {5, 6, 8, 0, 9};  // the third is not settled
+    fast.escape = {5, 1, 2, 0, 9};
+    const SettledAgreement counted = CompareSettledEscapes(exact, twice, fast);
+    EXPECT_EQ(counted.pixels, 5);
+    EXPECT_EQ(counted.settled, 4);
+    EXPECT_EQ(counted.identicalOverSettled, 3);
+
+    const auto numbers = [](const std::string& text, const std::string& pattern) {
+        std::smatch match;
+        std::vector<long> found;
+        if (std::regex_search(text, match, std::regex(pattern)))
+            for (size_t k = 1; k < match.size(); ++k)
+                found.push_back(std::stol(match[k]));
+        return found;
+    };
+    const Arguments view = Arguments{"--size", "16x12", "--iter", "3000"} + ViewAround("0", "1", 40);
+    for (int extra : {0, 64}) {
+        std::string out;
+        Render(view + Arguments{"--extra-precision", std::to_string(extra), "--agreement"}, &out);
+        const std::vector<long> bits = numbers(out, R"(exact: arbitrary precision at (\d+) bits)");
+        const std::vector<long> settled = numbers(out, R"(settled pixels \(same escape value at (\d+) bits\): (\d+) of (\d+))");
+        const std::vector<long> over = numbers(out, R"(identical escape values over settled pixels: (\d+) of (\d+))");
+        ASSERT_EQ(bits.size(), 1u) << out;
+        ASSERT_EQ(settled.size(), 3u) << out;
+        ASSERT_EQ(over.size(), 2u) << out;
+        EXPECT_EQ(settled[0], 2 * bits[0]) << out;
+        EXPECT_EQ(settled[2], 16 * 12);
+        EXPECT_GT(settled[1], 16 * 12 * 9 / 10) << out;
+        EXPECT_EQ(over[1], settled[1]);
+        EXPECT_GE(over[0] * 1000, over[1] * 995) << out;
+    }
+}
+
+TEST_F(FastDeepTest, ExtraPrecisionRaisesTheArbitraryPrecisionFrameOnly)
+{
+    QTemporaryDir folder;
+    const Arguments view = Arguments{"--size", "16x12", "--iter", "500"} + ViewAround("0", "1", 30);
+    const auto raw = [&](const Arguments& options) {
+        const std::string path = folder.filePath("frame.raw").toStdString();
+        Render(view + options + Arguments{"--raw", path});
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    const auto precision = [](const std::string& dump) {
+        int32_t bits = 0;
+        dump.copy(reinterpret_cast<char*>(&bits), 4, 24);
+        return bits;
+    };
+    const std::string plain = raw({});
+    const std::string raised = raw({"--extra-precision", "100"});
+    ASSERT_GT(plain.size(), 28u);
+    EXPECT_EQ(precision(raised), precision(plain) + 100);
+    // The frame after the ones at other precisions reads the view as it was given.
+    EXPECT_EQ(raw({"--agreement"}), plain);
 }
 
 }  // namespace

@@ -1,0 +1,133 @@
+// The references of the fast deep path: the governing minibrot's nucleus,
+// and the orbit kept for the next frame.
+#include <gtest/gtest.h>
+
+#include "engine/fractal_state.h"
+#include "engine/minibrot_nucleus.h"
+#include "engine/reference_orbit.h"
+#include "engine/reference_orbit_cache.h"
+
+namespace {
+
+// The period-3 minibrot's nucleus, and a period-106 one 1e-79 across near i.
+const char* const Period3Re = "-0.1225611668766536";
+const char* const Period3Im = "0.7448617666197442";
+const char* const Period106Re = "4.67761636680154113309990063235030847839476659340085712709217801658376327534698893"
+                                "2396134330946727400042974789171003989525976061327433425584519323018008361886761500e-40";
+const char* const Period106Im = "1.00000000000000000000000000000000000000038573481198264908924707051826333623825060"
+                                "600194083279683197979950527875551360391870931744270454123112121935370875703622";
+
+struct Parameter {
+    Parameter(const char* re, const char* im, int32_t bits) : re(bits), im(bits)
+    {
+        mpf_set_str(this->re, re, 10);
+        mpf_set_str(this->im, im, 10);
+    }
+    BigFloat re, im;
+};
+
+ReferenceOrbit OrbitOfZero(const Parameter& c, int32_t bits, int64_t length)
+{
+    State.StopRequest = 0;
+    BigFloat zero(bits);
+    ReferenceOrbit orbit;
+    RelaxedAtomic<int64_t> done{0};
+    EXPECT_TRUE(IterateOrbit(zero, zero, c.re, c.im, bits, length, orbit, done));
+    return orbit;
+}
+
+// |a - b| in the larger part, as a power of two.
+long DistanceExponent(const BigFloat& aRe, const BigFloat& aIm, const Parameter& b, int32_t bits)
+{
+    BigFloat re(bits), im(bits);
+    mpf_sub(re, aRe, b.re);
+    mpf_sub(im, aIm, b.im);
+    mpf_abs(re, re);
+    mpf_abs(im, im);
+    if (mpf_cmp(re, im) < 0)
+        mpf_set(re, im);
+    if (mpf_sgn(re.get()) == 0)
+        return -1000000;
+    long exponent;
+    mpf_get_d_2exp(&exponent, re);
+    return exponent;
+}
+
+TEST(MinibrotNucleusTest, BallPeriodFindsTheMinibrotInTheDisc)
+{
+    const Parameter period3(Period3Re, Period3Im, 128);
+    EXPECT_EQ(BallPeriod(OrbitOfZero(period3, 128, 100), 1e-6L), 3);
+    const Parameter period106(Period106Re, Period106Im, 400);
+    EXPECT_EQ(BallPeriod(OrbitOfZero(period106, 400, 1000), 2e-79L), 106);
+    // In the main cardioid the orbit settles on a fixed point away from 0.
+    const Parameter cardioid("-0.1", "0.1", 128);
+    EXPECT_EQ(BallPeriod(OrbitOfZero(cardioid, 128, 100), 1e-3L), 0);
+    // An orbit that leaves at once has no period either.
+    const Parameter outside("1", "1", 128);
+    EXPECT_EQ(BallPeriod(OrbitOfZero(outside, 128, 100), 1e-3L), 0);
+}
+
+TEST(MinibrotNucleusTest, NewtonReachesTheNucleusFromNearby)
+{
+    State.StopRequest = 0;
+    const Parameter period3(Period3Re, Period3Im, 128);
+    Parameter start("-0.1225611668", "0.7448617667", 128), other("-0.1226", "0.7448", 128);
+    BigFloat tolerance(128);
+    mpf_set_d(tolerance, 1e-30);
+    ASSERT_TRUE(RefineNucleus(start.re, start.im, 3, tolerance, 128));
+    ASSERT_TRUE(RefineNucleus(other.re, other.im, 3, tolerance, 128));
+    EXPECT_LT(DistanceExponent(start.re, start.im, period3, 128), -50);  // the constant's 16 digits
+    // From another start, the same nucleus to the working precision.
+    Parameter found("0", "0", 128);
+    mpf_set(found.re, other.re);
+    mpf_set(found.im, other.im);
+    EXPECT_LT(DistanceExponent(start.re, start.im, found, 128), -110);
+
+    const int32_t bits = 420;
+    const Parameter period106(Period106Re, Period106Im, bits);
+    Parameter near(Period106Re, Period106Im, bits);
+    BigFloat offset(bits);
+    mpf_set_str(offset, "3e-81", 10);
+    mpf_add(near.re, near.re, offset);
+    mpf_sub(near.im, near.im, offset);
+    mpf_set_str(tolerance, "1e-90", 10);
+    ASSERT_TRUE(RefineNucleus(near.re, near.im, 106, tolerance, bits));
+    // The nucleus to the working precision.
+    EXPECT_LT(DistanceExponent(near.re, near.im, period106, bits), -400);
+}
+
+TEST(ReferenceOrbitCacheTest, KeepsTheOrbitForTheSameCentreOnly)
+{
+    ClearReferenceCache();
+    const int32_t bits = 128;
+    const Parameter centre("-0.1", "0.1", bits), chosen("-0.1000001", "0.1", bits), julia("0", "0", bits);
+    const ReferenceOrbit orbit = OrbitOfZero(chosen, bits, 500);
+    const ReferenceKey key{true, bits, centre.re, centre.im, julia.re, julia.im};
+    BigFloat re(bits), im(bits);
+    ReferenceOrbit taken;
+    EXPECT_FALSE(TakeCachedReference(key, 500, re, im, taken));
+    CacheReference(key, 500, chosen.re, chosen.im, orbit);
+
+    ASSERT_TRUE(TakeCachedReference(key, 300, re, im, taken));
+    EXPECT_EQ(mpf_cmp(re, chosen.re), 0);
+    EXPECT_EQ(mpf_cmp(im, chosen.im), 0);
+    ASSERT_EQ(taken.size(), 300);
+    EXPECT_EQ(taken.re[299], orbit.re[299]);
+    EXPECT_FALSE(TakeCachedReference(key, 501, re, im, taken)) << "iterated for fewer values";
+
+    const Parameter moved("-0.1", "0.1000000000000000000000000000001", bits);
+    EXPECT_FALSE(TakeCachedReference({true, bits, moved.re, moved.im, julia.re, julia.im}, 300, re, im, taken));
+    EXPECT_FALSE(TakeCachedReference({true, 192, centre.re, centre.im, julia.re, julia.im}, 300, re, im, taken));
+    EXPECT_FALSE(TakeCachedReference({false, bits, centre.re, centre.im, julia.re, julia.im}, 300, re, im, taken));
+
+    // Julia references differ by their constant too.
+    const Parameter otherJulia("-1", "0", bits);
+    CacheReference({false, bits, centre.re, centre.im, julia.re, julia.im}, 500, chosen.re, chosen.im, orbit);
+    EXPECT_TRUE(TakeCachedReference({false, bits, centre.re, centre.im, julia.re, julia.im}, 500, re, im, taken));
+    EXPECT_FALSE(
+        TakeCachedReference({false, bits, centre.re, centre.im, otherJulia.re, otherJulia.im}, 500, re, im, taken));
+    ClearReferenceCache();
+    EXPECT_FALSE(TakeCachedReference({false, bits, centre.re, centre.im, julia.re, julia.im}, 500, re, im, taken));
+}
+
+}  // namespace
