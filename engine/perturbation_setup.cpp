@@ -98,9 +98,18 @@ void PointOfView(const DeepFrameLayout& layout, int32_t column8, int32_t row8, P
 
 // The orbit the pixels start on: of 0 under c = point (Mandelbrot) or of the
 // point under the Julia constant.
+OrbitKey KeyOf(const DeepFrameLayout& layout, const Point& point)
+{
+    return {layout.mandelbrot, layout.bits, point.re, point.im, layout.juliaRe, layout.juliaIm};
+}
+
 bool StartOrbit(const DeepFrameLayout& layout, const Point& point, BigFloat& zero, int64_t length,
                 ReferenceOrbit& orbit, RelaxedAtomic<int64_t>& progress)
 {
+    if (TakeCachedOrbit(KeyOf(layout, point), length, orbit)) {
+        progress.store(orbit.size());
+        return true;
+    }
     if (layout.mandelbrot)
         return IterateOrbit(zero, zero, point.re, point.im, layout.bits, length, orbit, progress);
     return IterateOrbit(point.re, point.im, layout.juliaRe, layout.juliaIm, layout.bits, length, orbit, progress);
@@ -149,16 +158,12 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
     const int64_t length = ReferenceLength(layout);
     Point centre{BigFloat(layout.bits), BigFloat(layout.bits)};
     PointOfView(layout, GridParts / 2, GridParts / 2, centre);
-    const ReferenceKey key{layout.mandelbrot, layout.bits, centre.re, centre.im, layout.juliaRe, layout.juliaIm};
-    if (TakeCachedReference(key, length, chosen.re, chosen.im, orbit)) {
-        progress.store(length);
-        return true;
-    }
     BigFloat zero(layout.bits);
     mpf_set(chosen.re, centre.re);
     mpf_set(chosen.im, centre.im);
     if (!StartOrbit(layout, chosen, zero, length, orbit, progress))
         return false;
+    CacheOrbit(KeyOf(layout, centre), length, orbit);
     Point candidate{BigFloat(layout.bits), BigFloat(layout.bits)};
     ReferenceOrbit candidateOrbit;
     if (layout.mandelbrot && FindGoverningNucleus(layout, chosen, orbit, candidate)) {
@@ -184,7 +189,7 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
             }
         }
     }
-    CacheReference(key, length, chosen.re, chosen.im, orbit);
+    CacheOrbit(KeyOf(layout, chosen), length, orbit);
     return true;
 }
 

@@ -1,21 +1,24 @@
 #include "engine/reference_orbit_cache.h"
 
 #include <algorithm>
+#include <list>
 #include <mutex>
 
 namespace {
 
-struct CachedReference {
-    bool valid = false;
+// The centre's orbit and the chosen reference of the last frame.
+constexpr size_t KeptOrbits = 2;
+
+struct CachedOrbit {
     bool mandelbrot = true;
     int32_t bits = 0;
     int64_t length = 0;
-    BigFloat centreRe, centreIm, juliaRe, juliaIm, pointRe, pointIm;
+    BigFloat pointRe, pointIm, juliaRe, juliaIm;
     ReferenceOrbit orbit;
 };
 
 std::mutex CacheLock;
-CachedReference Cache;
+std::list<CachedOrbit> Cache;  // most recently used first
 
 void Keep(BigFloat& kept, mpf_srcptr value, int32_t bits)
 {
@@ -24,53 +27,67 @@ void Keep(BigFloat& kept, mpf_srcptr value, int32_t bits)
         mpf_set(kept, value);
 }
 
-bool Matches(const ReferenceKey& key)
+bool Matches(const CachedOrbit& cached, const OrbitKey& key)
 {
-    return Cache.valid && Cache.mandelbrot == key.mandelbrot && Cache.bits == key.bits &&
-           mpf_cmp(Cache.centreRe, key.centreRe) == 0 && mpf_cmp(Cache.centreIm, key.centreIm) == 0 &&
+    return cached.mandelbrot == key.mandelbrot && cached.bits == key.bits &&
+           mpf_cmp(cached.pointRe, key.pointRe) == 0 && mpf_cmp(cached.pointIm, key.pointIm) == 0 &&
            (key.mandelbrot ||
-            (mpf_cmp(Cache.juliaRe, key.juliaRe) == 0 && mpf_cmp(Cache.juliaIm, key.juliaIm) == 0));
+            (mpf_cmp(cached.juliaRe, key.juliaRe) == 0 && mpf_cmp(cached.juliaIm, key.juliaIm) == 0));
+}
+
+// An orbit that ended before its length is complete for any length.
+bool Serves(const CachedOrbit& cached, int64_t length)
+{
+    return cached.length >= length || cached.orbit.size() < cached.length;
+}
+
+std::list<CachedOrbit>::iterator Find(const OrbitKey& key)
+{
+    return std::find_if(Cache.begin(), Cache.end(), [&key](const CachedOrbit& cached) { return Matches(cached, key); });
 }
 
 }  // namespace
 
-bool TakeCachedReference(const ReferenceKey& key, int64_t length, BigFloat& pointRe, BigFloat& pointIm,
-                         ReferenceOrbit& orbit)
+bool TakeCachedOrbit(const OrbitKey& key, int64_t length, ReferenceOrbit& orbit)
 {
     const std::lock_guard<std::mutex> lock(CacheLock);
-    if (!Matches(key) || Cache.length < length)
+    const auto found = Find(key);
+    if (found == Cache.end() || !Serves(*found, length))
         return false;
-    mpf_set(pointRe, Cache.pointRe);
-    mpf_set(pointIm, Cache.pointIm);
-    const size_t kept = static_cast<size_t>(std::min(length, Cache.orbit.size()));
-    orbit.re.assign(Cache.orbit.re.begin(), Cache.orbit.re.begin() + kept);
-    orbit.im.assign(Cache.orbit.im.begin(), Cache.orbit.im.begin() + kept);
+    Cache.splice(Cache.begin(), Cache, found);
+    const CachedOrbit& cached = Cache.front();
+    const size_t kept = static_cast<size_t>(std::min(length, cached.orbit.size()));
+    orbit.re.assign(cached.orbit.re.begin(), cached.orbit.re.begin() + kept);
+    orbit.im.assign(cached.orbit.im.begin(), cached.orbit.im.begin() + kept);
     return true;
 }
 
-void CacheReference(const ReferenceKey& key, int64_t length, mpf_srcptr pointRe, mpf_srcptr pointIm,
-                    const ReferenceOrbit& orbit)
+void CacheOrbit(const OrbitKey& key, int64_t length, const ReferenceOrbit& orbit)
 {
     const std::lock_guard<std::mutex> lock(CacheLock);
-    // A longer orbit already kept for this centre serves more frames.
-    if (Matches(key) && Cache.length >= length)
-        return;
-    Cache.valid = true;
-    Cache.mandelbrot = key.mandelbrot;
-    Cache.bits = key.bits;
-    Cache.length = length;
-    Keep(Cache.centreRe, key.centreRe, key.bits);
-    Keep(Cache.centreIm, key.centreIm, key.bits);
-    Keep(Cache.juliaRe, key.juliaRe, key.bits);
-    Keep(Cache.juliaIm, key.juliaIm, key.bits);
-    Keep(Cache.pointRe, pointRe, key.bits);
-    Keep(Cache.pointIm, pointIm, key.bits);
-    Cache.orbit = orbit;
+    const auto found = Find(key);
+    if (found != Cache.end()) {
+        if (Serves(*found, length)) {
+            Cache.splice(Cache.begin(), Cache, found);
+            return;
+        }
+        Cache.erase(found);
+    }
+    if (Cache.size() >= KeptOrbits)
+        Cache.pop_back();
+    CachedOrbit& cached = Cache.emplace_front();
+    cached.mandelbrot = key.mandelbrot;
+    cached.bits = key.bits;
+    cached.length = length;
+    Keep(cached.pointRe, key.pointRe, key.bits);
+    Keep(cached.pointIm, key.pointIm, key.bits);
+    Keep(cached.juliaRe, key.juliaRe, key.bits);
+    Keep(cached.juliaIm, key.juliaIm, key.bits);
+    cached.orbit = orbit;
 }
 
-void ClearReferenceCache()
+void ClearOrbitCache()
 {
     const std::lock_guard<std::mutex> lock(CacheLock);
-    Cache.valid = false;
-    Cache.orbit = ReferenceOrbit{};
+    Cache.clear();
 }

@@ -4,26 +4,25 @@
 #include "engine/big_float.h"
 #include "engine/reference_orbit.h"
 
-// A view's reference orbit at 60000 bits takes longer than its pixels: the
-// last frame's reference is kept for the next frame around the same centre
-// (zoom out, resize, new colours), keyed by the exact centre, precision,
-// kind and Julia constant.
-struct ReferenceKey {
+// A reference orbit at 60000 bits takes longer than its frame's pixels, and
+// the next frame around the same centre (zoom out, resize, new colours)
+// needs the same orbits again. Orbits are kept by what defines them alone,
+// so a frame computes exactly what it would compute from scratch, whatever
+// came before it.
+struct OrbitKey {
     bool mandelbrot = true;
     int32_t bits = 0;
-    mpf_srcptr centreRe = nullptr;
-    mpf_srcptr centreIm = nullptr;
+    mpf_srcptr pointRe = nullptr;  // the orbit's point: c (Mandelbrot) or z0 (Julia)
+    mpf_srcptr pointIm = nullptr;
     mpf_srcptr juliaRe = nullptr;
     mpf_srcptr juliaIm = nullptr;
 };
 
-// True, with the reference point and its orbit cut to `length` values, when
-// the kept reference has this key and was iterated that far (or escaped).
-bool TakeCachedReference(const ReferenceKey& key, int64_t length, BigFloat& pointRe, BigFloat& pointIm,
-                         ReferenceOrbit& orbit);
+// True, with the orbit cut to `length` values, when an orbit of this key was
+// iterated at least that far or ended (escaped) before it.
+bool TakeCachedOrbit(const OrbitKey& key, int64_t length, ReferenceOrbit& orbit);
 
-// Keeps the chosen point and its orbit, iterated for `length` values.
-void CacheReference(const ReferenceKey& key, int64_t length, mpf_srcptr pointRe, mpf_srcptr pointIm,
-                    const ReferenceOrbit& orbit);
+// Keeps the orbit, iterated for `length` values, among the last few kept.
+void CacheOrbit(const OrbitKey& key, int64_t length, const ReferenceOrbit& orbit);
 
-void ClearReferenceCache();
+void ClearOrbitCache();

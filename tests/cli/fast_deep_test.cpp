@@ -12,6 +12,7 @@
 #include "engine/fractal_state.h"
 #include "engine/kernels_perturbation.h"
 #include "engine/perturbation_setup.h"
+#include "engine/reference_orbit_cache.h"
 #include "frame/fast_deep_pixels.h"
 
 namespace {
@@ -271,3 +272,22 @@ TEST_F(FastDeepTest, ExtraPrecisionRaisesTheArbitraryPrecisionFrameOnly)
 }
 
 }  // namespace
+
+TEST_F(FastDeepTest, AFrameDoesNotDependOnTheFramesBeforeIt)
+{
+    QTemporaryDir folder;
+    const std::string raw = folder.filePath("frame.raw").toStdString();
+    const Arguments options{"--size", "24x18", "--iter", "3000", "--fast-deep", "--raw", raw};
+    auto rawOf = [&](const Arguments& view) {
+        Render(options + view);
+        std::ifstream in(raw, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    // Around the minibrot's nucleus the wider view finds it as its reference.
+    ClearOrbitCache();
+    const std::string fresh = rawOf(ViewAround(MinibrotRe, MinibrotIm, 76));
+    rawOf(ViewAround(MinibrotRe, MinibrotIm, 78));
+    const std::string afterDeeper = rawOf(ViewAround(MinibrotRe, MinibrotIm, 76));
+    EXPECT_FALSE(fresh.empty());
+    EXPECT_TRUE(afterDeeper == fresh);
+}

@@ -96,38 +96,44 @@ TEST(MinibrotNucleusTest, NewtonReachesTheNucleusFromNearby)
     EXPECT_LT(DistanceExponent(near.re, near.im, period106, bits), -400);
 }
 
-TEST(ReferenceOrbitCacheTest, KeepsTheOrbitForTheSameCentreOnly)
+TEST(ReferenceOrbitCacheTest, KeepsOrbitsByWhatDefinesThemAlone)
 {
-    ClearReferenceCache();
+    ClearOrbitCache();
     const int32_t bits = 128;
-    const Parameter centre("-0.1", "0.1", bits), chosen("-0.1000001", "0.1", bits), julia("0", "0", bits);
-    const ReferenceOrbit orbit = OrbitOfZero(chosen, bits, 500);
-    const ReferenceKey key{true, bits, centre.re, centre.im, julia.re, julia.im};
-    BigFloat re(bits), im(bits);
+    const Parameter point("-0.1", "0.1", bits), other("-0.1000001", "0.1", bits), julia("0", "0", bits);
+    const ReferenceOrbit orbit = OrbitOfZero(point, bits, 500);
+    const OrbitKey key{true, bits, point.re, point.im, julia.re, julia.im};
     ReferenceOrbit taken;
-    EXPECT_FALSE(TakeCachedReference(key, 500, re, im, taken));
-    CacheReference(key, 500, chosen.re, chosen.im, orbit);
+    EXPECT_FALSE(TakeCachedOrbit(key, 500, taken));
+    CacheOrbit(key, 500, orbit);
 
-    ASSERT_TRUE(TakeCachedReference(key, 300, re, im, taken));
-    EXPECT_EQ(mpf_cmp(re, chosen.re), 0);
-    EXPECT_EQ(mpf_cmp(im, chosen.im), 0);
+    ASSERT_TRUE(TakeCachedOrbit(key, 300, taken));
     ASSERT_EQ(taken.size(), 300);
     EXPECT_EQ(taken.re[299], orbit.re[299]);
-    EXPECT_FALSE(TakeCachedReference(key, 501, re, im, taken)) << "iterated for fewer values";
+    EXPECT_FALSE(TakeCachedOrbit(key, 501, taken)) << "iterated for fewer values";
 
     const Parameter moved("-0.1", "0.1000000000000000000000000000001", bits);
-    EXPECT_FALSE(TakeCachedReference({true, bits, moved.re, moved.im, julia.re, julia.im}, 300, re, im, taken));
-    EXPECT_FALSE(TakeCachedReference({true, 192, centre.re, centre.im, julia.re, julia.im}, 300, re, im, taken));
-    EXPECT_FALSE(TakeCachedReference({false, bits, centre.re, centre.im, julia.re, julia.im}, 300, re, im, taken));
+    EXPECT_FALSE(TakeCachedOrbit({true, bits, moved.re, moved.im, julia.re, julia.im}, 300, taken));
+    EXPECT_FALSE(TakeCachedOrbit({true, 192, point.re, point.im, julia.re, julia.im}, 300, taken));
+    EXPECT_FALSE(TakeCachedOrbit({false, bits, point.re, point.im, julia.re, julia.im}, 300, taken));
 
-    // Julia references differ by their constant too.
+    // An orbit that escaped serves any length.
+    const Parameter outside("1", "1", bits);
+    const ReferenceOrbit escaping = OrbitOfZero(outside, bits, 500);
+    ASSERT_LT(escaping.size(), 500);
+    const OrbitKey escapingKey{true, bits, outside.re, outside.im, julia.re, julia.im};
+    CacheOrbit(escapingKey, 500, escaping);
+    ASSERT_TRUE(TakeCachedOrbit(escapingKey, 100000, taken));
+    EXPECT_EQ(taken.size(), escaping.size());
+
+    // Julia orbits differ by their constant too; the oldest of three goes.
     const Parameter otherJulia("-1", "0", bits);
-    CacheReference({false, bits, centre.re, centre.im, julia.re, julia.im}, 500, chosen.re, chosen.im, orbit);
-    EXPECT_TRUE(TakeCachedReference({false, bits, centre.re, centre.im, julia.re, julia.im}, 500, re, im, taken));
-    EXPECT_FALSE(
-        TakeCachedReference({false, bits, centre.re, centre.im, otherJulia.re, otherJulia.im}, 500, re, im, taken));
-    ClearReferenceCache();
-    EXPECT_FALSE(TakeCachedReference({false, bits, centre.re, centre.im, julia.re, julia.im}, 500, re, im, taken));
+    CacheOrbit({false, bits, other.re, other.im, julia.re, julia.im}, 500, orbit);
+    EXPECT_TRUE(TakeCachedOrbit({false, bits, other.re, other.im, julia.re, julia.im}, 500, taken));
+    EXPECT_FALSE(TakeCachedOrbit({false, bits, other.re, other.im, otherJulia.re, otherJulia.im}, 500, taken));
+    EXPECT_FALSE(TakeCachedOrbit(key, 300, taken));
+    ClearOrbitCache();
+    EXPECT_FALSE(TakeCachedOrbit({false, bits, other.re, other.im, julia.re, julia.im}, 500, taken));
 }
 
 }  // namespace
