@@ -34,7 +34,7 @@ private slots:
         QCOMPARE(window->pos(), QPoint(100, 100));
         QVERIFY(LabelWithText(window, " MANDELBROT"));
         QVERIFY(LabelWithText(window, " 100 iterations"));
-        QVERIFY(LabelWithText(window, " 64x 48"));
+        QVERIFY(LabelWithText(window, " 64 x 48"));
         QVERIFY(LabelWithText(window, " Colors used:"));
         QVERIFY(LabelWithText(window, " Inside pixels: "));
         QVERIFY(LabelWithText(window, " System version:"));
