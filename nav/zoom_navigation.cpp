@@ -215,6 +215,27 @@ bool BoxZoom(int32_t releaseX, int32_t releaseY)
     return true;
 }
 
+namespace {
+
+// DeepLimit reads the magnification as well as the edges: a Mandelbrot view
+// scaled without it keeps the depth of where it came from, so an unzoom out
+// of deep zoom would stay deep for good.
+void MagnificationFollowsView()
+{
+    if (!IsMandelbrot(State.FractalFlags))
+        return;
+    if (State.DeepZoom == 1) {
+        BigFloat height(State.PrecisionBits);
+        mpf_sub(height, BigImagmax, BigImagmin);
+        if (mpf_sgn(height.get()) != 0)
+            mpf_div(BigMagnification, BigMagBase, height);
+    } else if (State.Imagmax != State.Imagmin) {
+        State.Magnification = 3.0L / (State.Imagmax - State.Imagmin);
+    }
+}
+
+}  // namespace
+
 void ScaleView(float factor)
 {
     if (State.DeepZoom == 1) {
@@ -247,6 +268,7 @@ void ScaleView(float factor)
         view.imagMin = cy - f * ZoomHalfHeight;
         view.imagMax = cy + f * ZoomHalfHeight;
     }
+    MagnificationFollowsView();
     State.FrameValid = 0;
     State.PictureLocked = 0;
     CurrentPlatform().InvalidatePictureWindow();
@@ -267,5 +289,11 @@ void RightClick()
     if (State.FrameValid != 1 && State.FrameAborted != 1)
         return;
     ScaleView(2.0f);
+    // As a deep click zoom does: the next frame already has the depth and
+    // precision of the wider view, extended precision where it allows.
+    if (State.DeepZoom == 1) {
+        RefreshBigSteps();
+        SyncViewTexts();
+    }
     State.TitleFileName.clear();
 }

@@ -38,7 +38,8 @@ void ClickZoom(int32_t x, int32_t y);
 // changes nothing and returns false (the caller keeps the box active).
 bool BoxZoom(int32_t releaseX, int32_t releaseY);
 
-// Scales the current view about its centre; factor > 1 widens it.
+// Scales the current view about its centre; factor > 1 widens it. The
+// magnification of a Mandelbrot view follows, so DeepLimit stays current.
 void ScaleView(float factor);
 // IterMax := max(IterMax, 100 * |DeepLimit|, doubled for Julia).
 void RaiseIterMax();

@@ -322,4 +322,35 @@ TEST_F(ZoomNavigationTest, RepeatedClicksSwitchToDeepZoomAndKeepHalving)
     EXPECT_LE(State.DeepLimit, -19);
 }
 
+TEST_F(ZoomNavigationTest, UnzoomOutOfDeepZoomReturnsToExtendedPrecision)
+{
+    // A view 2e18 times magnified, as the location dialog or a file gives it.
+    UsePictureSize(640, 480);
+    Texts.RealCenterText = "-0.743643887037158704752191506114774";
+    Texts.ImagCenterText = "0.131825904205311970493132056385139";
+    Texts.MagnificationText = "2e18";
+    CenterToCorners();
+    ASSERT_EQ(State.DeepZoom, 1);
+    ASSERT_EQ(State.DeepLimit, -21);
+    State.MandelbrotShown = 1;
+    int clicks = 0;
+    for (; clicks < 20 && State.DeepZoom == 1; ++clicks) {
+        State.FrameValid = 1;
+        RightClick();
+    }
+    // 2^15 wider is the first view magnified less than 1e14 (DeepLimit -16).
+    EXPECT_EQ(State.DeepZoom, 0);
+    EXPECT_EQ(clicks, 15);
+    EXPECT_EQ(State.DeepLimit, -16);
+    // The extended view took over the wider view: 4 / 2e18 * 2^clicks wide
+    // (to the last bits of edges near -0.74).
+    const long double width = State.Realmax - State.Realmin;
+    EXPECT_NEAR(static_cast<double>(width / std::ldexp(4.0L / 2e18L, clicks)), 1.0, 1e-5);
+
+    // Unzooming the extended view keeps its magnification too.
+    State.FrameValid = 1;
+    RightClick();
+    EXPECT_NEAR(static_cast<double>(State.Magnification * (State.Imagmax - State.Imagmin)), 3.0, 1e-15);
+}
+
 }  // namespace
