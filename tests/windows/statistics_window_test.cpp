@@ -1,5 +1,6 @@
 #include <QLabel>
 
+
 #include "windows/statistics_window.h"
 #include "frame/frame_driver.h"
 #include "running_program.h"
@@ -61,6 +62,25 @@ private slots:
         QCOMPARE(OpenStatistics(), window);
         QVERIFY(LabelWithText(window, " 250 iterations"));
         QVERIFY(!LabelWithText(window, " 100 iterations"));
+    }
+
+    void openingWindowsLeavesTheDepthAlone()
+    {
+        program.reset();
+        program = std::make_unique<RunningProgram>(320, 240);
+        const QString title = program->picture->windowTitle();
+        const int32_t depth = State.DeepLimit;
+        QVERIFY(OpenStatistics());
+        QCOMPARE(State.DeepLimit, depth);
+        QCOMPARE(program->picture->windowTitle(), title);
+        program->menu->DispatchCommand(166);  // "Location"
+        QCOMPARE(State.DeepLimit, depth);
+        QCOMPARE(program->picture->windowTitle(), title);
+        State.FrameValid = 0;
+        Redraw();
+        RunningProgram::WaitForFrame();
+        QCOMPARE(program->picture->windowTitle(), title);
+        QCOMPARE(title, QString("QUORVATIX (Deeplimit:-3)"));
     }
 };
 
