@@ -3,10 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QMenuBar>
-#include <QUrl>
-#include <filesystem>
 
 #include "windows/about_box.h"
 #include "windows/browser_window.h"
@@ -21,6 +18,7 @@
 #include "frame/startup.h"
 #include "windows/julia_finder_window.h"
 #include "windows/location_dialog.h"
+#include "windows/manual.h"
 #include "windows/movie_player_window.h"
 #include "movie/movie_to_disk.h"
 #include "windows/palette_dialog.h"
@@ -183,15 +181,7 @@ void ConfirmExit()
     QApplication::quit();
 }
 
-void ShowHelp()
-{
-    const std::string help = ProgramFolder() + "quorvatix.html";
-    std::error_code error;
-    if (std::filesystem::exists(help, error))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help)));
-    else
-        CurrentPlatform().ShowMessage("Helpfile: \nquorvatix.html not found!", "QUORVATIX", MessageButtons::Ok);
-}
+void ShowHelp() { OpenManual(); }
 
 void OriginalMandelbrotCommand()
 {
