@@ -13,7 +13,7 @@ void OpenManual()
     std::error_code error;
     std::string message;
     if (!std::filesystem::exists(manual, error))
-        message = "The manual was not found:\n" + manual;
+        message = "Helpfile: \nquorvatix.html not found!";
     else if (!ShowInWebBrowser(manual))
         message = "No web browser was found to show the manual.\nOpen this file in one:\n" + manual;
     if (!message.empty())

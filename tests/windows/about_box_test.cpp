@@ -1,4 +1,5 @@
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -31,13 +32,23 @@ private:
 private slots:
     void initTestCase()
     {
+        // A manual beside the program, as the build puts it beside the desktop program.
+        QFile manual(QString::fromStdString(ProgramFolder() + "quorvatix.html"));
+        QVERIFY(!manual.exists());
+        QVERIFY(manual.open(QIODevice::WriteOnly));
+        manual.write("<html></html>");
+        manual.close();
         InstallPlatform(&platform);
         StartUpEngine(1280, 1024, 2);
         // No opener and no browser on the way.
         qputenv("PATH", emptyPath.path().toLocal8Bit());
         qunsetenv("BROWSER");
     }
-    void cleanupTestCase() { InstallPlatform(nullptr); }
+    void cleanupTestCase()
+    {
+        InstallPlatform(nullptr);
+        QFile::remove(QString::fromStdString(ProgramFolder() + "quorvatix.html"));
+    }
     void init() { platform.messages.clear(); }
 
     void helpNamesTheManualWithoutABrowser()
