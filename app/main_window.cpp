@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include "windows/about_box.h"
 #include "windows/browser_window.h"
@@ -104,6 +105,13 @@ MainWindow::MainWindow(QWidget* owner) : QMainWindow(owner, Qt::Tool)
         const int id = item.commandId;
         connect(action, &QAction::triggered, this, [this, id] { DispatchCommand(id); });
         actions_[id] = action;
+    }
+    // Home in the picture window is "Original Mandelbrot" too (the tool
+    // windows keep it for their text fields).
+    if (owner) {
+        auto* home = new QShortcut(QKeySequence(Qt::Key_Home), owner);
+        home->setContext(Qt::WindowShortcut);
+        connect(home, &QShortcut::activated, this, [this] { DispatchCommand(155); });
     }
     resize(420, 40);
 }

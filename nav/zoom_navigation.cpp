@@ -274,6 +274,92 @@ void ScaleView(float factor)
     CurrentPlatform().InvalidatePictureWindow();
 }
 
+namespace {
+
+bool ViewMayChange() { return State.FrameValid == 1 || State.FrameAborted == 1; }
+
+// What a deep view change is followed by, as a deep click: the steps, the
+// depth and the precision of the new view for its frame.
+void SettleChangedView()
+{
+    MagnificationFollowsView();
+    if (State.DeepZoom == 1) {
+        RefreshBigSteps();
+        SyncViewTexts();
+    }
+}
+
+}  // namespace
+
+bool ZoomAboutPixel(int32_t x, int32_t y, float factor)
+{
+    if (!ViewMayChange() || !PictureFinished())
+        return false;
+    const PixelPoint point = ClampedToPicture(x, y);
+    State.FrameValid = 0;
+    if (State.DeepZoom == 1) {
+        DeepView view = CurrentDeepView();
+        const int32_t bits = State.PrecisionBits;
+        BigFloat f(bits), px(bits), py(bits), part(bits);
+        mpf_set_d(f, factor);
+        mpf_mul_ui(px, view.stepRe, static_cast<unsigned long>(point.x));
+        mpf_add(px, px, view.realMin);
+        mpf_mul_ui(py, view.stepIm, static_cast<unsigned long>(point.y));
+        mpf_add(py, py, view.imagMin);
+        const auto scaleEdge = [&](BigFloat& edge, const BigFloat& fixed) {
+            mpf_sub(part, edge, fixed);
+            mpf_mul(part, part, f);
+            mpf_add(edge, fixed, part);
+        };
+        scaleEdge(view.realMin, px);
+        scaleEdge(view.realMax, px);
+        scaleEdge(view.imagMin, py);
+        scaleEdge(view.imagMax, py);
+    } else {
+        ExtendedView view = CurrentExtendedView();
+        const long double px = point.x * view.stepRe + view.realMin;
+        const long double py = point.y * view.stepIm + view.imagMin;
+        const long double f = factor;
+        view.realMin = px + (view.realMin - px) * f;
+        view.realMax = px + (view.realMax - px) * f;
+        view.imagMin = py + (view.imagMin - py) * f;
+        view.imagMax = py + (view.imagMax - py) * f;
+    }
+    SettleChangedView();
+    if (factor < 1 && State.AutoIterIncrease == 1)
+        RaiseIterMax();
+    FinishRelease();
+    return true;
+}
+
+bool MoveView(int32_t dx, int32_t dy)
+{
+    if (!ViewMayChange() || !PictureFinished() || (dx == 0 && dy == 0))
+        return false;
+    State.FrameValid = 0;
+    if (State.DeepZoom == 1) {
+        DeepView view = CurrentDeepView();
+        BigFloat shift(State.PrecisionBits);
+        MultiplyBySignedOffset(shift, view.stepRe, dx);
+        mpf_sub(view.realMin, view.realMin, shift);
+        mpf_sub(view.realMax, view.realMax, shift);
+        MultiplyBySignedOffset(shift, view.stepIm, dy);
+        mpf_sub(view.imagMin, view.imagMin, shift);
+        mpf_sub(view.imagMax, view.imagMax, shift);
+    } else {
+        ExtendedView view = CurrentExtendedView();
+        const long double shiftRe = dx * view.stepRe;
+        const long double shiftIm = dy * view.stepIm;
+        view.realMin -= shiftRe;
+        view.realMax -= shiftRe;
+        view.imagMin -= shiftIm;
+        view.imagMax -= shiftIm;
+    }
+    SettleChangedView();
+    FinishRelease();
+    return true;
+}
+
 void RaiseIterMax()
 {
     int64_t raised = RoundToInt64(100.0L * std::fabs(static_cast<long double>(State.DeepLimit)));

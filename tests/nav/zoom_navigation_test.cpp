@@ -353,4 +353,64 @@ TEST_F(ZoomNavigationTest, UnzoomOutOfDeepZoomReturnsToExtendedPrecision)
     EXPECT_NEAR(static_cast<double>(State.Magnification * (State.Imagmax - State.Imagmin)), 3.0, 1e-15);
 }
 
+TEST_F(ZoomNavigationTest, WheelZoomsAboutThePointerAndDragsMoveTheView)
+{
+    FinishExtendedFrame();
+    State.AutoIterIncrease = 0;
+    EXPECT_TRUE(ZoomAboutPixel(160, 120, 0.5f));  // the point -1.5 - 0.75i stays under the pointer
+    EXPECT_EQ(MandelbrotView(), (View{-2, 0, -1.125L, 0.375L}));
+    ExpectNewFrameRequested();
+    EXPECT_FALSE(ZoomAboutPixel(160, 120, 2.0f));  // not before the new frame is complete
+    FinishExtendedFrame();
+    EXPECT_TRUE(ZoomAboutPixel(160, 120, 2.0f));
+    EXPECT_EQ(MandelbrotView(), DefaultView);
+    EXPECT_NEAR(static_cast<double>(State.Magnification), 1.0, 1e-18);
+
+    FinishExtendedFrame();
+    EXPECT_FALSE(MoveView(0, 0));
+    EXPECT_TRUE(MoveView(64, -48));  // the picture follows the mouse: the view goes the other way
+    const View moved = MandelbrotView();
+    const View expected{-2.9L, 1.1L, -1.2L, 1.8L};
+    for (size_t k = 0; k < 4; ++k)
+        EXPECT_NEAR(static_cast<double>(moved[k]), static_cast<double>(expected[k]), 1e-15) << k;
+    EXPECT_NEAR(static_cast<double>(moved[1] - moved[0]), 4.0, 1e-15);
+}
+
+TEST_F(ZoomNavigationTest, DeepWheelAndDragWorkOnTheArbitraryPrecisionView)
+{
+    UsePictureSize(640, 480);
+    Texts.RealCenterText = "-0.743643887037158704752191506114774";
+    Texts.ImagCenterText = "0.131825904205311970493132056385139";
+    Texts.MagnificationText = "1e30";
+    CenterToCorners();
+    ASSERT_EQ(State.DeepZoom, 1);
+    State.MandelbrotShown = 1;
+    State.FrameValid = 1;
+    State.AutoIterIncrease = 0;
+    const int32_t bits = State.PrecisionBits;
+    BigFloat before(bits), after(bits), gap(bits), width(bits);
+    mpf_sub(width, BigRealmax, BigRealmin);
+    const auto pointAt = [](BigFloat& point, unsigned long x) {
+        mpf_mul_ui(point, BigStepRe, x);
+        mpf_add(point, point, BigRealmin);
+    };
+    pointAt(before, 100);
+    ASSERT_TRUE(ZoomAboutPixel(100, 50, 0.5f));
+    pointAt(after, 100);
+    mpf_sub(gap, after, before);
+    mpf_div(gap, gap, width);
+    EXPECT_LT(std::fabs(mpf_get_d(gap)), 1e-25);
+    mpf_sub(gap, BigRealmax, BigRealmin);
+    mpf_div(gap, gap, width);
+    EXPECT_NEAR(mpf_get_d(gap), 0.5, 1e-8);  // edges near 0.74 hold the width to about 1e-10
+    EXPECT_EQ(State.DeepLimit, -33);  // the depth follows, magnification 2e30
+
+    State.FrameValid = 1;
+    mpf_set(before, BigRealmin);
+    ASSERT_TRUE(MoveView(-7, 0));
+    mpf_sub(gap, BigRealmin, before);
+    mpf_div(gap, gap, BigStepRe);
+    EXPECT_NEAR(mpf_get_d(gap), 7.0, 1e-12);
+}
+
 }  // namespace
