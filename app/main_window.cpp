@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QShortcut>
+#include <QStatusBar>
 
 #include "windows/about_box.h"
 #include "windows/browser_window.h"
@@ -26,6 +28,7 @@
 #include "windows/parameters_dialog.h"
 #include "movie/realtime_movie.h"
 #include "windows/tool_window.h"
+#include "nav/pointer_status.h"
 #include "nav/view_history.h"
 #include "platform/platform.h"
 
@@ -113,7 +116,22 @@ MainWindow::MainWindow(QWidget* owner) : QMainWindow(owner, Qt::Tool)
         home->setContext(Qt::WindowShortcut);
         connect(home, &QShortcut::activated, this, [this] { DispatchCommand(155); });
     }
-    resize(420, 40);
+    // The pointer's place in the plane and the view's figures, in the status line.
+    if (owner) {
+        owner->setMouseTracking(true);
+        owner->installEventFilter(this);
+    }
+    statusBar()->setSizeGripEnabled(false);
+    resize(420, 40 + statusBar()->sizeHint().height());
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::MouseMove && State.FrameBusy == 0) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        statusBar()->showMessage(QString::fromStdString(PointerStatusText(at.x(), at.y())));
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QAction* MainWindow::ActionFor(int commandId) const

@@ -8,6 +8,7 @@
 #include "engine/view_texts.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "nav/pointer_status.h"
 #include "nav/zoom_navigation.h"
 #include "test_support.h"
 
@@ -411,6 +412,28 @@ TEST_F(ZoomNavigationTest, DeepWheelAndDragWorkOnTheArbitraryPrecisionView)
     mpf_sub(gap, BigRealmin, before);
     mpf_div(gap, gap, BigStepRe);
     EXPECT_NEAR(mpf_get_d(gap), 7.0, 1e-12);
+}
+
+TEST_F(ZoomNavigationTest, StatusLineShowsThePointWithTheDigitsItsStepNeeds)
+{
+    UsePictureSize(640, 480);
+    FinishExtendedFrame();
+    State.ElapsedSeconds = 0.25f;
+    // Step 0.00625: four places.
+    EXPECT_EQ(PointerStatusText(160, 120), "Re -1.5000  Im -0.7500  Mag 1.000e+00  IterMax 100  Frame 0.25 s");
+    EXPECT_EQ(CoordinateText(0.123456789L, 1e-7L), "0.12345679");
+
+    Texts.RealCenterText = "-0.743643887037158704752191506114774";
+    Texts.ImagCenterText = "0.131825904205311970493132056385139";
+    Texts.MagnificationText = "1e30";
+    CenterToCorners();
+    ASSERT_EQ(State.DeepZoom, 1);
+    // Step 6.25e-33 (edges 4e-30 / 640): digits down to 1e-33 and one more.
+    const std::string text = PointerStatusText(320, 240);
+    const std::string re = text.substr(0, text.find("  Im"));
+    EXPECT_EQ(re.rfind("Re -7.436438870371587047521915061147", 0), 0u) << re;
+    EXPECT_LE(re.size(), std::string("Re -7.").size() + 33 + 3) << re;  // 34 digits at most, "e-1"
+    EXPECT_NE(text.find("Mag 1.000e+30"), std::string::npos) << text;
 }
 
 }  // namespace
