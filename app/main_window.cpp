@@ -3,10 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QMenuBar>
-#include <QUrl>
-#include <filesystem>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QStatusBar>
 
 #include "windows/about_box.h"
 #include "windows/browser_window.h"
@@ -21,12 +21,14 @@
 #include "frame/startup.h"
 #include "windows/julia_finder_window.h"
 #include "windows/location_dialog.h"
+#include "windows/manual.h"
 #include "windows/movie_player_window.h"
 #include "movie/movie_to_disk.h"
 #include "windows/palette_dialog.h"
 #include "windows/parameters_dialog.h"
 #include "movie/realtime_movie.h"
 #include "windows/tool_window.h"
+#include "nav/pointer_status.h"
 #include "nav/view_history.h"
 #include "platform/platform.h"
 
@@ -107,7 +109,29 @@ MainWindow::MainWindow(QWidget* owner) : QMainWindow(owner, Qt::Tool)
         connect(action, &QAction::triggered, this, [this, id] { DispatchCommand(id); });
         actions_[id] = action;
     }
-    resize(420, 40);
+    // Home in the picture window is "Original Mandelbrot" too (the tool
+    // windows keep it for their text fields).
+    if (owner) {
+        auto* home = new QShortcut(QKeySequence(Qt::Key_Home), owner);
+        home->setContext(Qt::WindowShortcut);
+        connect(home, &QShortcut::activated, this, [this] { DispatchCommand(155); });
+    }
+    // The pointer's place in the plane and the view's figures, in the status line.
+    if (owner) {
+        owner->setMouseTracking(true);
+        owner->installEventFilter(this);
+    }
+    statusBar()->setSizeGripEnabled(false);
+    resize(420, 40 + statusBar()->sizeHint().height());
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::MouseMove && State.FrameBusy == 0) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        statusBar()->showMessage(QString::fromStdString(PointerStatusText(at.x(), at.y())));
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QAction* MainWindow::ActionFor(int commandId) const
@@ -183,15 +207,7 @@ void ConfirmExit()
     QApplication::quit();
 }
 
-void ShowHelp()
-{
-    const std::string help = ProgramFolder() + "quorvatix.html";
-    std::error_code error;
-    if (std::filesystem::exists(help, error))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help)));
-    else
-        CurrentPlatform().ShowMessage("Helpfile: \nquorvatix.html not found!", "QUORVATIX", MessageButtons::Ok);
-}
+void ShowHelp() { OpenManual(); }
 
 void OriginalMandelbrotCommand()
 {

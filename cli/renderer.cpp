@@ -771,6 +771,13 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
                 return 1;
             }
         }
+        // A file saved without a frame holds the pixel steps a frame of
+        // this view and size would leave, as the desktop's files do.
+        if (!outputs.parameters.empty() && !outputs.NeedFrame()) {
+            SettleView(outputs);
+            if (State.DeepZoom == 0)
+                RefreshExtendedSteps();
+        }
         if (!outputs.parameters.empty() && !SaveParametersByExtension(outputs.parameters)) {
             err << "quorvatix-render: cannot write " << outputs.parameters
                 << (CarriesPicture(outputs.parameters) && ParameterExtension(outputs.parameters) == ".fpi"

@@ -131,7 +131,7 @@ void SavePaletteCommand()
 void LoadPaletteCommand()
 {
     const std::string path =
-        CurrentPlatform().AskOpenFile({"", "Fractal Files (*.pal)|*.PAL|", "FRA", ""});
+        CurrentPlatform().AskOpenFile({"", "Palette Files (*.pal)|*.PAL|", "PAL", ""});
     if (!path.empty())
         LoadPaletteFile(path);
 }

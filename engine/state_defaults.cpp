@@ -57,6 +57,14 @@ void ResetParameters()
     mpf_set_d(BigRealmax, static_cast<double>(State.Realmax));
     mpf_set_d(BigImagmin, static_cast<double>(State.Imagmin));
     mpf_set_d(BigImagmax, static_cast<double>(State.Imagmax));
+    // The centre and magnification of that view: DeepLimit reads the
+    // magnification, and it must not depend on which window was opened last.
+    State.RealCenter = -0.5L;
+    State.ImagCenter = 0;
+    State.Magnification = 1;
+    mpf_set_d(BigRealCenter, -0.5);
+    mpf_set_ui(BigImagCenter, 0);
+    mpf_set_ui(BigMagnification, 1);
     State.PotValue = 0.0001;
     State.UnzoomFactor = 1.02f;
     State.PictureLocked = 0;

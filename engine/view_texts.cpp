@@ -212,6 +212,17 @@ void RefreshBigSteps()
     }
 }
 
+void RefreshExtendedSteps()
+{
+    if (IsMandelbrot(State.FractalFlags)) {
+        State.StepIm = (State.Imagmax - State.Imagmin) / State.PicHeight;
+        State.StepRe = (State.Realmax - State.Realmin) / State.PicWidth;
+    } else {
+        State.JuliaStepIm = (State.JuliaImagmax - State.JuliaImagmin) / State.PicHeight;
+        State.JuliaStepRe = (State.JuliaRealmax - State.JuliaRealmin) / State.PicWidth;
+    }
+}
+
 void CornersToCenter()
 {
     if (!IsMandelbrot(State.FractalFlags))

@@ -71,8 +71,11 @@ constexpr int32_t MaxPrecisionBits = 1 << 20;
 int32_t PrecisionBitsForLimit(int32_t limit);
 void SetPrecision(int32_t bits);
 
-// The pixel steps of the current kind from its edges and the picture size.
+// The pixel steps of the current kind from its edges and the picture size,
+// in the arbitrary-precision and in the extended form (as an extended frame
+// leaves them).
 void RefreshBigSteps();
+void RefreshExtendedSteps();
 void CornersToCenter();
 void CenterToCorners();
 // Runs `apply`, which reads typed texts at the current precision and ends in

@@ -34,13 +34,7 @@ void ReplayDeepFrame(bool mandelbrot)
 // picture size, then the arbitrary-precision view from the extended one.
 void ReplayExtendedFrame(bool mandelbrot)
 {
-    if (mandelbrot) {
-        State.StepIm = (State.Imagmax - State.Imagmin) / State.PicHeight;
-        State.StepRe = (State.Realmax - State.Realmin) / State.PicWidth;
-    } else {
-        State.JuliaStepIm = (State.JuliaImagmax - State.JuliaImagmin) / State.PicHeight;
-        State.JuliaStepRe = (State.JuliaRealmax - State.JuliaRealmin) / State.PicWidth;
-    }
+    RefreshExtendedSteps();
     State.StopRequest = 0;
     State.FrameAborted = 0;
     State.FrameValid = 1;

@@ -1,6 +1,5 @@
 #include "movie/movie_frames.h"
 
-#include "engine/big_view.h"
 #include "engine/fractal_state.h"
 #include "files/complete_jpg.h"
 #include "files/picture_export.h"
@@ -12,19 +11,6 @@
 namespace {
 
 constexpr double StopHalfWidth = 8.0;
-
-// DeepLimit reads the magnification as well as the edges, and scaling the
-// edges leaves it alone: without this a deep Mandelbrot movie would stay deep
-// for good, and as the stop rule only sees extended views, never end.
-void MagnificationFollowsView()
-{
-    if (State.DeepZoom != 1 || !IsMandelbrot(State.FractalFlags))
-        return;
-    BigFloat height(State.PrecisionBits);
-    mpf_sub(height, BigImagmax, BigImagmin);
-    if (mpf_sgn(height.get()) != 0)
-        mpf_div(BigMagnification, BigMagBase, height);
-}
 
 }  // namespace
 
@@ -43,8 +29,9 @@ void StartMovieFrames()
 void UnzoomToNextFrame()
 {
     State.FrameAborted = 0;
+    // ScaleView keeps the magnification current: a deep movie returns to
+    // extended precision as it widens, and only then can its stop rule end it.
     ScaleView(State.UnzoomFactor);
-    MagnificationFollowsView();
     State.FrameValid = 0;
     State.PictureLocked = 0;
 }

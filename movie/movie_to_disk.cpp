@@ -254,7 +254,7 @@ void MakeMovieToDisk(const MoviePlaces& places)
     std::string aviPath;
     if (haveTemplate) {
         FileDialogRequest request;
-        request.filter = "Video Files (*.avi)|*.AVI|";
+        request.filter = "Movies (*.avi)|*.AVI|";
         request.defaultExtension = "AVI";
         aviPath = platform.AskSaveFile(request);
         if (aviPath.empty()) {

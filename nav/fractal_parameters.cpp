@@ -239,6 +239,9 @@ ParameterFields PressRedraw(const ParameterFields& typed)
     State.FrameValid = 0;
     State.PictureLocked = 0;
     Redraw();
+    // As after the picture window's own frames: the title shows the depth of
+    // the view at its new size, not the one before.
+    SyncViewTexts();
     DisplayPicture();
     SleepMilliseconds(1);
     return ParameterFieldsFromState(15);

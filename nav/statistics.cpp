@@ -69,7 +69,7 @@ std::vector<StatisticsRow> StatisticsRows()
     rows.push_back({1, IsMandelbrot(s.FractalFlags) ? " MANDELBROT" : " JULIA", ""});
     rows.push_back({8, " Itermax:", NumberText(s.IterMax, NumberDigits) + " iterations"});
     rows.push_back({9, " Bailout:", NumberText(s.Bailout, NumberDigits)});
-    rows.push_back({10, " Size:", NumberText(s.PicWidth, NumberDigits) + "x" + NumberText(s.PicHeight, NumberDigits)});
+    rows.push_back({10, " Size:", NumberText(s.PicWidth, NumberDigits) + " x" + NumberText(s.PicHeight, NumberDigits)});
     if (s.ElapsedSeconds > 0) {
         rows.push_back({11, " Elapsed time:", ElapsedTimeText(s.ElapsedSeconds)});
         // Rounded without an integer type: a tiny time gives a quotient beyond any.

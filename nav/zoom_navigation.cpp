@@ -215,6 +215,27 @@ bool BoxZoom(int32_t releaseX, int32_t releaseY)
     return true;
 }
 
+namespace {
+
+// DeepLimit reads the magnification as well as the edges: a Mandelbrot view
+// scaled without it keeps the depth of where it came from, so an unzoom out
+// of deep zoom would stay deep for good.
+void MagnificationFollowsView()
+{
+    if (!IsMandelbrot(State.FractalFlags))
+        return;
+    if (State.DeepZoom == 1) {
+        BigFloat height(State.PrecisionBits);
+        mpf_sub(height, BigImagmax, BigImagmin);
+        if (mpf_sgn(height.get()) != 0)
+            mpf_div(BigMagnification, BigMagBase, height);
+    } else if (State.Imagmax != State.Imagmin) {
+        State.Magnification = 3.0L / (State.Imagmax - State.Imagmin);
+    }
+}
+
+}  // namespace
+
 void ScaleView(float factor)
 {
     if (State.DeepZoom == 1) {
@@ -247,9 +268,96 @@ void ScaleView(float factor)
         view.imagMin = cy - f * ZoomHalfHeight;
         view.imagMax = cy + f * ZoomHalfHeight;
     }
+    MagnificationFollowsView();
     State.FrameValid = 0;
     State.PictureLocked = 0;
     CurrentPlatform().InvalidatePictureWindow();
+}
+
+namespace {
+
+bool ViewMayChange() { return State.FrameValid == 1 || State.FrameAborted == 1; }
+
+// What a deep view change is followed by, as a deep click: the steps, the
+// depth and the precision of the new view for its frame.
+void SettleChangedView()
+{
+    MagnificationFollowsView();
+    if (State.DeepZoom == 1) {
+        RefreshBigSteps();
+        SyncViewTexts();
+    }
+}
+
+}  // namespace
+
+bool ZoomAboutPixel(int32_t x, int32_t y, float factor)
+{
+    if (!ViewMayChange() || !PictureFinished())
+        return false;
+    const PixelPoint point = ClampedToPicture(x, y);
+    State.FrameValid = 0;
+    if (State.DeepZoom == 1) {
+        DeepView view = CurrentDeepView();
+        const int32_t bits = State.PrecisionBits;
+        BigFloat f(bits), px(bits), py(bits), part(bits);
+        mpf_set_d(f, factor);
+        mpf_mul_ui(px, view.stepRe, static_cast<unsigned long>(point.x));
+        mpf_add(px, px, view.realMin);
+        mpf_mul_ui(py, view.stepIm, static_cast<unsigned long>(point.y));
+        mpf_add(py, py, view.imagMin);
+        const auto scaleEdge = [&](BigFloat& edge, const BigFloat& fixed) {
+            mpf_sub(part, edge, fixed);
+            mpf_mul(part, part, f);
+            mpf_add(edge, fixed, part);
+        };
+        scaleEdge(view.realMin, px);
+        scaleEdge(view.realMax, px);
+        scaleEdge(view.imagMin, py);
+        scaleEdge(view.imagMax, py);
+    } else {
+        ExtendedView view = CurrentExtendedView();
+        const long double px = point.x * view.stepRe + view.realMin;
+        const long double py = point.y * view.stepIm + view.imagMin;
+        const long double f = factor;
+        view.realMin = px + (view.realMin - px) * f;
+        view.realMax = px + (view.realMax - px) * f;
+        view.imagMin = py + (view.imagMin - py) * f;
+        view.imagMax = py + (view.imagMax - py) * f;
+    }
+    SettleChangedView();
+    if (factor < 1 && State.AutoIterIncrease == 1)
+        RaiseIterMax();
+    FinishRelease();
+    return true;
+}
+
+bool MoveView(int32_t dx, int32_t dy)
+{
+    if (!ViewMayChange() || !PictureFinished() || (dx == 0 && dy == 0))
+        return false;
+    State.FrameValid = 0;
+    if (State.DeepZoom == 1) {
+        DeepView view = CurrentDeepView();
+        BigFloat shift(State.PrecisionBits);
+        MultiplyBySignedOffset(shift, view.stepRe, dx);
+        mpf_sub(view.realMin, view.realMin, shift);
+        mpf_sub(view.realMax, view.realMax, shift);
+        MultiplyBySignedOffset(shift, view.stepIm, dy);
+        mpf_sub(view.imagMin, view.imagMin, shift);
+        mpf_sub(view.imagMax, view.imagMax, shift);
+    } else {
+        ExtendedView view = CurrentExtendedView();
+        const long double shiftRe = dx * view.stepRe;
+        const long double shiftIm = dy * view.stepIm;
+        view.realMin -= shiftRe;
+        view.realMax -= shiftRe;
+        view.imagMin -= shiftIm;
+        view.imagMax -= shiftIm;
+    }
+    SettleChangedView();
+    FinishRelease();
+    return true;
 }
 
 void RaiseIterMax()
@@ -267,5 +375,11 @@ void RightClick()
     if (State.FrameValid != 1 && State.FrameAborted != 1)
         return;
     ScaleView(2.0f);
+    // As a deep click zoom does: the next frame already has the depth and
+    // precision of the wider view, extended precision where it allows.
+    if (State.DeepZoom == 1) {
+        RefreshBigSteps();
+        SyncViewTexts();
+    }
     State.TitleFileName.clear();
 }

@@ -38,8 +38,17 @@ void ClickZoom(int32_t x, int32_t y);
 // changes nothing and returns false (the caller keeps the box active).
 bool BoxZoom(int32_t releaseX, int32_t releaseY);
 
-// Scales the current view about its centre; factor > 1 widens it.
+// Scales the current view about its centre; factor > 1 widens it. The
+// magnification of a Mandelbrot view follows, so DeepLimit stays current.
 void ScaleView(float factor);
+// The mouse wheel: scales the view by `factor` (0.5 in, 2 out per notch)
+// about pixel (x, y), which keeps its point of the plane. Once the current
+// picture is complete, as a right click; false when nothing changed.
+bool ZoomAboutPixel(int32_t x, int32_t y, float factor);
+// A drag by (dx, dy) pixels (or an arrow key): the view moves so that the
+// picture follows the mouse; its size and steps stay. False when nothing changed.
+bool MoveView(int32_t dx, int32_t dy);
+
 // IterMax := max(IterMax, 100 * |DeepLimit|, doubled for Julia).
 void RaiseIterMax();
 // Right press: unzoom by 2 once the current picture is complete.

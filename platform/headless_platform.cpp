@@ -45,20 +45,23 @@ std::string HeadlessPlatform::AskText(const std::string& prompt, const std::stri
     return answer == "Cancel" ? std::string() : answer;
 }
 
-std::string HeadlessPlatform::AskOpenFile(const FileDialogRequest&)
+std::string HeadlessPlatform::AskOpenFile(const FileDialogRequest& request)
 {
+    fileRequests.push_back(request);
     const std::string answer = NextAnswer();
     return answer == "Cancel" ? std::string() : answer;
 }
 
-std::string HeadlessPlatform::AskSaveFile(const FileDialogRequest&)
+std::string HeadlessPlatform::AskSaveFile(const FileDialogRequest& request)
 {
+    fileRequests.push_back(request);
     const std::string answer = NextAnswer();
     return answer == "Cancel" ? std::string() : answer;
 }
 
-std::string HeadlessPlatform::AskFolder(const std::string&, const std::string&)
+std::string HeadlessPlatform::AskFolder(const std::string& title, const std::string& startFolder)
 {
+    fileRequests.push_back({title, "", "", startFolder});
     const std::string answer = NextAnswer();
     return answer == "Cancel" ? std::string() : answer;
 }

@@ -22,6 +22,8 @@ public:
     std::vector<std::string> titles;
     std::vector<std::string> pictureTitles;
     std::vector<std::pair<int32_t, int32_t>> pictureMoves;  // every MovePictureWindow (x, y)
+    // Every file dialog asked for; a folder dialog as its title and start folder.
+    std::vector<FileDialogRequest> fileRequests;
     int escapePresses = 0;       // queued Esc presses, one per query
     int escapeQueriesBefore = 0; // queries answered "no" before the queued presses
     int framesShown = 0;

@@ -1,24 +1,27 @@
 #include "windows/about_box.h"
 
-#include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "engine/fractal_state.h"
 #include "windows/about_picture.h"
+#include "windows/manual.h"
+#include "windows/readable_text.h"
 #include "windows/palette_strip.h"
 
 namespace {
 
-const char* const ProjectLink = "https://example.org/quorvatix";
+// The program's own manual: it is installed with it, and needs no network.
+const char* const ManualLink = "The manual (quorvatix.html)";
 
-void SetLinkColour(QLabel* link, const char* colour)
+void SetLinkColour(QLabel* link, Qt::GlobalColor colour)
 {
+    const QColor readable = ReadableColour(colour, link->window()->palette().color(QPalette::Window));
     link->setText(QString("<span style=\"color:%1; text-decoration: underline\">%2</span>")
-                      .arg(colour, ProjectLink));
+                      .arg(readable.name(), ManualLink));
 }
 
 }  // namespace
@@ -26,7 +29,8 @@ void SetLinkColour(QLabel* link, const char* colour)
 AboutBox::AboutBox(QWidget* owner) : QDialog(owner)
 {
     setWindowTitle("About Quorvatix");
-    setFixedSize(340, 350);
+    setFixedSize(340, 390);
+    UsePlainTextBackgrounds(this);
     auto* layout = new QVBoxLayout(this);
     auto* picture = new QLabel;
     picture->setPixmap(QPixmap::fromImage(AboutPicture(300, 180, Palette.data())));
@@ -37,33 +41,37 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner)
     QFont headingFont = heading->font();
     headingFont.setPointSize(14);
     heading->setFont(headingFont);
-    heading->setStyleSheet("color: rgb(0, 0, 255)");
+    heading->setStyleSheet(ReadableTextStyle(this, QColor(0, 0, 255)));
     layout->addWidget(heading);
 
     auto* text = new QLabel("Fractal explorer for Linux\n\nMade by the Quorvatix developers\n\n(build " __DATE__ ")");
     QFont textFont = text->font();
     textFont.setPointSize(9);
     text->setFont(textFont);
-    text->setStyleSheet("color: rgb(0, 128, 0)");
+    text->setStyleSheet(ReadableTextStyle(this, QColor(0, 128, 0)));
     layout->addWidget(text);
 
     link_ = new QLabel;
     link_->setFont(textFont);
     link_->setCursor(Qt::PointingHandCursor);
-    SetLinkColour(link_, "black");
+    SetLinkColour(link_, Qt::black);
     link_->installEventFilter(this);
     layout->addWidget(link_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
 }
 
 bool AboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == link_) {
         if (event->type() == QEvent::Enter)
-            SetLinkColour(link_, "red");
+            SetLinkColour(link_, Qt::red);
         else if (event->type() == QEvent::Leave)
-            SetLinkColour(link_, "black");
+            SetLinkColour(link_, Qt::black);
         else if (event->type() == QEvent::MouseButtonRelease)
-            QDesktopServices::openUrl(QUrl(ProjectLink));
+            OpenManual();
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -4,7 +4,8 @@
 class QLabel;
 
 // "About Quorvatix": a small picture the program draws itself, the name,
-// a few lines and a link that turns red under the mouse, on the palette strip.
+// a few lines, a link to the manual that turns red under the mouse, and a
+// "Close" button, on the palette strip.
 class AboutBox : public QDialog {
 public:
     explicit AboutBox(QWidget* owner = nullptr);

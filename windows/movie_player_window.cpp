@@ -153,7 +153,7 @@ void PlayMovieCommand(QWidget* pictureWindow)
 {
     Platform& platform = CurrentPlatform();
     FileDialogRequest request;
-    request.filter = "Fractal Files (*.avi)|*.AVI|";
+    request.filter = "Movies (*.avi)|*.AVI|";
     request.defaultExtension = "AVI";
     const std::string path = platform.AskOpenFile(request);
     std::error_code error;

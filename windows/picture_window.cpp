@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 
 #include "engine/fractal_state.h"
 #include "engine/view_texts.h"
@@ -14,6 +17,7 @@
 PictureWindow::PictureWindow(QWidget* parent) : PictureSurface(parent)
 {
     setWindowTitle("QUORVATIX");
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 QPoint PictureWindow::Clamped(QPoint position) const
@@ -47,6 +51,16 @@ void PictureWindow::ComputeFrame()
 
 void PictureWindow::mousePressEvent(QMouseEvent* event)
 {
+    const bool dragButton = event->button() == Qt::MiddleButton ||
+                            (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier));
+    if (dragButton) {
+        if (PictureFinished() && (State.FrameValid == 1 || State.FrameAborted == 1)) {
+            dragging_ = true;
+            dragStart_ = event->position().toPoint();
+            setCursor(Qt::ClosedHandCursor);
+        }
+        return;
+    }
     if (event->button() == Qt::RightButton) {
         RightClick();
         return;
@@ -64,6 +78,10 @@ void PictureWindow::mousePressEvent(QMouseEvent* event)
 
 void PictureWindow::mouseMoveEvent(QMouseEvent* event)
 {
+    if (dragging_) {
+        SetPictureOffset(event->position().toPoint() - dragStart_);
+        return;
+    }
     if (!PictureFinished() || State.BoxedZoom != 1 || !boxActive_)
         return;
     setCursor(Qt::CrossCursor);
@@ -72,6 +90,18 @@ void PictureWindow::mouseMoveEvent(QMouseEvent* event)
 
 void PictureWindow::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (dragging_ && (event->button() == Qt::MiddleButton || event->button() == Qt::LeftButton)) {
+        dragging_ = false;
+        unsetCursor();
+        const QPoint moved = event->position().toPoint() - dragStart_;
+        SetPictureOffset(moved);
+        // The moved picture stays until the new frame's rows replace it.
+        if (MoveView(moved.x(), moved.y()))
+            KeepPictureMoved();
+        else
+            SetPictureOffset({});
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     if (!PictureFinished()) {
@@ -88,6 +118,43 @@ void PictureWindow::mouseReleaseEvent(QMouseEvent* event)
     }
     unsetCursor();
     ClickZoom(release.x(), release.y());
+}
+
+void PictureWindow::wheelEvent(QWheelEvent* event)
+{
+    // One notch is 120; high-resolution wheels send parts of it.
+    wheelAngle_ += event->angleDelta().y();
+    const QPoint at = Clamped(event->position().toPoint());
+    while (std::abs(wheelAngle_) >= 120) {
+        const bool in = wheelAngle_ > 0;
+        wheelAngle_ += in ? -120 : 120;
+        // Further notches wait for the frame of the first.
+        ZoomAboutPixel(at.x(), at.y(), in ? 0.5f : 2.0f);
+    }
+    event->accept();
+}
+
+void PictureWindow::keyPressEvent(QKeyEvent* event)
+{
+    const int stepX = std::max(1, State.PicWidth / 10);
+    const int stepY = std::max(1, State.PicHeight / 10);
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier && modifiers != Qt::ShiftModifier) {
+        PictureSurface::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    // The view moves the arrow's way, so the picture moves the other way.
+    case Qt::Key_Left: MoveView(stepX, 0); break;
+    case Qt::Key_Right: MoveView(-stepX, 0); break;
+    case Qt::Key_Up: MoveView(0, stepY); break;
+    case Qt::Key_Down: MoveView(0, -stepY); break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: ZoomAboutPixel(State.PicWidth / 2, State.PicHeight / 2, 0.5f); break;
+    case Qt::Key_Minus: ZoomAboutPixel(State.PicWidth / 2, State.PicHeight / 2, 2.0f); break;
+    default: PictureSurface::keyPressEvent(event); return;
+    }
+    event->accept();
 }
 
 void PictureWindow::closeEvent(QCloseEvent* event)

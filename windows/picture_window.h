@@ -4,7 +4,7 @@
 #include "platform/qt/picture_surface.h"
 
 // The picture window: computes the frame when it paints with parameters
-// changed, and turns the mouse into zooms.
+// changed, and turns the mouse and keys into zooms and moves of the view.
 class PictureWindow : public PictureSurface {
 public:
     explicit PictureWindow(QWidget* parent = nullptr);
@@ -14,6 +14,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -21,6 +23,9 @@ private:
     void ComputeFrame();
 
     bool boxActive_ = false;
+    bool dragging_ = false;  // middle button, or Shift + left button
+    QPoint dragStart_;
+    int wheelAngle_ = 0;
     bool frameQueued_ = false;
     QPoint pressPoint_;
 };

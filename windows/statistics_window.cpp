@@ -5,6 +5,7 @@
 
 #include "nav/statistics.h"
 #include "engine/view_texts.h"
+#include "windows/readable_text.h"
 
 namespace {
 
@@ -39,9 +40,7 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : ToolWindow(owner, "QUORVATI
     for (int i = 0; i < FactCount; ++i) {
         labels_[i] = NewRowLabel(Controls());
         values_[i] = NewRowLabel(Controls());
-        QPalette blue = values_[i]->palette();
-        blue.setColor(QPalette::WindowText, Qt::blue);
-        values_[i]->setPalette(blue);
+        values_[i]->setStyleSheet(ReadableTextStyle(this, Qt::blue));
     }
     move(100, 100);
     Refresh();

@@ -9,6 +9,7 @@
 #include "engine/fractal_state.h"
 #include "platform/platform.h"
 #include "windows/palette_strip.h"
+#include "windows/readable_text.h"
 #include "platform/qt/qt_platform.h"
 
 namespace {
@@ -38,6 +39,7 @@ ToolWindow::ToolWindow(QWidget* owner, const QString& title) : QWidget(owner, Qt
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(controls_);
     controls_->setEnabled(controlsEnabled);
+    UsePlainTextBackgrounds(this);
     openWindows.push_back(this);
 }
 
@@ -60,8 +62,11 @@ void ToolWindow::RefreshAll(bool keepEdits)
     for (int round = 0; round < 2; ++round) {
         askedAgain = false;
         keepEditsAgain = true;
-        for (ToolWindow* window : openWindows)
+        for (ToolWindow* window : openWindows) {
             window->Refresh(keepEdits);
+            // The strip behind the controls follows a new palette at once.
+            window->update();
+        }
         if (!askedAgain)
             break;
         keepEdits = keepEditsAgain;

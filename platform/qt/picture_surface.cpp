@@ -40,12 +40,31 @@ void PictureSurface::SetZoomBox(bool visible, QPoint corner1, QPoint corner2)
     update();
 }
 
+void PictureSurface::SetPictureOffset(QPoint offset)
+{
+    offset_ = offset;
+    update();
+}
+
+void PictureSurface::KeepPictureMoved()
+{
+    if (!picture_.isNull() && !offset_.isNull()) {
+        QImage moved(picture_.size(), QImage::Format_RGB32);
+        moved.fill(Qt::black);
+        QPainter painter(&moved);
+        painter.drawImage(offset_, picture_);
+        painter.end();
+        picture_ = moved;
+    }
+    SetPictureOffset({});
+}
+
 void PictureSurface::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (!picture_.isNull())
-        painter.drawImage(0, 0, picture_);
+        painter.drawImage(offset_, picture_);
     if (boxVisible_) {
         // Inverted under a dotted pen, so the box shows on any colours.
         painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);

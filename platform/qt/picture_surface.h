@@ -13,6 +13,11 @@ public:
     void ShowPicture(const uint32_t* pixels, int32_t width, int32_t height);
     void ShowRow(int32_t row, const uint32_t* pixels, int32_t width);
     void SetZoomBox(bool visible, QPoint corner1 = {}, QPoint corner2 = {});
+    // While the view is dragged the picture is drawn moved by `offset`;
+    // KeepPictureMoved makes the move part of the picture (the uncovered
+    // part black) until the new frame's rows replace it.
+    void SetPictureOffset(QPoint offset);
+    void KeepPictureMoved();
     const QImage& picture() const { return picture_; }
 
 protected:
@@ -20,6 +25,7 @@ protected:
 
 private:
     QImage picture_;
+    QPoint offset_;
     bool boxVisible_ = false;
     QPoint boxCorner1_;
     QPoint boxCorner2_;

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "platform/qt/file_dialog_folders.h"
 #include "platform/qt/picture_surface.h"
 
 QtPlatform::QtPlatform() { qApp->installEventFilter(this); }
@@ -168,31 +169,48 @@ QString ToolkitFilter(const std::string& filter)
 
 std::string QtPlatform::AskOpenFile(const FileDialogRequest& request)
 {
-    if (answerer_)
-        return answerer_->AskOpenFile(request);
-    return QFileDialog::getOpenFileName(mainWindow_, QString::fromStdString(request.title),
-                                        QString::fromStdString(request.fileName), ToolkitFilter(request.filter))
-        .toStdString();
+    const std::string kind = FileDialogKind(request.filter);
+    FileDialogRequest started = request;
+    started.fileName = FileDialogStart(kind, request.fileName);
+    const std::string chosen =
+        answerer_ ? answerer_->AskOpenFile(started)
+                  : QFileDialog::getOpenFileName(mainWindow_, QString::fromStdString(started.title),
+                                                 QString::fromStdString(started.fileName),
+                                                 ToolkitFilter(started.filter))
+                        .toStdString();
+    RememberChosenFile(kind, chosen);
+    return chosen;
 }
 
 std::string QtPlatform::AskSaveFile(const FileDialogRequest& request)
 {
-    if (answerer_)
-        return answerer_->AskSaveFile(request);
-    QFileDialog dialog(mainWindow_, QString::fromStdString(request.title), QString::fromStdString(request.fileName),
-                       ToolkitFilter(request.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension).toLower());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().first().toStdString();
+    const std::string kind = FileDialogKind(request.filter);
+    FileDialogRequest started = request;
+    started.fileName = FileDialogStart(kind, request.fileName);
+    std::string chosen;
+    if (answerer_) {
+        chosen = answerer_->AskSaveFile(started);
+    } else {
+        QFileDialog dialog(mainWindow_, QString::fromStdString(started.title),
+                           QString::fromStdString(started.fileName), ToolkitFilter(started.filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QString::fromStdString(started.defaultExtension).toLower());
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().first().toStdString();
+    }
+    RememberChosenFile(kind, chosen);
+    return chosen;
 }
 
 std::string QtPlatform::AskFolder(const std::string& title, const std::string& startFolder)
 {
-    if (answerer_)
-        return answerer_->AskFolder(title, startFolder);
-    return QFileDialog::getExistingDirectory(mainWindow_, QString::fromStdString(title),
-                                             QString::fromStdString(startFolder))
-        .toStdString();
+    constexpr char Kind[] = "Folder";
+    const std::string start = FileDialogStart(Kind, {}, startFolder);
+    const std::string chosen =
+        answerer_ ? answerer_->AskFolder(title, start)
+                  : QFileDialog::getExistingDirectory(mainWindow_, QString::fromStdString(title),
+                                                      QString::fromStdString(start))
+                        .toStdString();
+    RememberChosenFolder(Kind, chosen);
+    return chosen;
 }

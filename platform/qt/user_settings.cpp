@@ -8,6 +8,7 @@ namespace {
 
 constexpr char FastDeepZoomKey[] = "FastDeepZoom";
 constexpr char AdaptiveIterMaxKey[] = "AdaptiveIterMax";
+constexpr char LastFolderGroup[] = "LastFolder/";
 
 // ~/.config/quorvatix/quorvatix.conf
 QSettings UserSettings()
@@ -30,4 +31,15 @@ void SaveUserSettings()
     QSettings settings = UserSettings();
     settings.setValue(FastDeepZoomKey, State.FastDeepZoom == 1);
     settings.setValue(AdaptiveIterMaxKey, State.AdaptiveIterMax == 1);
+}
+
+std::string LastFolder(const std::string& kind)
+{
+    return UserSettings().value(QString(LastFolderGroup) + QString::fromStdString(kind)).toString().toStdString();
+}
+
+void RememberLastFolder(const std::string& kind, const std::string& folder)
+{
+    QSettings settings = UserSettings();
+    settings.setValue(QString(LastFolderGroup) + QString::fromStdString(kind), QString::fromStdString(folder));
 }

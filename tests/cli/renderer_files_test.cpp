@@ -9,6 +9,7 @@
 #include "cli/renderer.h"
 #include "color/display.h"
 #include "files/image_parameter_file.h"
+#include "files/parameter_file.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
 #include "test_support.h"
@@ -170,6 +171,24 @@ TEST_F(LoadedPictureTest, RedrawAfterLoadComputesNothing)
     EscapeValueCapture = nullptr;
     EXPECT_TRUE(captured.empty());
     EXPECT_EQ(Results.IterBuffer, picture);
+}
+
+TEST_F(LoadedPictureTest, SavedWithoutFrameMatchesTheDesktopsFileAfterItsFrame)
+{
+    QTemporaryDir folder;
+    const std::string desktop = folder.filePath("desktop.fra").toStdString();
+    const std::string renderer = folder.filePath("renderer.fra").toStdString();
+    // The desktop: the frame first, then "Save Fractal".
+    StartUpEngine(1280, 1024, 2);
+    UsePictureSize(320, 240);
+    State.FrameValid = 0;
+    Redraw();
+    ASSERT_NE(State.StepIm, 0);
+    ASSERT_TRUE(SaveFraFile(desktop));
+
+    std::ostringstream out, err;
+    ASSERT_EQ(RunRenderer({"--size", "320x240", "--save", renderer}, out, err), 0) << err.str();
+    EXPECT_EQ(ReadAll(renderer), ReadAll(desktop));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST_F(StatisticsTest, LinesOfAFreshStateInLayoutOrder)
     EXPECT_EQ(rows[2].label, " Bailout:");
     EXPECT_EQ(rows[2].value, " 128");
     EXPECT_EQ(rows[3].label, " Size:");
-    EXPECT_EQ(rows[3].value, " 4x 3");
+    EXPECT_EQ(rows[3].value, " 4 x 3");
     EXPECT_EQ(rows[4].label, " Processors/Threads used:");
     EXPECT_EQ(rows[4].value, " 6");
     EXPECT_EQ(rows[5].label, " Precision:");

@@ -8,6 +8,7 @@
 #include "engine/view_texts.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "nav/pointer_status.h"
 #include "nav/zoom_navigation.h"
 #include "test_support.h"
 
@@ -320,6 +321,119 @@ TEST_F(ZoomNavigationTest, RepeatedClicksSwitchToDeepZoomAndKeepHalving)
         EXPECT_NEAR(mpf_get_d(gap), 4.0, 4e-3) << "deep click " << deep;
     }
     EXPECT_LE(State.DeepLimit, -19);
+}
+
+TEST_F(ZoomNavigationTest, UnzoomOutOfDeepZoomReturnsToExtendedPrecision)
+{
+    // A view 2e18 times magnified, as the location dialog or a file gives it.
+    UsePictureSize(640, 480);
+    Texts.RealCenterText = "-0.743643887037158704752191506114774";
+    Texts.ImagCenterText = "0.131825904205311970493132056385139";
+    Texts.MagnificationText = "2e18";
+    CenterToCorners();
+    ASSERT_EQ(State.DeepZoom, 1);
+    ASSERT_EQ(State.DeepLimit, -21);
+    State.MandelbrotShown = 1;
+    int clicks = 0;
+    for (; clicks < 20 && State.DeepZoom == 1; ++clicks) {
+        State.FrameValid = 1;
+        RightClick();
+    }
+    // 2^15 wider is the first view magnified less than 1e14 (DeepLimit -16).
+    EXPECT_EQ(State.DeepZoom, 0);
+    EXPECT_EQ(clicks, 15);
+    EXPECT_EQ(State.DeepLimit, -16);
+    // The extended view took over the wider view: 4 / 2e18 * 2^clicks wide
+    // (to the last bits of edges near -0.74).
+    const long double width = State.Realmax - State.Realmin;
+    EXPECT_NEAR(static_cast<double>(width / std::ldexp(4.0L / 2e18L, clicks)), 1.0, 1e-5);
+
+    // Unzooming the extended view keeps its magnification too.
+    State.FrameValid = 1;
+    RightClick();
+    EXPECT_NEAR(static_cast<double>(State.Magnification * (State.Imagmax - State.Imagmin)), 3.0, 1e-15);
+}
+
+TEST_F(ZoomNavigationTest, WheelZoomsAboutThePointerAndDragsMoveTheView)
+{
+    FinishExtendedFrame();
+    State.AutoIterIncrease = 0;
+    EXPECT_TRUE(ZoomAboutPixel(160, 120, 0.5f));  // the point -1.5 - 0.75i stays under the pointer
+    EXPECT_EQ(MandelbrotView(), (View{-2, 0, -1.125L, 0.375L}));
+    ExpectNewFrameRequested();
+    EXPECT_FALSE(ZoomAboutPixel(160, 120, 2.0f));  // not before the new frame is complete
+    FinishExtendedFrame();
+    EXPECT_TRUE(ZoomAboutPixel(160, 120, 2.0f));
+    EXPECT_EQ(MandelbrotView(), DefaultView);
+    EXPECT_NEAR(static_cast<double>(State.Magnification), 1.0, 1e-18);
+
+    FinishExtendedFrame();
+    EXPECT_FALSE(MoveView(0, 0));
+    EXPECT_TRUE(MoveView(64, -48));  // the picture follows the mouse: the view goes the other way
+    const View moved = MandelbrotView();
+    const View expected{-2.9L, 1.1L, -1.2L, 1.8L};
+    for (size_t k = 0; k < 4; ++k)
+        EXPECT_NEAR(static_cast<double>(moved[k]), static_cast<double>(expected[k]), 1e-15) << k;
+    EXPECT_NEAR(static_cast<double>(moved[1] - moved[0]), 4.0, 1e-15);
+}
+
+TEST_F(ZoomNavigationTest, DeepWheelAndDragWorkOnTheArbitraryPrecisionView)
+{
+    UsePictureSize(640, 480);
+    Texts.RealCenterText = "-0.743643887037158704752191506114774";
+    Texts.ImagCenterText = "0.131825904205311970493132056385139";
+    Texts.MagnificationText = "1e30";
+    CenterToCorners();
+    ASSERT_EQ(State.DeepZoom, 1);
+    State.MandelbrotShown = 1;
+    State.FrameValid = 1;
+    State.AutoIterIncrease = 0;
+    const int32_t bits = State.PrecisionBits;
+    BigFloat before(bits), after(bits), gap(bits), width(bits);
+    mpf_sub(width, BigRealmax, BigRealmin);
+    const auto pointAt = [](BigFloat& point, unsigned long x) {
+        mpf_mul_ui(point, BigStepRe, x);
+        mpf_add(point, point, BigRealmin);
+    };
+    pointAt(before, 100);
+    ASSERT_TRUE(ZoomAboutPixel(100, 50, 0.5f));
+    pointAt(after, 100);
+    mpf_sub(gap, after, before);
+    mpf_div(gap, gap, width);
+    EXPECT_LT(std::fabs(mpf_get_d(gap)), 1e-25);
+    mpf_sub(gap, BigRealmax, BigRealmin);
+    mpf_div(gap, gap, width);
+    EXPECT_NEAR(mpf_get_d(gap), 0.5, 1e-8);  // edges near 0.74 hold the width to about 1e-10
+    EXPECT_EQ(State.DeepLimit, -33);  // the depth follows, magnification 2e30
+
+    State.FrameValid = 1;
+    mpf_set(before, BigRealmin);
+    ASSERT_TRUE(MoveView(-7, 0));
+    mpf_sub(gap, BigRealmin, before);
+    mpf_div(gap, gap, BigStepRe);
+    EXPECT_NEAR(mpf_get_d(gap), 7.0, 1e-12);
+}
+
+TEST_F(ZoomNavigationTest, StatusLineShowsThePointWithTheDigitsItsStepNeeds)
+{
+    UsePictureSize(640, 480);
+    FinishExtendedFrame();
+    State.ElapsedSeconds = 0.25f;
+    // Step 0.00625: four places.
+    EXPECT_EQ(PointerStatusText(160, 120), "Re -1.5000  Im -0.7500  Mag 1.000e+00  IterMax 100  Frame 0.25 s");
+    EXPECT_EQ(CoordinateText(0.123456789L, 1e-7L), "0.12345679");
+
+    Texts.RealCenterText = "-0.743643887037158704752191506114774";
+    Texts.ImagCenterText = "0.131825904205311970493132056385139";
+    Texts.MagnificationText = "1e30";
+    CenterToCorners();
+    ASSERT_EQ(State.DeepZoom, 1);
+    // Step 6.25e-33 (edges 4e-30 / 640): digits down to 1e-33 and one more.
+    const std::string text = PointerStatusText(320, 240);
+    const std::string re = text.substr(0, text.find("  Im"));
+    EXPECT_EQ(re.rfind("Re -7.436438870371587047521915061147", 0), 0u) << re;
+    EXPECT_LE(re.size(), std::string("Re -7.").size() + 33 + 3) << re;  // 34 digits at most, "e-1"
+    EXPECT_NE(text.find("Mag 1.000e+30"), std::string::npos) << text;
 }
 
 }  // namespace
