@@ -12,6 +12,7 @@ packages=(
   xvfb xauth
   ffmpeg
   parallel
+  libvips-tools
 )
 missing=()
 for p in "${packages[@]}"; do
