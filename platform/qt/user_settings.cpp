@@ -3,10 +3,12 @@
 #include <QSettings>
 
 #include "engine/fractal_state.h"
+#include "engine/supersampling.h"
 
 namespace {
 
 constexpr char FastDeepZoomKey[] = "FastDeepZoom";
+constexpr char SupersamplingKey[] = "Supersampling";
 
 // ~/.config/quorvatix/quorvatix.conf
 QSettings UserSettings()
@@ -20,10 +22,14 @@ void LoadUserSettings()
 {
     const QSettings settings = UserSettings();
     State.FastDeepZoom = settings.value(FastDeepZoomKey, false).toBool() ? 1 : 0;
+    // A value edited by hand outside 1..8 is taken as 1 x 1.
+    const int n = settings.value(SupersamplingKey, 1).toInt();
+    Supersampling = n >= 1 && n <= MaxSupersampling ? n : 1;
 }
 
 void SaveUserSettings()
 {
     QSettings settings = UserSettings();
     settings.setValue(FastDeepZoomKey, State.FastDeepZoom == 1);
+    settings.setValue(SupersamplingKey, Supersampling);
 }
