@@ -17,6 +17,7 @@
 #include "cli/kernel_agreement.h"
 #include "cli/movie_command.h"
 #include "cli/parameter_input.h"
+#include "cli/exr_map.h"
 #include "cli/raw_dump.h"
 #include "files/any_parameter_file.h"
 #include "color/display.h"
@@ -70,7 +71,7 @@ int OptionValueCount(const std::string& option)
         {"--offset", 1},  {"--palette-switches", 1}, {"-o", 1},         {"--raw", 1},
         {"--palette", 1}, {"--save", 1},         {"--save-palette", 1}, {"--thumbnail", 1},
         {"--movie", 1},   {"--unzoom", 1},       {"--encode", 1},       {"--supersample", 1},
-        {"--tile", 1},
+        {"--tile", 1},    {"--exr", 1},
     };
     const auto found = counts.find(option);
     return found == counts.end() ? 0 : found->second;
@@ -305,6 +306,7 @@ Tile ParseTile(const std::string& text)
 struct Outputs {
     std::string picture;
     std::string raw;
+    std::string exr;
     std::string thumbnail;
     std::string parameters;  // --save
     std::string palette;     // --save-palette
@@ -316,7 +318,7 @@ struct Outputs {
     Tile tile;
     bool NeedFrame() const
     {
-        return !picture.empty() || !raw.empty() || !thumbnail.empty() || CarriesPicture(parameters);
+        return !picture.empty() || !raw.empty() || !exr.empty() || !thumbnail.empty() || CarriesPicture(parameters);
     }
 };
 
@@ -430,6 +432,8 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         outputs.picture = reader.Value(option);
     } else if (option == "--raw") {
         outputs.raw = reader.Value(option);
+    } else if (option == "--exr") {
+        outputs.exr = reader.Value(option);
     } else if (option == "--thumbnail") {
         outputs.thumbnail = reader.Value(option);
     } else if (option == "--unzoom") {
@@ -492,14 +496,14 @@ void CheckMovieOutputs(const Outputs& outputs, const std::string& parameterFile)
     if (!outputs.encodeFolder.empty()) {
         if (outputs.picture.empty())
             throw UsageError("--encode FOLDER needs -o MOVIE.avi");
-        if (!parameterFile.empty() || outputs.movie.Requested() || !outputs.raw.empty() ||
+        if (!parameterFile.empty() || outputs.movie.Requested() || !outputs.raw.empty() || !outputs.exr.empty() ||
             !outputs.thumbnail.empty() || !outputs.parameters.empty() || !outputs.palette.empty() ||
             outputs.agreement)
             throw UsageError("--encode FOLDER -o MOVIE.avi takes no parameter file and no other output");
     } else if (outputs.movie.Requested() &&
                (outputs.NeedFrame() || !outputs.parameters.empty() || outputs.agreement)) {
         throw UsageError(
-            "--movie and --frames write frames only: leave out -o, --raw, --thumbnail, --save and --agreement");
+            "--movie and --frames write frames only: leave out -o, --raw, --exr, --thumbnail, --save and --agreement");
     }
 }
 
@@ -524,7 +528,7 @@ void CheckBandedOutputs(const Outputs& outputs)
 {
     const bool tiled = outputs.tile.count > 0;
     if (tiled) {
-        if (outputs.picture.empty() || !outputs.raw.empty() || !outputs.thumbnail.empty() ||
+        if (outputs.picture.empty() || !outputs.raw.empty() || !outputs.exr.empty() || !outputs.thumbnail.empty() ||
             !outputs.parameters.empty() || outputs.agreement || outputs.movie.Requested())
             throw UsageError("--tile I/N writes one band of the picture: give -o PART and no other output");
         if (int64_t{TileHeight(outputs.tile, State.PicHeight)} * (outputs.tile.count - 1) >= State.PicHeight)
@@ -534,9 +538,10 @@ void CheckBandedOutputs(const Outputs& outputs)
         throw UsageError("--size beyond " + std::to_string(MaxPictureSide) +
                          " is a poster: render it in bands with --tile I/N");
     }
-    if (Supersampling > 1 &&
-        (!outputs.raw.empty() || CarriesPicture(outputs.parameters) || outputs.agreement))
-        throw UsageError("--supersample makes pictures only: leave out --raw, --agreement and --save with a picture");
+    if (Supersampling > 1 && (!outputs.raw.empty() || !outputs.exr.empty() || CarriesPicture(outputs.parameters) ||
+                              outputs.agreement))
+        throw UsageError(
+            "--supersample makes pictures only: leave out --raw, --exr, --agreement and --save with a picture");
 }
 
 ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeValues)
@@ -581,6 +586,37 @@ int WriteBandedPicture(const Outputs& outputs, std::ostream& err)
     return 0;
 }
 
+// The kernel results of the frame with what describes it: the kind, the
+// drawing mode and its kernel variant, IterMax, the arithmetic and the view
+// as full-precision texts.
+ExrMap FrameExrMap(const ComputedFrame& frame, const std::vector<int32_t>& escapeValues)
+{
+    ExrMap map;
+    map.width = State.PicWidth;
+    map.height = State.PicHeight;
+    map.escape = escapeValues.data();
+    map.a = Results.ZReBuffer.data();
+    map.b = Results.ZImBuffer.data();
+    const bool mandelbrot = IsMandelbrot(State.FractalFlags);
+    map.texts = {{"kind", mandelbrot ? "Mandelbrot" : "Julia"},
+                 {"drawingMode", std::string(1, DrawingModeChar(State.FractalFlags))}};
+    const std::vector<std::pair<const char*, const std::string*>> view =
+        mandelbrot ? std::vector<std::pair<const char*, const std::string*>>{
+                         {"Realmin", &Texts.RealminText}, {"Realmax", &Texts.RealmaxText},
+                         {"Imagmin", &Texts.ImagminText}, {"Imagmax", &Texts.ImagmaxText}}
+                   : std::vector<std::pair<const char*, const std::string*>>{
+                         {"JuliaRealmin", &Texts.JuliaRealminText}, {"JuliaRealmax", &Texts.JuliaRealmaxText},
+                         {"JuliaImagmin", &Texts.JuliaImagminText}, {"JuliaImagmax", &Texts.JuliaImagmaxText},
+                         {"JuliaRe", &Texts.JuliaReText}, {"JuliaIm", &Texts.JuliaImText}};
+    for (const auto& [name, text] : view)
+        map.texts.emplace_back(name, *text);
+    map.numbers = {{"IterMax", State.IterMax},
+                   {"kernelVariant", KernelVariantForMode(DrawingModeNumber(State.FractalFlags))},
+                   {"deepZoom", frame.deep},
+                   {"precisionBits", frame.precisionBits}};
+    return map;
+}
+
 // The frame computed both ways, with how far the kernel results agree.
 void PrintAgreement(const Outputs& outputs, std::ostream& out)
 {
@@ -618,8 +654,8 @@ std::string RendererHelpText()
        quorvatix-render --encode FOLDER -o MOVIE.avi
 Render one Mandelbrot or Julia picture, or the frames of a zoom movie, without
 a window. Options are applied from left to right, each as the matching action
-of the desktop program; a frame is computed only when -o, --thumbnail or --raw
-asks for one, and movie frames only with --movie.
+of the desktop program; a frame is computed only when -o, --thumbnail, --raw
+or --exr asks for one, and movie frames only with --movie.
 
   --size WxH              picture size (default 640x480), 1..16384 each; up
                           to 65536 each for a poster rendered with --tile
@@ -671,6 +707,10 @@ asks for one, and movie frames only with --movie.
   --thumbnail FILE.jpg    write the shown picture reduced to 176x144, as the
                           program's thumbnails (--size 176x144 first gives
                           the fractal browser's "MAKE THUMBNAIL" picture)
+  --exr FILE.exr          write the kernel results before colouring as an
+                          OpenEXR file: channels escape (uint32 pattern of
+                          the stored value), A and B (float32); the kind,
+                          mode, IterMax and view as header attributes
   --raw FILE              write the kernel results before colouring:
                           "QXRAW001", int32 width, height, variant, deep,
                           precision bits, then width*height int32 escape
@@ -790,6 +830,10 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
                     err << "quorvatix-render: cannot write " << outputs.raw << "\n";
                     return 1;
                 }
+            }
+            if (!outputs.exr.empty() && !WriteExrMap(outputs.exr, FrameExrMap(frame, escapeValues))) {
+                err << "quorvatix-render: cannot write " << outputs.exr << "\n";
+                return 1;
             }
             // Before the export, which rebuilds the shown picture with its own
             // rule for inside pixels: the thumbnail is the picture as shown.

@@ -13,6 +13,7 @@ packages=(
   ffmpeg
   parallel
   libvips-tools
+  libopenexr-dev openexr
 )
 missing=()
 for p in "${packages[@]}"; do
