@@ -9,6 +9,7 @@
 #include "engine/view_texts.h"
 #include "files/picture_export.h"
 #include "frame/supersampled_frame.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -31,6 +32,8 @@ public:
         RefreshBigSteps();
         if (State.DeepZoom == 1)
             BigFloatsToTexts();
+        // The window showed the bands while they were computed.
+        CurrentPlatform().ShowFrameImage(FrameImage.pixels.data(), FrameImage.width, FrameImage.height);
     }
     ShownFrameKeeper(const ShownFrameKeeper&) = delete;
     ShownFrameKeeper& operator=(const ShownFrameKeeper&) = delete;
