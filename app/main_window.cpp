@@ -16,9 +16,9 @@
 #include "files/autosave.h"
 #include "files/image_parameter_file.h"
 #include "files/parameter_file.h"
-#include "files/picture_export.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "frame/supersampled_export.h"
 #include "windows/julia_finder_window.h"
 #include "windows/location_dialog.h"
 #include "windows/manual.h"
@@ -159,7 +159,7 @@ void MainWindow::DispatchCommand(int commandId)
     case 126: SaveFractalWithImageCommand(); break;
     case 135:
         setEnabled(false);
-        SavePictureCommand();
+        SaveSupersampledPictureCommand();
         setEnabled(true);
         break;
     case 145: ConfirmExit(); break;

@@ -9,8 +9,8 @@
 
 #include "engine/fractal_state.h"
 #include "files/complete_jpg.h"
-#include "frame/frame_replay.h"
 #include "movie/frame_files.h"
+#include "movie/movie_frames.h"
 #include "movie/movie_range.h"
 #include "movie/movie_to_disk.h"
 #include "nav/zoom_navigation.h"
@@ -65,7 +65,7 @@ void StartFromView(const std::function<void()>& startView)
     startView();
     ZoomHalfWidth = 0;
     ZoomHalfHeight = 0;
-    ReplayFrame();
+    ReplayMovieFrame();
     StartMovieFrames();
 }
 

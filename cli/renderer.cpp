@@ -18,13 +18,16 @@
 #include "cli/kernel_agreement.h"
 #include "cli/movie_command.h"
 #include "cli/parameter_input.h"
-#include "files/any_parameter_file.h"
+#include "cli/exr_map.h"
 #include "cli/raw_dump.h"
+#include "files/any_parameter_file.h"
+#include "color/display.h"
 #include "color/palette_file.h"
 #include "color/drawing_modes.h"
 #include "color/palette_generation.h"
 #include "engine/big_view.h"
 #include "engine/fractal_state.h"
+#include "engine/supersampling.h"
 #include "engine/view_texts.h"
 #include "files/image_parameter_file.h"
 #include "files/parameter_file.h"
@@ -32,6 +35,7 @@
 #include "frame/fast_deep_pixels.h"
 #include "frame/frame_driver.h"
 #include "frame/startup.h"
+#include "frame/supersampled_frame.h"
 #include "platform/headless_platform.h"
 
 namespace {
@@ -68,6 +72,7 @@ int OptionValueCount(const std::string& option)
         {"--offset", 1},  {"--palette-switches", 1}, {"-o", 1},         {"--raw", 1},
         {"--palette", 1}, {"--save", 1},         {"--save-palette", 1}, {"--thumbnail", 1},
         {"--movie", 1},   {"--unzoom", 1},       {"--encode", 1},       {"--extra-precision", 1},
+        {"--supersample", 1}, {"--tile", 1},     {"--exr", 1},
     };
     const auto found = counts.find(option);
     return found == counts.end() ? 0 : found->second;
@@ -260,21 +265,49 @@ int32_t ModeEntry(const std::string& text)
     throw UsageError("--mode: '" + text + "' is not a drawing mode 0..9 or A..R");
 }
 
+// Larger pictures are posters, computed in tiles (--tile).
+constexpr int32_t MaxPictureSide = 16384;
+constexpr int32_t MaxPosterSide = 65536;
+
+bool IsPosterSize()
+{
+    return State.PicWidth > MaxPictureSide || State.PicHeight > MaxPictureSide;
+}
+
 void SetPictureSize(const std::string& text)
 {
     const size_t x = text.find('x');
     if (x == std::string::npos)
         throw UsageError("--size: '" + text + "' is not WIDTHxHEIGHT");
-    const int32_t width = ParseInt("--size", text.substr(0, x), 1, 16384);
-    const int32_t height = ParseInt("--size", text.substr(x + 1), 1, 16384);
+    const int32_t width = ParseInt("--size", text.substr(0, x), 1, MaxPosterSide);
+    const int32_t height = ParseInt("--size", text.substr(x + 1), 1, MaxPosterSide);
     State.PicWidth = width;
     State.PicHeight = height;
-    Results.Allocate(width, height);
+    // A poster's buffers are its bands'.
+    if (!IsPosterSize())
+        Results.Allocate(width, height);
+}
+
+struct Tile {
+    int32_t index = 0;  // 1..count; 0: the whole picture
+    int32_t count = 0;
+};
+
+Tile ParseTile(const std::string& text)
+{
+    const size_t slash = text.find('/');
+    if (slash == std::string::npos)
+        throw UsageError("--tile: '" + text + "' is not I/N");
+    Tile tile;
+    tile.count = ParseInt("--tile", text.substr(slash + 1), 1, MaxPosterSide);
+    tile.index = ParseInt("--tile", text.substr(0, slash), 1, tile.count);
+    return tile;
 }
 
 struct Outputs {
     std::string picture;
     std::string raw;
+    std::string exr;
     std::string thumbnail;
     std::string parameters;  // --save
     std::string palette;     // --save-palette
@@ -284,9 +317,10 @@ struct Outputs {
     int32_t extraPrecisionBits = 0;  // beyond what the view calls for, arbitrary-precision frames only
     MovieOptions movie;
     std::string encodeFolder;  // --encode, with -o naming the video
+    Tile tile;
     bool NeedFrame() const
     {
-        return !picture.empty() || !raw.empty() || !thumbnail.empty() || CarriesPicture(parameters);
+        return !picture.empty() || !raw.empty() || !exr.empty() || !thumbnail.empty() || CarriesPicture(parameters);
     }
 };
 
@@ -404,6 +438,8 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         outputs.picture = reader.Value(option);
     } else if (option == "--raw") {
         outputs.raw = reader.Value(option);
+    } else if (option == "--exr") {
+        outputs.exr = reader.Value(option);
     } else if (option == "--thumbnail") {
         outputs.thumbnail = reader.Value(option);
     } else if (option == "--unzoom") {
@@ -421,6 +457,10 @@ void ApplyOption(const std::string& option, OptionReader& reader, Outputs& outpu
         outputs.movie.range = reader.NextIsFrameRange() ? reader.Take() : std::string();
     } else if (option == "--encode") {
         outputs.encodeFolder = reader.Value(option);
+    } else if (option == "--supersample") {
+        Supersampling = ParseInt(option, reader.Value(option), 1, MaxSupersampling);
+    } else if (option == "--tile") {
+        outputs.tile = ParseTile(reader.Value(option));
     } else {
         throw UsageError("unknown option '" + option + "' (see --help)");
     }
@@ -462,15 +502,52 @@ void CheckMovieOutputs(const Outputs& outputs, const std::string& parameterFile)
     if (!outputs.encodeFolder.empty()) {
         if (outputs.picture.empty())
             throw UsageError("--encode FOLDER needs -o MOVIE.avi");
-        if (!parameterFile.empty() || outputs.movie.Requested() || !outputs.raw.empty() ||
+        if (!parameterFile.empty() || outputs.movie.Requested() || !outputs.raw.empty() || !outputs.exr.empty() ||
             !outputs.thumbnail.empty() || !outputs.parameters.empty() || !outputs.palette.empty() ||
             outputs.agreement)
             throw UsageError("--encode FOLDER -o MOVIE.avi takes no parameter file and no other output");
     } else if (outputs.movie.Requested() &&
                (outputs.NeedFrame() || !outputs.parameters.empty() || outputs.agreement)) {
         throw UsageError(
-            "--movie and --frames write frames only: leave out -o, --raw, --thumbnail, --save and --agreement");
+            "--movie and --frames write frames only: leave out -o, --raw, --exr, --thumbnail, --save and --agreement");
     }
+}
+
+// Rows of every tile but the last, which has the rest: tiles of one height
+// join on a regular grid.
+int32_t TileHeight(const Tile& tile, int32_t height)
+{
+    return static_cast<int32_t>((int64_t{height} + tile.count - 1) / tile.count);
+}
+
+// The first row and the row count of the tile.
+std::pair<int32_t, int32_t> TileRows(const Tile& tile, int32_t height)
+{
+    const int32_t rows = TileHeight(tile, height);
+    const int32_t first = rows * (tile.index - 1);
+    return {first, std::min(rows, height - first)};
+}
+
+// Supersampled pictures and tiles are computed in bands and give pictures
+// only; a poster larger than one picture is only ever computed in tiles.
+void CheckBandedOutputs(const Outputs& outputs)
+{
+    const bool tiled = outputs.tile.count > 0;
+    if (tiled) {
+        if (outputs.picture.empty() || !outputs.raw.empty() || !outputs.exr.empty() || !outputs.thumbnail.empty() ||
+            !outputs.parameters.empty() || outputs.agreement || outputs.movie.Requested())
+            throw UsageError("--tile I/N writes one band of the picture: give -o PART and no other output");
+        if (int64_t{TileHeight(outputs.tile, State.PicHeight)} * (outputs.tile.count - 1) >= State.PicHeight)
+            throw UsageError("--tile: a picture " + std::to_string(State.PicHeight) + " rows high has no " +
+                             std::to_string(outputs.tile.count) + " bands of equal height");
+    } else if (IsPosterSize() && (outputs.NeedFrame() || outputs.movie.Requested() || outputs.agreement)) {
+        throw UsageError("--size beyond " + std::to_string(MaxPictureSide) +
+                         " is a poster: render it in bands with --tile I/N");
+    }
+    if (Supersampling > 1 && (!outputs.raw.empty() || !outputs.exr.empty() || CarriesPicture(outputs.parameters) ||
+                              outputs.agreement))
+        throw UsageError(
+            "--supersample makes pictures only: leave out --raw, --exr, --agreement and --save with a picture");
 }
 
 // The view exactly as it stands, restored after a frame at a raised
@@ -533,6 +610,64 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
     return frame;
 }
 
+// The supersampled picture, or a tile of the picture, computed in bands
+// and written; the exit status.
+int WriteBandedPicture(const Outputs& outputs, std::ostream& err)
+{
+    const int32_t n = Supersampling;
+    AtSupersampledSize(n, [&outputs] { SettleView(outputs); });
+    SupersampledPicture picture;
+    const auto [first, rows] =
+        outputs.tile.count > 0 ? TileRows(outputs.tile, State.PicHeight) : std::make_pair(0, State.PicHeight);
+    if (!ComputePictureRows(n, first, rows, picture)) {
+        err << "quorvatix-render: the frame was not computed\n";
+        return 1;
+    }
+    if (!outputs.thumbnail.empty() && !SaveThumbnail(outputs.thumbnail)) {
+        err << "quorvatix-render: cannot write thumbnail " << outputs.thumbnail
+            << " (unknown extension or unwritable folder)\n";
+        return 1;
+    }
+    FrameImage.pixels = std::move(picture.exported);
+    if (!outputs.picture.empty() && !SaveShownPicture(outputs.picture)) {
+        err << "quorvatix-render: cannot write picture " << outputs.picture
+            << " (unknown extension or unwritable folder)\n";
+        return 1;
+    }
+    return 0;
+}
+
+// The kernel results of the frame with what describes it: the kind, the
+// drawing mode and its kernel variant, IterMax, the arithmetic and the view
+// as full-precision texts.
+ExrMap FrameExrMap(const ComputedFrame& frame, const std::vector<int32_t>& escapeValues)
+{
+    ExrMap map;
+    map.width = State.PicWidth;
+    map.height = State.PicHeight;
+    map.escape = escapeValues.data();
+    map.a = Results.ZReBuffer.data();
+    map.b = Results.ZImBuffer.data();
+    const bool mandelbrot = IsMandelbrot(State.FractalFlags);
+    map.texts = {{"kind", mandelbrot ? "Mandelbrot" : "Julia"},
+                 {"drawingMode", std::string(1, DrawingModeChar(State.FractalFlags))}};
+    const std::vector<std::pair<const char*, const std::string*>> view =
+        mandelbrot ? std::vector<std::pair<const char*, const std::string*>>{
+                         {"Realmin", &Texts.RealminText}, {"Realmax", &Texts.RealmaxText},
+                         {"Imagmin", &Texts.ImagminText}, {"Imagmax", &Texts.ImagmaxText}}
+                   : std::vector<std::pair<const char*, const std::string*>>{
+                         {"JuliaRealmin", &Texts.JuliaRealminText}, {"JuliaRealmax", &Texts.JuliaRealmaxText},
+                         {"JuliaImagmin", &Texts.JuliaImagminText}, {"JuliaImagmax", &Texts.JuliaImagmaxText},
+                         {"JuliaRe", &Texts.JuliaReText}, {"JuliaIm", &Texts.JuliaImText}};
+    for (const auto& [name, text] : view)
+        map.texts.emplace_back(name, *text);
+    map.numbers = {{"IterMax", State.IterMax},
+                   {"kernelVariant", KernelVariantForMode(DrawingModeNumber(State.FractalFlags))},
+                   {"deepZoom", frame.deep},
+                   {"precisionBits", frame.precisionBits}};
+    return map;
+}
+
 struct AgreementFrame {
     KernelResults results;
     float seconds = 0;
@@ -587,10 +722,11 @@ std::string RendererHelpText()
        quorvatix-render --encode FOLDER -o MOVIE.avi
 Render one Mandelbrot or Julia picture, or the frames of a zoom movie, without
 a window. Options are applied from left to right, each as the matching action
-of the desktop program; a frame is computed only when -o, --thumbnail or --raw
-asks for one, and movie frames only with --movie.
+of the desktop program; a frame is computed only when -o, --thumbnail, --raw
+or --exr asks for one, and movie frames only with --movie.
 
-  --size WxH              picture size (default 640x480)
+  --size WxH              picture size (default 640x480), 1..16384 each; up
+                          to 65536 each for a poster rendered with --tile
   --threads N             worker threads (default: the processor count);
                           1 with a mode below P computes row by row
   --mode C                drawing mode 0..9, A..R, with its default bailout,
@@ -636,9 +772,22 @@ asks for one, and movie frames only with --movie.
   --offset N              palette offset
   -o PICTURE              write the picture; the extension picks the type
                           (jpg, jpeg, png, bmp, tif, tiff, gif, ico)
+  --supersample N         N x N samples a pixel (1..8, default 1) for -o,
+                          --thumbnail and --movie: each pixel the average, in
+                          linear light, of the N x N pixels of the picture N
+                          times the size on the same view, computed in bands
+  --tile I/N              with -o: only band I of N (1..N) of the picture:
+                          rows (I-1)*R to I*R - 1 with R = ceil(H/N), the
+                          last band the rest; each row identical to that row
+                          of the whole picture. scripts/poster.sh renders and
+                          joins the bands of a poster
   --thumbnail FILE.jpg    write the shown picture reduced to 176x144, as the
                           program's thumbnails (--size 176x144 first gives
                           the fractal browser's "MAKE THUMBNAIL" picture)
+  --exr FILE.exr          write the kernel results before colouring as an
+                          OpenEXR file: channels escape (uint32 pattern of
+                          the stored value), A and B (float32); the kind,
+                          mode, IterMax and view as header attributes
   --raw FILE              write the kernel results before colouring:
                           "QXRAW001", int32 width, height, variant, deep,
                           precision bits, then width*height int32 escape
@@ -707,6 +856,7 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
         std::string layout;
         const auto startView = [&](Outputs& applied) {
             StartUpEngine(1280, 1024, static_cast<int32_t>(processors));
+            Supersampling = 1;
             layout.clear();
             if (!parameterFile.empty()) {
                 layout = LoadAnyParameterFile(parameterFile);
@@ -722,6 +872,7 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
         Outputs outputs;
         startView(outputs);
         CheckMovieOutputs(outputs, parameterFile);
+        CheckBandedOutputs(outputs);
         if (outputs.info)
             PrintParameterInfo(out, layout, layout == "fpi" || layout == "fpz");
         if (!outputs.encodeFolder.empty())
@@ -730,7 +881,7 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
             const auto startMovieView = [&] {
                 Outputs applied;
                 startView(applied);
-                SettleView(applied);
+                AtSupersampledSize(Supersampling, [&applied] { SettleView(applied); });
             };
             return RunMovieCommand(outputs.movie, startMovieView, out, err);
         }
@@ -739,7 +890,11 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
                 throw UsageError("--agreement compares frames of one IterMax: leave out --adaptive-iter");
             PrintAgreement(outputs, out);
         }
-        if (outputs.NeedFrame()) {
+        if (outputs.NeedFrame() && (Supersampling > 1 || outputs.tile.count > 0)) {
+            const int status = WriteBandedPicture(outputs, err);
+            if (status != 0)
+                return status;
+        } else if (outputs.NeedFrame()) {
             std::vector<int32_t> escapeValues;
             const ComputedFrame frame = ComputeFrame(outputs, escapeValues, outputs.extraPrecisionBits);
             if (!frame.complete) {
@@ -757,6 +912,10 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
                     err << "quorvatix-render: cannot write " << outputs.raw << "\n";
                     return 1;
                 }
+            }
+            if (!outputs.exr.empty() && !WriteExrMap(outputs.exr, FrameExrMap(frame, escapeValues))) {
+                err << "quorvatix-render: cannot write " << outputs.exr << "\n";
+                return 1;
             }
             // Before the export, which rebuilds the shown picture with its own
             // rule for inside pixels: the thumbnail is the picture as shown.

@@ -166,10 +166,10 @@ void RunRows(const PerturbationFrame<T>& f, RelaxedAtomic<int32_t>& nextRow, Rel
 {
     DeepRegisters exact(f.bits);
     for (;;) {
-        const int32_t row = nextRow.fetch_add(1);
-        if (row >= f.height)
+        const int32_t row = f.firstRow + nextRow.fetch_add(1);
+        if (row >= f.firstRow + f.rows)
             return;
-        const size_t first = static_cast<size_t>(row) * f.width;
+        const size_t first = static_cast<size_t>(row - f.firstRow) * f.width;
         int64_t perturbed = 0;
         int64_t skipped = 0;
         for (int32_t k = 0; k < f.width; ++k) {

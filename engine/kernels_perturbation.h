@@ -29,6 +29,8 @@ struct PerturbationFrame {
     int32_t bits = 96;
     int32_t width = 0;
     int32_t height = 0;
+    int32_t firstRow = 0;  // the computed rows, stored from the output's start
+    int32_t rows = 0;
 
     // Mandelbrot: the orbit of 0 under the reference c, pixels starting at
     // index 1 (Z_1 = c) and rebasing onto the same orbit. Julia: the orbit of

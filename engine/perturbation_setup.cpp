@@ -247,6 +247,8 @@ bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<T
     frame.bits = bits;
     frame.width = layout.width;
     frame.height = layout.height;
+    frame.firstRow = layout.rows > 0 ? layout.firstRow : 0;
+    frame.rows = layout.rows > 0 ? layout.rows : layout.height;
     frame.startIndex = layout.mandelbrot ? 1 : 0;
 
     Point reference{BigFloat(bits), BigFloat(bits)};

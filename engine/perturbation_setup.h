@@ -22,6 +22,10 @@ struct DeepFrameLayout {
     int32_t width = 0;
     int32_t height = 0;
     int32_t threads = 1;  // the row values are added up band by band
+    // The rows computed into the output: firstRow onwards, `rows` of them
+    // (0: every row); the reference and the row values are the whole view's.
+    int32_t firstRow = 0;
+    int32_t rows = 0;
     int32_t bits = 96;
     int32_t iterMax = 0;
     int32_t variant = 1;

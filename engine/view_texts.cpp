@@ -8,6 +8,7 @@
 #include "engine/big_view.h"
 #include "engine/fractal_state.h"
 #include "engine/number_text.h"
+#include "engine/row_window.h"
 #include "platform/platform.h"
 
 ViewTexts Texts;
@@ -198,7 +199,7 @@ void RefreshBigSteps()
 {
     BigFloat span(State.PrecisionBits);
     const unsigned long width = static_cast<unsigned long>(State.PicWidth);
-    const unsigned long height = static_cast<unsigned long>(State.PicHeight);
+    const unsigned long height = static_cast<unsigned long>(ViewHeight());
     if (IsMandelbrot(State.FractalFlags)) {
         mpf_sub(span, BigImagmax, BigImagmin);
         mpf_div_ui(BigStepIm, span, height);

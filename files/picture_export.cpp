@@ -38,13 +38,9 @@ bool RebuildFrameImageForExport()
         return false;
 
     std::vector<uint32_t> pixels(count);
-    const int64_t offset = State.PaletteOffset;
     const int32_t* values = Results.IterBuffer.data();
-    for (size_t i = 0; i < count; ++i) {
-        const int32_t v = values[i];
-        // Unlike the screen, 0 is a direct colour here: inside pixels are black.
-        pixels[i] = v <= 0 ? DirectColor(v) : PaletteEntryAt(offset + v);
-    }
+    for (size_t i = 0; i < count; ++i)
+        pixels[i] = ExportColor(values[i]);
     FrameImage.width = width;
     FrameImage.height = height;
     FrameImage.pixels = std::move(pixels);
@@ -65,6 +61,11 @@ int ExportPictureStatus(const std::string& path)
 }
 
 }  // namespace
+
+uint32_t ExportColor(int32_t value)
+{
+    return value <= 0 ? DirectColor(value) : PaletteEntryAt(int64_t{State.PaletteOffset} + value);
+}
 
 bool ExportPicture(const std::string& path)
 {
@@ -89,7 +90,7 @@ bool SaveThumbnail(const std::string& path)
     return FileWritten(path, SaveImageByExtension(path, thumbnail));
 }
 
-void SavePictureCommand()
+std::string AskPicturePath()
 {
     struct PictureType {
         const char* filter;
@@ -106,12 +107,21 @@ void SavePictureCommand()
     FileDialogRequest request;
     request.filter = Types[index].filter;
     request.defaultExtension = Types[index].defaultExtension;
-    const std::string path = CurrentPlatform().AskSaveFile(request);
+    return CurrentPlatform().AskSaveFile(request);
+}
+
+void ReportPictureNotSaved(const std::string& path)
+{
+    if (PictureMimeType(path).empty())
+        return;
+    CurrentPlatform().ShowMessage("The picture could not be saved:\n" + path, "QUORVATIX", MessageButtons::Ok);
+}
+
+void SavePictureCommand()
+{
+    const std::string path = AskPicturePath();
     if (path.empty())
         return;
-    // An extension that names no type is a choice, not a failure; anything
-    // else that leaves the asked-for file unwritten is worth telling.
     if (ExportPictureStatus(path) != 0)
-        CurrentPlatform().ShowMessage("The picture could not be saved:\n" + path, "QUORVATIX",
-                                      MessageButtons::Ok);
+        ReportPictureNotSaved(path);
 }

@@ -7,6 +7,11 @@
 // Each writer returns true when a file was written; the type always follows
 // the extension of the path, and an extension that names no type writes nothing.
 
+// The export rule for one colour value: values <= 0 are direct colours (so
+// inside pixels are black, unlike on screen), others palette entries shifted
+// by PaletteOffset.
+uint32_t ExportColor(int32_t value);
+
 // Rebuilds the full picture from the colour values in IterBuffer into
 // FrameImage with the export rule (0 is black, unlike on screen), shows it
 // and writes it.
@@ -24,3 +29,11 @@ bool SaveThumbnail(const std::string& path);
 
 // "Save Picture": asks for a path and exports the picture to it.
 void SavePictureCommand();
+
+// The file dialog of "Save Picture" for the chosen "Pic format"; empty when
+// the user cancelled it.
+std::string AskPicturePath();
+
+// "Save Picture"'s message for a picture that was not written; a path whose
+// extension names no type is a choice, not a failure, and stays silent.
+void ReportPictureNotSaved(const std::string& path);

@@ -10,7 +10,7 @@
 #include "engine/number_text.h"
 #include "engine/perturbation_setup.h"
 #include "engine/rounding.h"
-#include "engine/row_bands.h"
+#include "engine/row_window.h"
 #include "engine/view_texts.h"
 #include "files/autosave.h"
 #include "frame/deep_workers.h"
@@ -34,8 +34,9 @@ int32_t PercentDone(int32_t rowsPerBand)
     return remaining > 0 ? 100 - remaining : -1;
 }
 
-void FillItem(DeepWorkItem& item, int32_t index, const RowBand& band, int32_t rowsPerBand, bool mandelbrot)
+void FillItem(DeepWorkItem& item, int32_t index, const WorkPiece& piece, int32_t rowsPerBand, bool mandelbrot)
 {
+    const RowBand& band = piece.rows;
     const int32_t bits = State.PrecisionBits;
     for (BigFloat* value : {&item.RealStart, &item.RealStep, &item.ImagStart, &item.ImagStep, &item.JuliaRe,
                             &item.JuliaIm})
@@ -50,13 +51,13 @@ void FillItem(DeepWorkItem& item, int32_t index, const RowBand& band, int32_t ro
     item.FirstRow = band.firstRow;
     item.LastRow = band.lastRow;
     if (band.lastRow >= band.firstRow) {
-        const size_t first = static_cast<size_t>(band.firstRow) * State.PicWidth;
+        const size_t first = static_cast<size_t>(band.firstRow - WindowFirstRow()) * State.PicWidth;
         item.IterOut = Results.IterBuffer.data() + first;
         item.ZReOut = Results.ZReBuffer.data() + first;
         item.ZImOut = Results.ZImBuffer.data() + first;
     }
     BigFloat offset(bits);
-    const unsigned long firstRow = static_cast<unsigned long>(std::max(band.firstRow, 0));
+    const unsigned long firstRow = static_cast<unsigned long>(std::max(piece.bandFirstRow, 0));
     if (mandelbrot) {
         mpf_set(item.RealStart, BigRealmin);
         mpf_set(item.RealStep, BigStepRe);
@@ -72,20 +73,30 @@ void FillItem(DeepWorkItem& item, int32_t index, const RowBand& band, int32_t ro
         mpf_set(item.JuliaRe, BigJuliaRe);
         mpf_set(item.JuliaIm, BigJuliaIm);
     }
+    // The kernel adds the step row by row from its band's first row.
+    for (int32_t row = piece.bandFirstRow; row < band.firstRow; ++row)
+        mpf_add(item.ImagStart, item.ImagStart, item.ImagStep);
 }
 
 // Every pixel iterated in arbitrary precision, one band of rows a worker.
 void RunExactDeepPixels(int32_t threads, int32_t variant, bool mandelbrot, uint64_t& finished)
 {
     State.LastDeepPath = DeepPath::Exact;
-    const int32_t rowsPerBand = RowsPerBandFor(State.PicHeight, threads);
-    DeepRowsLeft.assign(threads, RelaxedAtomic<int32_t>(0));
-    std::vector<DeepWorkItem> items(threads);
-    for (int32_t i = 0; i < threads; ++i)
-        FillItem(items[i], i, BandOf(i, threads, rowsPerBand, State.PicHeight), rowsPerBand, mandelbrot);
+    const std::vector<WorkPiece> pieces = WorkPieces(threads);
+    const int32_t workers = static_cast<int32_t>(pieces.size());
+    int32_t rowsPerBand = RowsPerBandFor(ViewHeight(), threads);
+    if (FrameRowWindow.viewHeight > 0) {
+        rowsPerBand = 0;
+        for (const WorkPiece& piece : pieces)
+            rowsPerBand = std::max(rowsPerBand, piece.rows.lastRow - piece.rows.firstRow + 1);
+    }
+    DeepRowsLeft.assign(workers, RelaxedAtomic<int32_t>(0));
+    std::vector<DeepWorkItem> items(workers);
+    for (int32_t i = 0; i < workers; ++i)
+        FillItem(items[i], i, pieces[i], rowsPerBand, mandelbrot);
     FrameProgress progress(100, false);
     RunDeepWorkers(
-        threads, [&](int32_t i) { RunDeepKernel(variant, items[i]); },
+        workers, [&](int32_t i) { RunDeepKernel(variant, items[i]); },
         [&] { return PercentDone(rowsPerBand); }, CalculatingTitle, &progress, finished);
     progress.Report(100);
 }

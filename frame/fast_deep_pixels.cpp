@@ -6,6 +6,7 @@
 #include "engine/fractal_state.h"
 #include "engine/kernels_perturbation.h"
 #include "engine/number_text.h"
+#include "engine/row_window.h"
 #include "frame/deep_workers.h"
 #include "frame/frame_progress.h"
 
@@ -34,7 +35,7 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     FrameProgress progress(100, false);
     RunDeepWorkers(
         layout.threads, [&](int32_t) { RunPerturbationRows(frame, nextRow, rowsDone, counts); },
-        [&] { return static_cast<int32_t>(int64_t{rowsDone.load()} * 100 / layout.height); }, CalculatingTitle,
+        [&] { return static_cast<int32_t>(int64_t{rowsDone.load()} * 100 / layout.rows); }, CalculatingTitle,
         &progress, finished);
     progress.Report(100);
     State.ExactDeepPixels = counts.exact.load();
@@ -46,7 +47,9 @@ DeepFrameLayout CurrentDeepLayout(int32_t threads, int32_t variant, bool mandelb
 {
     DeepFrameLayout layout;
     layout.width = State.PicWidth;
-    layout.height = State.PicHeight;
+    layout.height = ViewHeight();
+    layout.firstRow = WindowFirstRow();
+    layout.rows = State.PicHeight;
     layout.threads = threads;
     layout.bits = State.PrecisionBits;
     layout.iterMax = State.IterMax;

@@ -5,6 +5,7 @@
 #include "engine/fractal_state.h"
 #include "engine/state_defaults.h"
 #include "engine/kernels_extended.h"
+#include "engine/row_window.h"
 #include "engine/view_texts.h"
 #include "files/autosave.h"
 #include "frame/frame_driver.h"
@@ -35,6 +36,7 @@ void ProgressiveDriver(int32_t drawingModeNumber)
 
     const int32_t width = State.PicWidth;
     const int32_t height = State.PicHeight;
+    const int32_t viewHeight = ViewHeight();
     std::vector<uint32_t> rowPixels(static_cast<size_t>(width));
 
     const bool mandelbrot = IsMandelbrot(State.FractalFlags);
@@ -44,13 +46,13 @@ void ProgressiveDriver(int32_t drawingModeNumber)
             ResetParameters();
         State.KernelIsMandelbrot = 0;
         State.JuliaStepRe = (State.JuliaRealmax - State.JuliaRealmin) / width;
-        State.JuliaStepIm = (State.JuliaImagmax - State.JuliaImagmin) / height;
+        State.JuliaStepIm = (State.JuliaImagmax - State.JuliaImagmin) / viewHeight;
         re0 = State.JuliaRealmin;
         im0 = State.JuliaImagmin;
         stepRe = State.JuliaStepRe;
         stepIm = State.JuliaStepIm;
     } else {
-        State.StepIm = (State.Imagmax - State.Imagmin) / height;
+        State.StepIm = (State.Imagmax - State.Imagmin) / viewHeight;
         State.StepRe = (State.Realmax - State.Realmin) / width;
         State.KernelIsMandelbrot = 1;
         re0 = State.Realmin;
@@ -69,7 +71,7 @@ void ProgressiveDriver(int32_t drawingModeNumber)
     State.FrameAborted = 0;
     const uint64_t start = TickMilliseconds();
     FrameProgress progress(height, State.MovieMode == 0);
-    long double y = im0;
+    long double y = AdvanceRows(im0, stepIm, WindowFirstRow());
     for (int32_t row = 0; row < height; ++row) {
         long double x = re0;
         size_t index = static_cast<size_t>(row) * width;

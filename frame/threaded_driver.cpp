@@ -7,7 +7,7 @@
 #include "color/drawing_modes.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_extended.h"
-#include "engine/row_bands.h"
+#include "engine/row_window.h"
 #include "engine/view_texts.h"
 #include "engine/worker_thread.h"
 #include "files/autosave.h"
@@ -32,13 +32,14 @@ void* ExtendedWorker(void* argument)
     return nullptr;
 }
 
-void FillViewFields(WorkerRecord& record, bool mandelbrot)
+void FillViewFields(WorkerRecord& record, bool mandelbrot, int32_t bandFirstRow)
 {
     const int32_t width = State.PicWidth;
-    const int32_t height = State.PicHeight;
+    const int32_t height = ViewHeight();
     if (mandelbrot) {
         State.StepIm = (State.Imagmax - State.Imagmin) / height;
-        record.Im0 = State.Imagmin + record.FirstRow * State.StepIm;
+        record.Im0 = AdvanceRows(State.Imagmin + bandFirstRow * State.StepIm, State.StepIm,
+                                  record.FirstRow - bandFirstRow);
         State.StepRe = (State.Realmax - State.Realmin) / width;
         record.Re0 = State.Realmin;
         record.Re1 = State.Realmax;
@@ -47,7 +48,8 @@ void FillViewFields(WorkerRecord& record, bool mandelbrot)
         record.StepIm = State.StepIm;
     } else {
         State.JuliaStepIm = (State.JuliaImagmax - State.JuliaImagmin) / height;
-        record.Im0 = State.JuliaImagmin + record.FirstRow * State.JuliaStepIm;
+        record.Im0 = AdvanceRows(State.JuliaImagmin + bandFirstRow * State.JuliaStepIm, State.JuliaStepIm,
+                                  record.FirstRow - bandFirstRow);
         State.JuliaStepRe = (State.JuliaRealmax - State.JuliaRealmin) / width;
         record.Re0 = State.JuliaRealmin;
         record.Re1 = State.JuliaRealmax;
@@ -70,16 +72,17 @@ void ThreadedDriver()
 
     const int32_t threads = State.ThreadCount < 1 ? 1 : State.ThreadCount;
     const int32_t variant = KernelVariantForMode(DrawingModeNumber(State.FractalFlags));
-    const int32_t rowsPerBand = RowsPerBandFor(height, threads);
+    const int32_t rowsPerBand = RowsPerBandFor(ViewHeight(), threads);
     const bool mandelbrot = IsMandelbrot(State.FractalFlags);
     RelaxedAtomic<int32_t> running{0};
     RelaxedAtomic<int32_t> rowsDone{0};
 
-    std::vector<WorkerLaunch> launches(threads);
-    for (int32_t k = 0; k < threads; ++k) {
-        const RowBand band = BandOf(k, threads, rowsPerBand, height);
+    const std::vector<WorkPiece> pieces = WorkPieces(threads);
+    std::vector<WorkerLaunch> launches(pieces.size());
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const RowBand band = pieces[k].rows;
         WorkerRecord& record = launches[k].record;
-        const size_t first = static_cast<size_t>(band.firstRow) * width;
+        const size_t first = static_cast<size_t>(band.firstRow - WindowFirstRow()) * width;
         record.IsMandelbrot = mandelbrot ? 1 : 0;
         record.IterMax = State.IterMax;
         record.IterOut = Results.IterBuffer.data() + first;
@@ -94,7 +97,7 @@ void ThreadedDriver()
         record.Bailout = State.Bailout;
         record.FirstRow = band.firstRow;
         record.LastRow = band.lastRow;
-        FillViewFields(record, mandelbrot);
+        FillViewFields(record, mandelbrot, pieces[k].bandFirstRow);
         launches[k].variant = variant;
         launches[k].running = &running;
         launches[k].rowsDone = &rowsDone;
@@ -113,7 +116,7 @@ void ThreadedDriver()
     // A stop belongs to the frame it stopped: later frames are backed up again.
     State.FrameAborted = 0;
     std::vector<pthread_t> handles;
-    handles.reserve(threads);
+    handles.reserve(launches.size());
     for (WorkerLaunch& launch : launches) {
         pthread_t handle;
         running.fetch_add(1);

@@ -1,9 +1,13 @@
 #include "movie/movie_frames.h"
 
 #include "engine/fractal_state.h"
+#include "engine/supersampling.h"
 #include "files/complete_jpg.h"
 #include "files/picture_export.h"
+#include "color/display.h"
 #include "frame/frame_driver.h"
+#include "frame/frame_replay.h"
+#include "frame/supersampled_frame.h"
 #include "movie/frame_files.h"
 #include "nav/zoom_navigation.h"
 #include "platform/platform.h"
@@ -43,6 +47,15 @@ bool IsLastFrame(int32_t n)
 
 FrameOutcome ComputeAndSaveFrame(const std::string& frameFolder, int32_t n)
 {
+    const std::string path = frameFolder + FrameFileName(n, State.UnzoomVideo == 1);
+    if (Supersampling > 1) {
+        SupersampledPicture picture;
+        if (!ComputeSupersampledPicture(Supersampling, picture))
+            return FrameOutcome::Stopped;
+        CurrentPlatform().PumpMessages();
+        FrameImage.pixels = picture.exported;
+        return SaveShownPicture(path) ? FrameOutcome::Written : FrameOutcome::NotWritten;
+    }
     // The pauses give the windows their turn between frames.
     SleepMilliseconds(1);
     Redraw();
@@ -52,9 +65,14 @@ FrameOutcome ComputeAndSaveFrame(const std::string& frameFolder, int32_t n)
     SleepMilliseconds(1);
     CurrentPlatform().PumpMessages();
     // Written through a temporary file: a frame under its own name is whole.
-    const bool written = ExportPicture(frameFolder + FrameFileName(n, State.UnzoomVideo == 1));
+    const bool written = ExportPicture(path);
     SleepMilliseconds(5);
     return written ? FrameOutcome::Written : FrameOutcome::NotWritten;
+}
+
+void ReplayMovieFrame()
+{
+    AtSupersampledSize(Supersampling, ReplayFrame);
 }
 
 bool FrameOnDisk(const std::string& frameFolder, int32_t n)

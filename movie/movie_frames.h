@@ -33,6 +33,10 @@ enum class FrameOutcome { Written, Stopped, NotWritten };
 // written.
 FrameOutcome ComputeAndSaveFrame(const std::string& frameFolder, int32_t n);
 
+// A frame not computed again (ReplayFrame), at the picture size its
+// samples are computed at.
+void ReplayMovieFrame();
+
 // Frame n is in the folder as a complete JPG of the picture size: it needs
 // no computing, only replaying.
 bool FrameOnDisk(const std::string& frameFolder, int32_t n);

@@ -1,6 +1,6 @@
 #include "movie/movie_range.h"
 
-#include "frame/frame_replay.h"
+#include "movie/movie_frames.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ int32_t WalkMovie(int32_t through, FrameWork frame)
 int32_t CountMovieFrames()
 {
     return WalkMovie(MaxFrameNumber, [](int32_t) {
-        ReplayFrame();
+        ReplayMovieFrame();
         return true;
     });
 }
@@ -31,9 +31,9 @@ RangeResult RenderMovieRange(const std::string& frameFolder, FrameRange range)
     RangeResult result;
     WalkMovie(range.last, [&](int32_t n) {
         if (n < range.first) {
-            ReplayFrame();
+            ReplayMovieFrame();
         } else if (FrameOnDisk(frameFolder, n)) {
-            ReplayFrame();
+            ReplayMovieFrame();
             ++result.kept;
         } else if (ComputeAndSaveFrame(frameFolder, n) == FrameOutcome::Written) {
             ++result.computed;

@@ -12,6 +12,8 @@ packages=(
   xvfb xauth
   ffmpeg
   parallel
+  libvips-tools
+  libopenexr-dev openexr
 )
 missing=()
 for p in "${packages[@]}"; do

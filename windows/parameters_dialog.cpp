@@ -14,6 +14,7 @@
 
 #include "color/drawing_modes.h"
 #include "engine/fractal_state.h"
+#include "engine/supersampling.h"
 #include "frame/frame_driver.h"
 #include "windows/about_picture.h"
 #include "platform/qt/user_settings.h"
@@ -160,6 +161,18 @@ ParametersDialog::ParametersDialog(QWidget* owner) : ToolWindow(owner, "Fractal 
             ChoosePicFormat(row);
     });
 
+    // For "Save Picture" and "Make movie to disk"; a choice of this user, not of the picture.
+    supersampling_ = NewList(controls, PicFormatCount);
+    for (int32_t n = 1; n <= MaxSupersampling; ++n)
+        supersampling_->addItem(Text(std::to_string(n) + " x " + std::to_string(n)));
+    FitListWidth(supersampling_);
+    connect(supersampling_, &QListWidget::currentRowChanged, this, [](int row) {
+        if (row < 0)
+            return;
+        Supersampling = row + 1;
+        SaveUserSettings();
+    });
+
     textures_ = NewList(controls, VisibleListRows);
     for (int32_t entry = 0; entry < DrawingModeCount; ++entry)
         textures_->addItem(Text(DrawingModeEntryText(entry)));
@@ -185,6 +198,10 @@ ParametersDialog::ParametersDialog(QWidget* owner) : ToolWindow(owner, "Fractal 
     layout->addWidget(pictureSizes_, 2, 0, 2, 1, Qt::AlignTop);
     layout->addWidget(new QLabel("Pic format:", controls), 1, 1);
     layout->addWidget(picFormats_, 2, 1, Qt::AlignTop);
+    auto* supersampling = new QVBoxLayout;
+    supersampling->addWidget(new QLabel("Supersampling:", controls));
+    supersampling->addWidget(supersampling_);
+    layout->addLayout(supersampling, 3, 1, Qt::AlignTop);
     layout->addWidget(new QLabel("Texture:", controls), 1, 2);
     layout->addWidget(textures_, 2, 2, 2, 1, Qt::AlignTop);
     auto* buttons = new QVBoxLayout;
@@ -259,6 +276,7 @@ void ParametersDialog::ShowLists()
     const bool knownFormat = State.PicFormatIndex >= 0 && State.PicFormatIndex < PicFormatCount;
     SelectRow(picFormats_, knownFormat ? State.PicFormatIndex : -1);
     SelectRow(textures_, DrawingModeNumber(State.FractalFlags) - 1);
+    SelectRow(supersampling_, Supersampling - 1);
 }
 
 void ParametersDialog::PressRedrawButton()

@@ -29,6 +29,7 @@ public:
     QCheckBox* optionBox(ParameterOption option) const;   // null when not shown
     QListWidget* pictureSizeList() const { return pictureSizes_; }
     QListWidget* picFormatList() const { return picFormats_; }
+    QListWidget* supersamplingList() const { return supersampling_; }
     QListWidget* textureList() const { return textures_; }
     QPushButton* redrawButton() const { return redraw_; }
     QPushButton* applyAndExitButton() const { return applyAndExit_; }
@@ -56,6 +57,7 @@ private:
     std::vector<OptionBox> options_;
     QListWidget* pictureSizes_;
     QListWidget* picFormats_;
+    QListWidget* supersampling_;
     QListWidget* textures_;
     QPushButton* redraw_;
     QPushButton* applyAndExit_;

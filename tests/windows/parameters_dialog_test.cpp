@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "color/display.h"
+#include "engine/supersampling.h"
+
 #include "frame/frame_driver.h"
 #include "windows/parameters_dialog.h"
 #include "platform/qt/user_settings.h"
@@ -69,6 +72,41 @@ private slots:
         Click(fast);
         LoadUserSettings();
         QCOMPARE(State.FastDeepZoom, before ? 1 : 0);
+    }
+
+    // The choice outlives the program, and "Save Picture" writes at it while
+    // the picture on screen and its view stay as they were.
+    void supersamplingIsKeptAndSavePictureUsesIt()
+    {
+        Open(2);
+        QListWidget* list = dialog->supersamplingList();
+        QCOMPARE(list->count(), 8);
+        QCOMPARE(list->item(3)->text(), QString("4 x 4"));
+        Choose(list, 0);
+        QCOMPARE(Supersampling, 1);
+        QTemporaryDir folder;
+        const std::string plain = folder.filePath("plain.png").toStdString();
+        const std::string fine = folder.filePath("fine.png").toStdString();
+        program->answers.answers.push_back(plain);
+        program->menu->DispatchCommand(135);
+
+        Choose(list, 2);
+        QCOMPARE(Supersampling, 3);
+        Supersampling = 1;
+        LoadUserSettings();
+        QCOMPARE(Supersampling, 3);
+        const std::vector<uint32_t> shown = FrameImage.pixels;
+        const long double stepRe = State.StepRe;
+        program->answers.answers.push_back(fine);
+        program->menu->DispatchCommand(135);
+        QCOMPARE(QImage(fine.c_str()).size(), QSize(64, 48));
+        QVERIFY(QImage(fine.c_str()) != QImage(plain.c_str()));
+        QVERIFY(FrameImage.pixels == shown);
+        QCOMPARE(State.StepRe, stepRe);
+        QCOMPARE(State.PicWidth, 64);
+        QCOMPARE(Results.IterBuffer.size(), size_t{66 * 50});
+        QVERIFY(program->answers.messages.empty());
+        Choose(list, 0);
     }
 
     void showsTheState()

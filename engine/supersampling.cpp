@@ -1,0 +1,3 @@
+#include "engine/supersampling.h"
+
+int32_t Supersampling = 1;
