@@ -548,6 +548,8 @@ void CheckBandedOutputs(const Outputs& outputs)
                               outputs.agreement))
         throw UsageError(
             "--supersample makes pictures only: leave out --raw, --exr, --agreement and --save with a picture");
+    if (State.AdaptiveIterMax == 1 && (Supersampling > 1 || tiled))
+        throw UsageError("--adaptive-iter needs the whole frame at once: leave out --supersample and --tile");
 }
 
 // The view exactly as it stands, restored after a frame at a raised

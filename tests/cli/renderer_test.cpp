@@ -273,4 +273,6 @@ TEST_F(RendererTest, AdaptiveIterationsGiveTheFrameOfTheIterMaxTheyReport)
     EXPECT_TRUE(ReadBytes(PathOf("adaptive.raw")) == RawOf(seahorse + Arguments{"--iter", match[1]}));
 
     ExpectOneLineError(Render(Arguments{"--size", "8x6", "--adaptive-iter", "--agreement"} + DeepView), "agreement");
+    ExpectOneLineError(Render({"--size", "8x6", "--adaptive-iter", "--supersample", "2", "-o", PathOf("x.png")}),
+                       "supersample");
 }
