@@ -39,3 +39,13 @@ private:
     mpf_t value_;
     bool created_ = false;
 };
+
+// Same sign, exponent and limbs: two values of equal precision whose next
+// operations give identical results, bit for bit.
+inline bool SameBits(mpf_srcptr x, mpf_srcptr y)
+{
+    if (x->_mp_size != y->_mp_size || x->_mp_exp != y->_mp_exp)
+        return false;
+    const mp_size_t limbs = x->_mp_size < 0 ? -x->_mp_size : x->_mp_size;
+    return limbs == 0 || mpn_cmp(x->_mp_d, y->_mp_d, limbs) == 0;
+}

@@ -1,5 +1,7 @@
 #pragma once
+#include <bit>
 #include <cstdint>
+#include <limits>
 
 #include "engine/big_float.h"
 #include "engine/rounding.h"
@@ -13,10 +15,11 @@ struct DeepRegisters {
     explicit DeepRegisters(int32_t bits)
         : zr(bits), zi(bits), t(bits), a(bits), b(bits), s(bits), passRe(bits), passIm(bits),
           x(bits), y(bits), realStart(bits), realStep(bits), imagStep(bits), juliaRe(bits),
-          juliaIm(bits)
+          juliaIm(bits), savedRe(bits), savedIm(bits)
     {
     }
     BigFloat zr, zi, t, a, b, s, passRe, passIm, x, y, realStart, realStep, imagStep, juliaRe, juliaIm;
+    BigFloat savedRe, savedIm;  // z at the last cycle checkpoint
 };
 
 // Completes an iteration whose t, a, b are computed:
@@ -39,6 +42,10 @@ inline void FullIteration(DeepRegisters& r, mpf_srcptr cr, mpf_srcptr ci)
 
 // One pixel from z0 = (zr, zi): passes of four iterations with a pre-test,
 // then single steps against the bailout n.
+// A pass starts from z and the lagged test's previous value alone, so when
+// both repeat bit for bit the passes in between repeat for ever: Brent's
+// method saves them at power-of-two pass counts, and a match skips whole
+// periods while at least one pass is left, which then ends the loop as usual.
 template <int Variant>
 int32_t DeepPixel(DeepRegisters& r, mpf_srcptr cr, mpf_srcptr ci, int32_t iterMax,
                   unsigned long n, float& aOut, float& bOut)
@@ -49,7 +56,24 @@ int32_t DeepPixel(DeepRegisters& r, mpf_srcptr cr, mpf_srcptr ci, int32_t iterMa
     mpf_set(r.passIm, r.zi);
     int64_t e = 3;
     double previous = 2.0;
+    int64_t passes = 0;
+    int64_t saveAt = 1;
+    int64_t savedAt = 0;  // 0: nothing saved, or the cycle is already skipped
+    uint64_t savedPrevious = 0;
     while (e <= iterMax) {
+        if (savedAt > 0 && std::bit_cast<uint64_t>(previous) == savedPrevious &&
+            SameBits(r.zr, r.savedRe) && SameBits(r.zi, r.savedIm)) {
+            const int64_t period = 4 * (passes - savedAt);
+            e += (iterMax - e) / period * period;
+            savedAt = 0;
+            saveAt = std::numeric_limits<int64_t>::max();
+        } else if (passes == saveAt) {
+            mpf_set(r.savedRe, r.zr);
+            mpf_set(r.savedIm, r.zi);
+            savedPrevious = std::bit_cast<uint64_t>(previous);
+            savedAt = passes;
+            saveAt *= 2;
+        }
         mpf_set(r.passRe, r.zr);
         mpf_set(r.passIm, r.zi);
         FullIteration(r, cr, ci);
@@ -68,6 +92,7 @@ int32_t DeepPixel(DeepRegisters& r, mpf_srcptr cr, mpf_srcptr ci, int32_t iterMa
         }
         FinishIteration(r, cr, ci);
         e += 4;
+        ++passes;
     }
     mpf_set(r.zr, r.passRe);
     mpf_set(r.zi, r.passIm);
