@@ -29,6 +29,8 @@ bool WriteExrMap(const std::string& path, const ExrMap& map)
         header.channels().insert("escape", Imf::Channel(Imf::UINT));
         header.channels().insert("A", Imf::Channel(Imf::FLOAT));
         header.channels().insert("B", Imf::Channel(Imf::FLOAT));
+        if (map.continuous)
+            header.channels().insert("continuous", Imf::Channel(Imf::FLOAT));
         for (const auto& [name, text] : map.texts)
             header.insert(name, Imf::StringAttribute(text));
         for (const auto& [name, number] : map.numbers)
@@ -37,6 +39,8 @@ bool WriteExrMap(const std::string& path, const ExrMap& map)
         buffer.insert("escape", SliceOf(Imf::UINT, map.escape, map.width));
         buffer.insert("A", SliceOf(Imf::FLOAT, map.a, map.width));
         buffer.insert("B", SliceOf(Imf::FLOAT, map.b, map.width));
+        if (map.continuous)
+            buffer.insert("continuous", SliceOf(Imf::FLOAT, map.continuous, map.width));
         Imf::StdOSStream stream;
         {
             // The file's table of line offsets is written when it closes.

@@ -21,6 +21,7 @@
 #include "cli/exr_map.h"
 #include "cli/raw_dump.h"
 #include "files/any_parameter_file.h"
+#include "color/coloring.h"
 #include "color/display.h"
 #include "color/palette_file.h"
 #include "color/drawing_modes.h"
@@ -642,7 +643,8 @@ int WriteBandedPicture(const Outputs& outputs, std::ostream& err)
 // The kernel results of the frame with what describes it: the kind, the
 // drawing mode and its kernel variant, IterMax, the arithmetic and the view
 // as full-precision texts.
-ExrMap FrameExrMap(const ComputedFrame& frame, const std::vector<int32_t>& escapeValues)
+ExrMap FrameExrMap(const ComputedFrame& frame, const std::vector<int32_t>& escapeValues,
+                   std::vector<float>& continuous)
 {
     ExrMap map;
     map.width = State.PicWidth;
@@ -650,6 +652,15 @@ ExrMap FrameExrMap(const ComputedFrame& frame, const std::vector<int32_t>& escap
     map.escape = escapeValues.data();
     map.a = Results.ZReBuffer.data();
     map.b = Results.ZImBuffer.data();
+    if (HasContinuousCount(DrawingModeNumber(State.FractalFlags))) {
+        const ColoringConstants k = PrepareColoring();
+        continuous.resize(escapeValues.size());
+        for (size_t i = 0; i < escapeValues.size(); ++i) {
+            const long double s = static_cast<long double>(map.a[i]) + static_cast<long double>(map.b[i]);
+            continuous[i] = escapeValues[i] == 0 ? 0.0f : static_cast<float>(ContinuousCount(k, escapeValues[i], s));
+        }
+        map.continuous = continuous.data();
+    }
     const bool mandelbrot = IsMandelbrot(State.FractalFlags);
     map.texts = {{"kind", mandelbrot ? "Mandelbrot" : "Julia"},
                  {"drawingMode", std::string(1, DrawingModeChar(State.FractalFlags))}};
@@ -788,8 +799,10 @@ or --exr asks for one, and movie frames only with --movie.
                           the fractal browser's "MAKE THUMBNAIL" picture)
   --exr FILE.exr          write the kernel results before colouring as an
                           OpenEXR file: channels escape (uint32 pattern of
-                          the stored value), A and B (float32); the kind,
-                          mode, IterMax and view as header attributes
+                          the stored value), A and B (float32), for the
+                          generic modes continuous (the continuous escape
+                          count); the kind, mode, IterMax and view as
+                          header attributes
   --raw FILE              write the kernel results before colouring:
                           "QXRAW001", int32 width, height, variant, deep,
                           precision bits, then width*height int32 escape
@@ -915,7 +928,8 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
                     return 1;
                 }
             }
-            if (!outputs.exr.empty() && !WriteExrMap(outputs.exr, FrameExrMap(frame, escapeValues))) {
+            std::vector<float> continuous;
+            if (!outputs.exr.empty() && !WriteExrMap(outputs.exr, FrameExrMap(frame, escapeValues, continuous))) {
                 err << "quorvatix-render: cannot write " << outputs.exr << "\n";
                 return 1;
             }

@@ -60,7 +60,7 @@ int32_t InsideValue(const ColoringConstants& k, long double a, long double b)
 
 long double PotentialIndexArgument(const ColoringConstants& k, long double n, long double logArgument)
 {
-    return k.S * ((k.K + n) - Ln(Ln(logArgument)) * k.L);
+    return k.S * ContinuousCount(k, n, logArgument);
 }
 
 int32_t FormulaValue(const ColoringConstants& k, int32_t n, long double a, long double b)
@@ -170,6 +170,16 @@ ColoringConstants PrepareColoring()
     k.twoPi = State.TwoPi;
     k.paletteOffset = State.PaletteOffset;
     return k;
+}
+
+long double ContinuousCount(const ColoringConstants& k, long double n, long double s)
+{
+    return (k.K + n) - Ln(Ln(s)) * k.L;
+}
+
+bool HasContinuousCount(int32_t modeNumber)
+{
+    return modeNumber < FirstFormulaMode || modeNumber > LastFormulaMode;
 }
 
 int32_t ColorValue(const ColoringConstants& k, int32_t n, float A, float B, long double s)

@@ -24,6 +24,11 @@ struct ColoringConstants {
 // Also refreshes State.Pi and State.TwoPi, as every colouring pass does.
 ColoringConstants PrepareColoring();
 
+// The generic modes' continuous escape count n + K - log2(ln s) of an
+// escaped pixel, which "Color by potential" scales into a palette index.
+long double ContinuousCount(const ColoringConstants& k, long double n, long double s);
+bool HasContinuousCount(int32_t modeNumber);
+
 // Colour value of one pixel from its escape value n and final values A, B:
 // >= 0 a palette index, < 0 a direct colour stored negated. s is the
 // escape-test value of the caller (A + B for whole frames); only the generic

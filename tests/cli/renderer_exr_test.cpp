@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -29,6 +30,7 @@ Arguments operator+(Arguments first, const Arguments& second)
 struct ExrContent {
     int32_t width = 0, height = 0;
     std::vector<uint32_t> escape, a, b;  // bit patterns
+    std::vector<float> continuous;       // empty without the channel
     std::string kind, realmin;
     int32_t iterMax = 0;
 
@@ -46,6 +48,11 @@ struct ExrContent {
         buffer.insert("escape", Imf::Slice(Imf::UINT, reinterpret_cast<char*>(escape.data()), 4, 4 * size_t(width)));
         buffer.insert("A", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(a.data()), 4, 4 * size_t(width)));
         buffer.insert("B", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(b.data()), 4, 4 * size_t(width)));
+        if (file.header().channels().findChannel("continuous")) {
+            continuous.resize(count);
+            buffer.insert("continuous",
+                          Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(continuous.data()), 4, 4 * size_t(width)));
+        }
         file.setFrameBuffer(buffer);
         file.readPixels(window.min.y, window.max.y);
         kind = file.header().typedAttribute<Imf::StringAttribute>("kind").value();
@@ -103,6 +110,30 @@ TEST_F(RendererExrTest, ChannelsAreTheRawKernelResultsAndTheHeaderDescribesTheFr
     EXPECT_EQ(ExrContent(PathOf("map.exr")).realmin, "");
     ASSERT_EQ(Render({"--size", "8x6", "--view", "-2.5", "1.5", "-1.5", "1.5", "--exr", PathOf("map.exr")}), 0);
     EXPECT_EQ(ExrContent(PathOf("map.exr")).realmin, "-2.5");
+}
+
+TEST_F(RendererExrTest, GenericModesCarryTheContinuousCount)
+{
+    ASSERT_EQ(Render({"--size", "40x30", "--iter", "300", "--exr", PathOf("map.exr")}), 0);
+    const ExrContent exr(PathOf("map.exr"));
+    ASSERT_EQ(exr.continuous.size(), exr.escape.size());
+    // n + log2(ln(ln 128)) - log2(ln(A + B)) for escaped pixels, 0 inside.
+    const long double k = std::log2(std::log(std::log(128.0L)));
+    int escaped = 0;
+    for (size_t i = 0; i < exr.escape.size(); ++i) {
+        float a, b;
+        std::memcpy(&a, &exr.a[i], 4);
+        std::memcpy(&b, &exr.b[i], 4);
+        const int32_t n = static_cast<int32_t>(exr.escape[i]);
+        const long double expected = n == 0 ? 0 : (k + n) - std::log2(std::log(static_cast<long double>(a) + b));
+        EXPECT_NEAR(exr.continuous[i], static_cast<float>(expected), 1e-4f * (n + 1)) << i;
+        escaped += n > 0;
+    }
+    EXPECT_GT(escaped, 100);
+
+    // The formula modes colour by other quantities: no such channel.
+    ASSERT_EQ(Render({"--size", "8x6", "--mode", "2", "--exr", PathOf("map.exr")}), 0);
+    EXPECT_TRUE(ExrContent(PathOf("map.exr")).continuous.empty());
 }
 
 TEST_F(RendererExrTest, UnwritableOrRefusedMapLeavesNoFile)
