@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QWheelEvent>
 #include <QTimer>
 #include <algorithm>
@@ -12,7 +13,9 @@
 #include "engine/fractal_state.h"
 #include "engine/view_texts.h"
 #include "frame/frame_driver.h"
+#include "nav/fractal_parameters.h"
 #include "nav/zoom_navigation.h"
+#include "platform/platform.h"
 
 PictureWindow::PictureWindow(QWidget* parent) : PictureSurface(parent)
 {
@@ -152,6 +155,7 @@ void PictureWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Plus:
     case Qt::Key_Equal: ZoomAboutPixel(State.PicWidth / 2, State.PicHeight / 2, 0.5f); break;
     case Qt::Key_Minus: ZoomAboutPixel(State.PicWidth / 2, State.PicHeight / 2, 2.0f); break;
+    case Qt::Key_F11: setWindowState(windowState() ^ Qt::WindowFullScreen); break;
     default: PictureSurface::keyPressEvent(event); return;
     }
     event->accept();
@@ -162,4 +166,39 @@ void PictureWindow::closeEvent(QCloseEvent* event)
     State.QuitRequested = 1;
     event->accept();
     QApplication::quit();
+}
+
+void PictureWindow::resizeEvent(QResizeEvent* event)
+{
+    PictureSurface::resizeEvent(event);
+    if (!resizeQueued_) {
+        resizeQueued_ = true;
+        QTimer::singleShot(0, this, [this] { AdoptWindowSize(); });
+    }
+}
+
+void PictureWindow::AdoptWindowSize()
+{
+    resizeQueued_ = false;
+    const PictureSize wanted = PictureSizeForWindow(width(), height());
+    const int32_t oldWidth = State.PicWidth;
+    const int32_t oldHeight = State.PicHeight;
+    if (wanted.width == oldWidth && wanted.height == oldHeight)
+        return;
+    // A frame pumps events while it runs; its buffers must stay as they are.
+    if (State.FrameBusy == 1 || State.MovieMode == 1 || State.JuliaFinderActive == 1) {
+        resizeQueued_ = true;
+        QTimer::singleShot(100, this, [this] { AdoptWindowSize(); });
+        return;
+    }
+    if (!ResizeResultBuffers(wanted.width, wanted.height)) {
+        resize(oldWidth, oldHeight);
+        return;
+    }
+    State.PictureWindowWidth = wanted.width;
+    State.PictureWindowHeight = wanted.height;
+    const QPoint shared((wanted.width - oldWidth) / 2, (wanted.height - oldHeight) / 2);
+    ReframePicture({wanted.width, wanted.height}, shared);
+    ResizeView(oldWidth, oldHeight, wanted.width, wanted.height);
+    CurrentPlatform().RefreshToolWindows();
 }

@@ -48,15 +48,22 @@ void PictureSurface::SetPictureOffset(QPoint offset)
 
 void PictureSurface::KeepPictureMoved()
 {
-    if (!picture_.isNull() && !offset_.isNull()) {
-        QImage moved(picture_.size(), QImage::Format_RGB32);
-        moved.fill(Qt::black);
-        QPainter painter(&moved);
-        painter.drawImage(offset_, picture_);
-        painter.end();
-        picture_ = moved;
-    }
+    if (!offset_.isNull())
+        ReframePicture(picture_.size(), offset_);
     SetPictureOffset({});
+}
+
+void PictureSurface::ReframePicture(QSize size, QPoint offset)
+{
+    if (picture_.isNull() || size.isEmpty())
+        return;
+    QImage reframed(size, QImage::Format_RGB32);
+    reframed.fill(Qt::black);
+    QPainter painter(&reframed);
+    painter.drawImage(offset, picture_);
+    painter.end();
+    picture_ = reframed;
+    update();
 }
 
 void PictureSurface::paintEvent(QPaintEvent*)

@@ -18,6 +18,9 @@ public:
     // part black) until the new frame's rows replace it.
     void SetPictureOffset(QPoint offset);
     void KeepPictureMoved();
+    // The picture becomes `size` pixels, the old one at `offset` and black
+    // around it, until the new frame's rows replace it.
+    void ReframePicture(QSize size, QPoint offset);
     const QImage& picture() const { return picture_; }
 
 protected:

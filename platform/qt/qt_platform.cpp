@@ -104,7 +104,7 @@ void QtPlatform::InvalidatePictureWindow()
 void QtPlatform::ResizePictureArea(int32_t width, int32_t height)
 {
     if (pictureWindow_)
-        pictureWindow_->setFixedSize(width, height);
+        pictureWindow_->resize(width, height);
 }
 
 void QtPlatform::MovePictureWindow(int32_t x, int32_t y)
