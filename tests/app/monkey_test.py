@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Random user input against the desktop program under Xvfb.
 
-Clicks, wheel turns, drags, keys, shortcuts, menu items, typed text and
-window closes, drawn from a seeded generator. Fails when the program ends
+Clicks, wheel turns, drags, keys, shortcuts, menu items, typed text,
+window closes and resizes of the picture window, drawn from a seeded generator. Fails when the program ends
 (exit or signal), when it leaves a part of its window uncovered again
 unpainted for the hang limit, or when its resident memory keeps rising through the run's second
 half. Never chooses "Exit", never clicks on or closes the program's modal
@@ -200,9 +200,9 @@ class Monkey:
         menu = next((w for w in windows if w[0].id == self.menu_id), None)
         tools = [w for w in windows if w[0].id not in (self.picture_id, self.menu_id)]
         choice = self.rng.choices(
-            ["click", "wheel", "drag", "box", "key", "shortcut", "menu", "tool click", "text", "close"],
-            weights=[14, 14, 8, 4, 14, 6, 5, 12, 6, 3])[0]
-        if choice in ("click", "wheel", "drag", "box", "key") and picture is None:
+            ["click", "wheel", "drag", "box", "key", "shortcut", "menu", "tool click", "text", "close", "resize"],
+            weights=[14, 14, 8, 4, 14, 6, 5, 12, 6, 3, 2])[0]
+        if choice in ("click", "wheel", "drag", "box", "key", "resize") and picture is None:
             return
         self.count(choice)
         if choice == "click":
@@ -245,6 +245,9 @@ class Monkey:
             self.type_text()
             if self.rng.random() < 0.5:
                 self.xdotool("key", "Return")
+        elif choice == "resize":
+            self.xdotool("windowsize", str(picture[0].id), str(self.rng.randint(60, 1200)),
+                         str(self.rng.randint(40, 900)))
         elif choice == "close" and tools:
             tool = self.rng.choice(tools)
             self.recent.append(f"close {tool[1]!r}")
