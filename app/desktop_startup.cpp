@@ -108,7 +108,7 @@ int RunDesktop(int argc, char** argv)
 
     LoadCommandLineFile(CommandLineFile(application.arguments().mid(1)));
 
-    picture.setFixedSize(State.PicWidth, State.PicHeight);
+    platform.ResizePictureArea(State.PicWidth, State.PicHeight);
     State.PictureWindowWidth = State.PicWidth;
     State.PictureWindowHeight = State.PicHeight;
     picture.move(0, 20);

@@ -31,6 +31,7 @@
 #include "nav/pointer_status.h"
 #include "nav/view_history.h"
 #include "platform/platform.h"
+#include "platform/qt/picture_surface.h"
 
 namespace {
 
@@ -128,7 +129,9 @@ MainWindow::MainWindow(QWidget* owner) : QMainWindow(owner, Qt::Tool)
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parentWidget() && event->type() == QEvent::MouseMove && State.FrameBusy == 0) {
-        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        const QPointF position = static_cast<QMouseEvent*>(event)->position();
+        const auto* surface = dynamic_cast<const PictureSurface*>(watched);
+        const QPoint at = surface ? surface->DevicePoint(position) : position.toPoint();
         statusBar()->showMessage(QString::fromStdString(PointerStatusText(at.x(), at.y())));
     }
     return QMainWindow::eventFilter(watched, event);

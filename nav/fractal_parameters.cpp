@@ -195,6 +195,12 @@ bool ChoosePictureSize(int32_t entry)
     return ResizeResultBuffers(size.width, size.height);
 }
 
+PictureSize PictureSizeForWindow(int32_t width, int32_t height)
+{
+    const PictureSize largest = PictureSizes[PictureSizeCount - 1];
+    return {std::clamp(width, 1, largest.width), std::clamp(height, 1, largest.height)};
+}
+
 std::string PicFormatEntryText(int32_t entry)
 {
     entry = std::clamp(entry, 0, PicFormatCount - 1);

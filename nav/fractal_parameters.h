@@ -21,6 +21,9 @@ int32_t PictureSizeEntryFor(int32_t width, int32_t height);
 // buffers cannot be had is refused with a message; false then, and the
 // previous size and buffers stay.
 bool ChoosePictureSize(int32_t entry);
+// The picture size for a window of width x height: at least 1 x 1, at most
+// the sides of the list's largest size.
+PictureSize PictureSizeForWindow(int32_t width, int32_t height);
 // The same for any size (files, movies); keeps buffers that already fit.
 bool ResizeResultBuffers(int32_t width, int32_t height);
 

@@ -360,6 +360,33 @@ bool MoveView(int32_t dx, int32_t dy)
     return true;
 }
 
+void ResizeView(int32_t oldWidth, int32_t oldHeight, int32_t width, int32_t height)
+{
+    const int32_t left = (width - oldWidth) / 2;
+    const int32_t top = (height - oldHeight) / 2;
+    State.FrameValid = 0;
+    if (State.DeepZoom == 1) {
+        DeepView view = CurrentDeepView();
+        BigFloat shift(State.PrecisionBits);
+        MultiplyBySignedOffset(shift, view.stepRe, left);
+        mpf_sub(view.realMin, view.realMin, shift);
+        MultiplyBySignedOffset(shift, view.stepRe, width);
+        mpf_add(view.realMax, view.realMin, shift);
+        MultiplyBySignedOffset(shift, view.stepIm, top);
+        mpf_sub(view.imagMin, view.imagMin, shift);
+        MultiplyBySignedOffset(shift, view.stepIm, height);
+        mpf_add(view.imagMax, view.imagMin, shift);
+    } else {
+        ExtendedView view = CurrentExtendedView();
+        view.realMin -= left * view.stepRe;
+        view.realMax = view.realMin + width * view.stepRe;
+        view.imagMin -= top * view.stepIm;
+        view.imagMax = view.imagMin + height * view.stepIm;
+    }
+    SettleChangedView();
+    FinishRelease();
+}
+
 void RaiseIterMax()
 {
     int64_t raised = RoundToInt64(100.0L * std::fabs(static_cast<long double>(State.DeepLimit)));

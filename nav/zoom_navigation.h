@@ -49,6 +49,13 @@ bool ZoomAboutPixel(int32_t x, int32_t y, float factor);
 // picture follows the mouse; its size and steps stay. False when nothing changed.
 bool MoveView(int32_t dx, int32_t dy);
 
+// The picture becomes width x height pixels with the same steps: the
+// edges grow or shrink by whole pixels on each side (the odd pixel at the
+// max edge), so the centre stays within half a pixel and every pixel both
+// pictures share keeps its point of the plane. PicWidth and PicHeight (and
+// the buffers) are already the new size.
+void ResizeView(int32_t oldWidth, int32_t oldHeight, int32_t width, int32_t height);
+
 // IterMax := max(IterMax, 100 * |DeepLimit|, doubled for Julia).
 void RaiseIterMax();
 // Right press: unzoom by 2 once the current picture is complete.

@@ -9,7 +9,7 @@ packages=(
   qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libgtest-dev libbenchmark-dev
   python3
-  xvfb xauth
+  xvfb xauth xdotool python3-xlib
   ffmpeg
   parallel
   libvips-tools

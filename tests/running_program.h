@@ -44,7 +44,7 @@ public:
         picture = std::make_unique<PictureWindow>();
         menu = std::make_unique<MainWindow>(picture.get());
         platform_.SetWindows(menu.get(), picture.get());
-        picture->setFixedSize(width, height);
+        platform_.ResizePictureArea(width, height);
         menu->show();
         picture->show();
         WaitForFrame();

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QWheelEvent>
 #include <QTimer>
 #include <algorithm>
@@ -12,7 +13,9 @@
 #include "engine/fractal_state.h"
 #include "engine/view_texts.h"
 #include "frame/frame_driver.h"
+#include "nav/fractal_parameters.h"
 #include "nav/zoom_navigation.h"
+#include "platform/platform.h"
 
 PictureWindow::PictureWindow(QWidget* parent) : PictureSurface(parent)
 {
@@ -22,8 +25,8 @@ PictureWindow::PictureWindow(QWidget* parent) : PictureSurface(parent)
 
 QPoint PictureWindow::Clamped(QPoint position) const
 {
-    return {std::clamp(position.x(), 0, std::max(0, width() - 1)),
-            std::clamp(position.y(), 0, std::max(0, height() - 1))};
+    return {std::clamp(position.x(), 0, std::max(0, State.PicWidth - 1)),
+            std::clamp(position.y(), 0, std::max(0, State.PicHeight - 1))};
 }
 
 void PictureWindow::paintEvent(QPaintEvent* event)
@@ -56,7 +59,7 @@ void PictureWindow::mousePressEvent(QMouseEvent* event)
     if (dragButton) {
         if (PictureFinished() && (State.FrameValid == 1 || State.FrameAborted == 1)) {
             dragging_ = true;
-            dragStart_ = event->position().toPoint();
+            dragStart_ = DevicePoint(event->position());
             setCursor(Qt::ClosedHandCursor);
         }
         return;
@@ -67,7 +70,7 @@ void PictureWindow::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton || !PictureFinished())
         return;
-    pressPoint_ = Clamped(event->position().toPoint());
+    pressPoint_ = Clamped(DevicePoint(event->position()));
     PressAt(pressPoint_.x(), pressPoint_.y());
     setCursor(Qt::CrossCursor);
     if (State.BoxedZoom == 1) {
@@ -79,13 +82,13 @@ void PictureWindow::mousePressEvent(QMouseEvent* event)
 void PictureWindow::mouseMoveEvent(QMouseEvent* event)
 {
     if (dragging_) {
-        SetPictureOffset(event->position().toPoint() - dragStart_);
+        SetPictureOffset(DevicePoint(event->position()) - dragStart_);
         return;
     }
     if (!PictureFinished() || State.BoxedZoom != 1 || !boxActive_)
         return;
     setCursor(Qt::CrossCursor);
-    SetZoomBox(true, pressPoint_, Clamped(event->position().toPoint()));
+    SetZoomBox(true, pressPoint_, Clamped(DevicePoint(event->position())));
 }
 
 void PictureWindow::mouseReleaseEvent(QMouseEvent* event)
@@ -93,7 +96,7 @@ void PictureWindow::mouseReleaseEvent(QMouseEvent* event)
     if (dragging_ && (event->button() == Qt::MiddleButton || event->button() == Qt::LeftButton)) {
         dragging_ = false;
         unsetCursor();
-        const QPoint moved = event->position().toPoint() - dragStart_;
+        const QPoint moved = DevicePoint(event->position()) - dragStart_;
         SetPictureOffset(moved);
         // The moved picture stays until the new frame's rows replace it.
         if (MoveView(moved.x(), moved.y()))
@@ -108,7 +111,7 @@ void PictureWindow::mouseReleaseEvent(QMouseEvent* event)
         update();
         return;
     }
-    const QPoint release = Clamped(event->position().toPoint());
+    const QPoint release = Clamped(DevicePoint(event->position()));
     if (State.BoxedZoom == 1 && boxActive_) {
         SetZoomBox(false);
         if (BoxZoom(release.x(), release.y()))
@@ -124,7 +127,7 @@ void PictureWindow::wheelEvent(QWheelEvent* event)
 {
     // One notch is 120; high-resolution wheels send parts of it.
     wheelAngle_ += event->angleDelta().y();
-    const QPoint at = Clamped(event->position().toPoint());
+    const QPoint at = Clamped(DevicePoint(event->position()));
     while (std::abs(wheelAngle_) >= 120) {
         const bool in = wheelAngle_ > 0;
         wheelAngle_ += in ? -120 : 120;
@@ -152,6 +155,7 @@ void PictureWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Plus:
     case Qt::Key_Equal: ZoomAboutPixel(State.PicWidth / 2, State.PicHeight / 2, 0.5f); break;
     case Qt::Key_Minus: ZoomAboutPixel(State.PicWidth / 2, State.PicHeight / 2, 2.0f); break;
+    case Qt::Key_F11: setWindowState(windowState() ^ Qt::WindowFullScreen); break;
     default: PictureSurface::keyPressEvent(event); return;
     }
     event->accept();
@@ -162,4 +166,43 @@ void PictureWindow::closeEvent(QCloseEvent* event)
     State.QuitRequested = 1;
     event->accept();
     QApplication::quit();
+}
+
+void PictureWindow::resizeEvent(QResizeEvent* event)
+{
+    PictureSurface::resizeEvent(event);
+    if (!resizeQueued_) {
+        resizeQueued_ = true;
+        QTimer::singleShot(0, this, [this] { AdoptWindowSize(); });
+    }
+}
+
+void PictureWindow::AdoptWindowSize()
+{
+    resizeQueued_ = false;
+    const int32_t oldWidth = State.PicWidth;
+    const int32_t oldHeight = State.PicHeight;
+    // A picture of odd device pixels fills its window up to a part of one.
+    if (size() == WindowSizeFor(oldWidth, oldHeight))
+        return;
+    const QSize device = PictureSizeOfWindow();
+    const PictureSize wanted = PictureSizeForWindow(device.width(), device.height());
+    if (wanted.width == oldWidth && wanted.height == oldHeight)
+        return;
+    // A frame pumps events while it runs; its buffers must stay as they are.
+    if (State.FrameBusy == 1 || State.MovieMode == 1 || State.JuliaFinderActive == 1) {
+        resizeQueued_ = true;
+        QTimer::singleShot(100, this, [this] { AdoptWindowSize(); });
+        return;
+    }
+    if (!ResizeResultBuffers(wanted.width, wanted.height)) {
+        resize(WindowSizeFor(oldWidth, oldHeight));
+        return;
+    }
+    State.PictureWindowWidth = wanted.width;
+    State.PictureWindowHeight = wanted.height;
+    const QPoint shared((wanted.width - oldWidth) / 2, (wanted.height - oldHeight) / 2);
+    ReframePicture({wanted.width, wanted.height}, shared);
+    ResizeView(oldWidth, oldHeight, wanted.width, wanted.height);
+    CurrentPlatform().RefreshToolWindows();
 }

@@ -4,7 +4,8 @@
 #include "platform/qt/picture_surface.h"
 
 // The picture window: computes the frame when it paints with parameters
-// changed, and turns the mouse and keys into zooms and moves of the view.
+// changed, turns the mouse and keys into zooms and moves of the view, and
+// makes the picture the window's size when it is resized.
 class PictureWindow : public PictureSurface {
 public:
     explicit PictureWindow(QWidget* parent = nullptr);
@@ -17,15 +18,19 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QPoint Clamped(QPoint position) const;
     void ComputeFrame();
+    // The picture takes the window's size once no frame or movie runs.
+    void AdoptWindowSize();
 
     bool boxActive_ = false;
     bool dragging_ = false;  // middle button, or Shift + left button
     QPoint dragStart_;
     int wheelAngle_ = 0;
     bool frameQueued_ = false;
+    bool resizeQueued_ = false;
     QPoint pressPoint_;
 };

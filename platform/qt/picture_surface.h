@@ -5,7 +5,9 @@
 
 // A window area that shows a 32-bit picture unscaled at its top-left corner,
 // row by row while a frame is computed, with an optional dotted zoom box
-// drawn over it (drawn and erased without touching the picture).
+// drawn over it (drawn and erased without touching the picture). Pictures
+// have the screen's device pixels and are shown 1:1 however the desktop
+// scales windows; the positions given here are device pixels.
 class PictureSurface : public QWidget {
 public:
     explicit PictureSurface(QWidget* parent = nullptr);
@@ -18,7 +20,16 @@ public:
     // part black) until the new frame's rows replace it.
     void SetPictureOffset(QPoint offset);
     void KeepPictureMoved();
+    // The picture becomes `size` pixels, the old one at `offset` and black
+    // around it, until the new frame's rows replace it.
+    void ReframePicture(QSize size, QPoint offset);
     const QImage& picture() const { return picture_; }
+    // The device pixel under a position of the window.
+    QPoint DevicePoint(QPointF position) const;
+    // The window size that shows a picture of width x height device pixels.
+    QSize WindowSizeFor(int32_t width, int32_t height) const;
+    // The picture size the window's size holds.
+    QSize PictureSizeOfWindow() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

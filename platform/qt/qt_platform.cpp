@@ -103,8 +103,8 @@ void QtPlatform::InvalidatePictureWindow()
 
 void QtPlatform::ResizePictureArea(int32_t width, int32_t height)
 {
-    if (pictureWindow_)
-        pictureWindow_->setFixedSize(width, height);
+    if (auto* surface = dynamic_cast<PictureSurface*>(pictureWindow_.data()))
+        surface->resize(surface->WindowSizeFor(width, height));
 }
 
 void QtPlatform::MovePictureWindow(int32_t x, int32_t y)

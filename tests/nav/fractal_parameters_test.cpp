@@ -76,6 +76,19 @@ TEST_F(FractalParametersTest, ChoosingSizeAndFormat)
     EXPECT_EQ(State.PicFormat, "TIF");
 }
 
+TEST_F(FractalParametersTest, WindowSizesAreClampedToTheLargestListSize)
+{
+    const PictureSize same = PictureSizeForWindow(1021, 3);
+    EXPECT_EQ(same.width, 1021);
+    EXPECT_EQ(same.height, 3);
+    const PictureSize empty = PictureSizeForWindow(0, -5);
+    EXPECT_EQ(empty.width, 1);
+    EXPECT_EQ(empty.height, 1);
+    const PictureSize huge = PictureSizeForWindow(20000, 7000);
+    EXPECT_EQ(huge.width, 8192);
+    EXPECT_EQ(huge.height, 6140);
+}
+
 TEST_F(FractalParametersTest, SizeWithoutMemoryIsRefused)
 {
     const int32_t* buffer = Results.IterBuffer.data();

@@ -414,6 +414,39 @@ TEST_F(ZoomNavigationTest, DeepWheelAndDragWorkOnTheArbitraryPrecisionView)
     EXPECT_NEAR(mpf_get_d(gap), 7.0, 1e-12);
 }
 
+TEST_F(ZoomNavigationTest, ResizingKeepsTheStepsAndThePointsOfSharedPixels)
+{
+    UsePictureSize(640, 480);
+    FinishExtendedFrame();
+    UsePictureSize(801, 400);
+    ResizeView(640, 480, 801, 400);  // one pixel more on the right, 40 rows fewer at each edge
+    const View grown = MandelbrotView();
+    const View expected{-3.0L, 2.00625L, -1.25L, 1.25L};
+    for (size_t k = 0; k < 4; ++k)
+        EXPECT_NEAR(static_cast<double>(grown[k]), static_cast<double>(expected[k]), 1e-15) << k;
+    EXPECT_EQ(State.FrameValid, 0);
+
+    Texts.RealCenterText = "-0.743643887037158704752191506114774";
+    Texts.ImagCenterText = "0.131825904205311970493132056385139";
+    Texts.MagnificationText = "1e30";
+    CenterToCorners();
+    ASSERT_EQ(State.DeepZoom, 1);
+    const int32_t bits = State.PrecisionBits;
+    BigFloat before(bits), after(bits), gap(bits), step(bits);
+    mpf_set(step, BigStepRe);
+    // Pixel 10 of the old picture is pixel 10 - 20 of the new one.
+    mpf_mul_ui(before, BigStepRe, 10);
+    mpf_add(before, before, BigRealmin);
+    UsePictureSize(600, 480);
+    ResizeView(640, 480, 600, 480);
+    mpf_sub(after, before, BigRealmin);
+    mpf_div(gap, after, step);
+    EXPECT_NEAR(mpf_get_d(gap), -10.0, 1e-12);
+    mpf_sub(gap, BigRealmax, BigRealmin);
+    mpf_div(gap, gap, step);
+    EXPECT_NEAR(mpf_get_d(gap), 600.0, 1e-12);
+}
+
 TEST_F(ZoomNavigationTest, StatusLineShowsThePointWithTheDigitsItsStepNeeds)
 {
     UsePictureSize(640, 480);
