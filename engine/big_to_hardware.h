@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/big_float.h"
+#include "engine/wide_float.h"
 
 // Arbitrary-precision values read into hardware floating point.
 
@@ -7,6 +8,9 @@
 // range (values below it read as 0, above it as infinity). `scratch` must be
 // created at least at the value's precision.
 long double BigToLongDouble(mpf_srcptr value, BigFloat& scratch);
+
+// The value to 64 significant bits at any exponent.
+WideFloat<long double> BigToWide(mpf_srcptr value, BigFloat& scratch);
 
 // x truncated towards zero to a double, as GMP reads its values into doubles.
 double TruncatedToDouble(long double x);

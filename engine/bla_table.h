@@ -34,8 +34,10 @@ public:
     void Clear() { levels_.clear(); }
 
     // The longest step from orbit index m for a delta of size deltaSize
-    // (|re| + |im|), of at most maxPasses passes; null when there is none.
-    const BlaStep<T>* Find(int64_t m, T deltaSize, int64_t maxPasses, int64_t& passes) const;
+    // (|re| + |im|, in T or in a type with a wider exponent), of at most
+    // maxPasses passes; null when there is none.
+    template <typename Size>
+    const BlaStep<T>* Find(int64_t m, Size deltaSize, int64_t maxPasses, int64_t& passes) const;
 
 private:
     // levels_[k]: steps of 2^k passes from every m = 4q + r with q a multiple
@@ -45,7 +47,8 @@ private:
 
 // Inline: pixels ask at every pass start, mostly to be refused at once.
 template <typename T>
-inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, T deltaSize, int64_t maxPasses, int64_t& passes) const
+template <typename Size>
+inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t maxPasses, int64_t& passes) const
 {
     const BlaStep<T>* best = nullptr;
     const int64_t q = m >> 2;
@@ -56,7 +59,7 @@ inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, T deltaSize, int64_t maxPa
         if (count > maxPasses || (q & (count - 1)) != 0)
             break;
         const size_t index = static_cast<size_t>(((q >> k) << 2) + r);
-        if (index >= levels_[k].size() || !(deltaSize < levels_[k][index].radius))
+        if (index >= levels_[k].size() || !(deltaSize < Size(levels_[k][index].radius)))
             break;
         best = &levels_[k][index];
         passes = count;

@@ -8,7 +8,7 @@
 
 // How the last deep frame was computed: every pixel in arbitrary precision,
 // or by perturbation in double or long double.
-enum class DeepPath : int32_t { Exact, FastDouble, FastExtended };
+enum class DeepPath : int32_t { Exact, FastDouble, FastExtended, FastWideExponent };
 
 // The process-wide description of the current picture and the switches that
 // steer computing, colouring and saving. One global instance, `State`; tests

@@ -9,25 +9,32 @@
 
 namespace {
 
-template <typename T>
-inline T Size(T re, T im)
+// Differences below this size are followed with a wider exponent; above it
+// long double holds them, and a frame's dc (below long double's range there)
+// no longer changes their rounding.
+const long double WideRangeEnd = std::ldexp(1.0L, -15000);
+
+template <typename D>
+inline D Size(D re, D im)
 {
-    return std::fabs(re) + std::fabs(im);
+    using std::fabs;
+    return fabs(re) + fabs(im);
 }
 
-// Where a pixel stands: z = Z_m + delta on one orbit.
-template <typename T>
+// Where a pixel stands: z = Z_m + delta on one orbit of values T, delta and
+// z of type D (T, or T with a wider exponent).
+template <typename T, typename D>
 struct Cursor {
     const OrbitValue<T>* orbit;
     int64_t last;  // index of the orbit's last value
     const BlaTable<T>* table;
     int64_t m;
-    T dr, di;
-    T zr, zi;
+    D dr, di;
+    D zr, zi;
 };
 
-template <typename T>
-inline void Rebase(Cursor<T>& p, const HardwareOrbit<T>& zero)
+template <typename T, typename D>
+inline void Rebase(Cursor<T, D>& p, const HardwareOrbit<T>& zero)
 {
     p.dr = p.zr;
     p.di = p.zi;
@@ -37,58 +44,62 @@ inline void Rebase(Cursor<T>& p, const HardwareOrbit<T>& zero)
     p.m = 0;
 }
 
+template <typename T, typename D>
+inline Cursor<T, T> Narrowed(const Cursor<T, D>& p)
+{
+    return {p.orbit, p.last, p.table, p.m, ToHardware(p.dr), ToHardware(p.di), ToHardware(p.zr), ToHardware(p.zi)};
+}
+
 // delta := (2 Z + delta) delta + dc, then z = Z + delta. A pixel closer to 0
 // than to the orbit continues on the orbit of 0 from its start; so does one
 // that reaches the orbit's end once it is certain to escape. False when the
 // pixel cannot be followed further.
-template <typename T>
-inline bool Step(Cursor<T>& p, T dcr, T dci, const PerturbationFrame<T>& f)
+template <typename T, typename D, typename Frame>
+inline bool Step(Cursor<T, D>& p, D dcr, D dci, const Frame& f)
 {
     const OrbitValue<T> z = p.orbit[p.m];
-    const T sumRe = (z.re + z.re) + p.dr;
-    const T sumIm = (z.im + z.im) + p.di;
-    const T dr = (sumRe * p.dr - sumIm * p.di) + dcr;
-    const T di = (sumRe * p.di + sumIm * p.dr) + dci;
+    const D sumRe = D(z.re + z.re) + p.dr;
+    const D sumIm = D(z.im + z.im) + p.di;
+    const D dr = (sumRe * p.dr - sumIm * p.di) + dcr;
+    const D di = (sumRe * p.di + sumIm * p.dr) + dci;
     p.dr = dr;
     p.di = di;
     ++p.m;
     const OrbitValue<T> next = p.orbit[p.m];
-    p.zr = next.re + dr;
-    p.zi = next.im + di;
+    p.zr = D(next.re) + dr;
+    p.zi = D(next.im) + di;
     // Also where the orbit itself passes closer to 0 than the difference:
     // at a periodic reference's returns to 0, rounding decides the first.
-    const T deltaSize = Size(dr, di);
-    if (Size(p.zr, p.zi) < deltaSize || Size(next.re, next.im) < deltaSize) {
+    const D deltaSize = Size(dr, di);
+    if (Size(p.zr, p.zi) < deltaSize || D(Size(next.re, next.im)) < deltaSize) {
         Rebase(p, f.RebaseOrbit());
     } else if (p.m == p.last) {
-        if (!(p.zr * p.zr + p.zi * p.zi > f.escapeNorm))
+        if (!(ToHardware(p.zr * p.zr + p.zi * p.zi) > f.escapeNorm))
             return false;
         Rebase(p, f.RebaseOrbit());
     }
     return p.m < p.last;
 }
 
-// The deep kernel's pixel with z iterated as Z + delta: passes of four
-// iterations with the pre-test of the fourth, table steps over whole passes
-// whose pre-tests cannot fire, then the variant's single steps in long
-// double from the last pass start. False when the deep kernel must compute
-// the pixel.
-template <typename T, int Variant>
-bool PerturbedPixel(const PerturbationFrame<T>& f, T d0r, T d0i, T dcr, T dci, long double cr, long double ci,
-                    int32_t& count, float& aOut, float& bOut, int64_t& skipped)
+// The deep kernel's passes with z iterated as Z + delta from p at count e:
+// passes of four iterations with the pre-test of the fourth, table steps
+// over whole passes whose pre-tests cannot fire. Leaves the last pass
+// start's z in zr, zi and its count in e. A difference that outgrows the
+// wide range continues in T. False when the deep kernel must compute the
+// pixel.
+template <int Variant, typename T, typename D, typename Frame>
+bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double& zr,
+               long double& zi, int64_t& skipped)
 {
     constexpr bool lagged = Variant >= 3;
     const int64_t iterMax = f.iterMax;
-    Cursor<T> p{f.start.values.data(), static_cast<int64_t>(f.start.values.size()) - 1, &f.start.table,
-                f.startIndex, d0r, d0i, 0, 0};
-    if (p.m >= p.last)
-        return false;
-    p.zr = p.orbit[p.m].re + d0r;
-    p.zi = p.orbit[p.m].im + d0i;
-    Cursor<T> passStart = p;
-    int64_t e = 3;
-    double previous = 2.0;
+    Cursor<T, D> passStart = p;
     while (e <= iterMax) {
+        if constexpr (IsWideFloat<D>::value) {
+            if (!(Size(p.dr, p.di) < D(WideRangeEnd)))
+                return RunPasses<Variant>(f, Narrowed(p), e, previous, ToHardware(dcr), ToHardware(dci), zr, zi,
+                                          skipped);
+        }
         // Skips end at a pass start that still runs, so the saved pass
         // start and the count are the passes' own; the lagged d is only
         // compared with 4, and every skipped pre-test stayed below it.
@@ -98,15 +109,15 @@ bool PerturbedPixel(const PerturbationFrame<T>& f, T d0r, T d0i, T dcr, T dci, l
                 const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);
                 if (!s)
                     break;
-                const T dr = (s->aRe * p.dr - s->aIm * p.di) + (s->bRe * dcr - s->bIm * dci);
-                const T di = (s->aRe * p.di + s->aIm * p.dr) + (s->bRe * dci + s->bIm * dcr);
+                const D dr = (D(s->aRe) * p.dr - D(s->aIm) * p.di) + (D(s->bRe) * dcr - D(s->bIm) * dci);
+                const D di = (D(s->aRe) * p.di + D(s->aIm) * p.dr) + (D(s->bRe) * dci + D(s->bIm) * dcr);
                 p.dr = dr;
                 p.di = di;
                 p.m += 4 * passes;
                 e += 4 * passes;
                 skipped += 4 * passes;
-                p.zr = p.orbit[p.m].re + dr;
-                p.zi = p.orbit[p.m].im + di;
+                p.zr = D(p.orbit[p.m].re) + dr;
+                p.zi = D(p.orbit[p.m].im) + di;
                 const OrbitValue<T>& preTested = p.orbit[p.m - 1];
                 previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
             }
@@ -114,7 +125,7 @@ bool PerturbedPixel(const PerturbationFrame<T>& f, T d0r, T d0i, T dcr, T dci, l
         passStart = p;
         if (!Step(p, dcr, dci, f) || !Step(p, dcr, dci, f) || !Step(p, dcr, dci, f))
             return false;
-        const T s = p.zr * p.zr + p.zi * p.zi;
+        const T s = ToHardware(p.zr * p.zr + p.zi * p.zi);
         if (!(s <= std::numeric_limits<T>::max()))
             return false;
         if (lagged) {
@@ -128,9 +139,31 @@ bool PerturbedPixel(const PerturbationFrame<T>& f, T d0r, T d0i, T dcr, T dci, l
             return false;
         e += 4;
     }
+    zr = ToHardware(passStart.zr);
+    zi = ToHardware(passStart.zi);
+    return true;
+}
 
-    long double zr = passStart.zr;
-    long double zi = passStart.zi;
+// The deep kernel's pixel: the passes by perturbation, then the variant's
+// single steps in long double from the last pass start. False when the deep
+// kernel must compute the pixel.
+template <typename D, int Variant>
+bool PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci, long double cr, long double ci,
+                    int32_t& count, float& aOut, float& bOut, int64_t& skipped)
+{
+    using T = Hardware<D>;
+    const int64_t iterMax = f.iterMax;
+    Cursor<T, D> p{f.start.values.data(), static_cast<int64_t>(f.start.values.size()) - 1, &f.start.table,
+                   f.startIndex, d0r, d0i, D(0), D(0)};
+    if (p.m >= p.last)
+        return false;
+    p.zr = D(p.orbit[p.m].re) + d0r;
+    p.zi = D(p.orbit[p.m].im) + d0i;
+    int64_t e = 3;
+    long double zr = 0, zi = 0;
+    if (!RunPasses<Variant>(f, p, e, 2.0, dcr, dci, zr, zi, skipped))
+        return false;
+
     const long double bailout = static_cast<long double>(f.bailout);
     for (int64_t j = e - 3; j <= iterMax; ++j) {
         const long double t = zi * zr;
@@ -160,8 +193,8 @@ bool PerturbedPixel(const PerturbationFrame<T>& f, T d0r, T d0i, T dcr, T dci, l
     return true;
 }
 
-template <typename T, int Variant>
-void RunRows(const PerturbationFrame<T>& f, RelaxedAtomic<int32_t>& nextRow, RelaxedAtomic<int32_t>& rowsDone,
+template <typename D, int Variant>
+void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, RelaxedAtomic<int32_t>& rowsDone,
              PerturbationCounts& counts)
 {
     DeepRegisters exact(f.bits);
@@ -173,15 +206,15 @@ void RunRows(const PerturbationFrame<T>& f, RelaxedAtomic<int32_t>& nextRow, Rel
         int64_t perturbed = 0;
         int64_t skipped = 0;
         for (int32_t k = 0; k < f.width; ++k) {
-            const T d0r = f.deltaRe[k];
-            const T d0i = f.deltaIm[row];
+            const D d0r = f.deltaRe[k];
+            const D d0i = f.deltaIm[row];
             int32_t count = 0;
             float a = 0, b = 0;
             bool followed =
                 f.mandelbrot
-                    ? PerturbedPixel<T, Variant>(f, d0r, d0i, d0r, d0i, f.pixelRe[k], f.pixelIm[row], count, a, b,
+                    ? PerturbedPixel<D, Variant>(f, d0r, d0i, d0r, d0i, f.pixelRe[k], f.pixelIm[row], count, a, b,
                                                  skipped)
-                    : PerturbedPixel<T, Variant>(f, d0r, d0i, T(0), T(0), f.juliaRe, f.juliaIm, count, a, b,
+                    : PerturbedPixel<D, Variant>(f, d0r, d0i, D(0), D(0), f.juliaRe, f.juliaIm, count, a, b,
                                                  skipped);
             // Escaped pixels on a real line are computed again as the view's precision decides them.
             if (followed && count != 0 && (f.realRow[row] != 0 || f.realColumn[k] != 0))
@@ -213,16 +246,16 @@ void RunRows(const PerturbationFrame<T>& f, RelaxedAtomic<int32_t>& nextRow, Rel
 
 }  // namespace
 
-template <typename T>
-void RunPerturbationRows(const PerturbationFrame<T>& frame, RelaxedAtomic<int32_t>& nextRow,
+template <typename D>
+void RunPerturbationRows(const PerturbationFrame<D>& frame, RelaxedAtomic<int32_t>& nextRow,
                          RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
 {
     switch (frame.variant) {
-    case 2: RunRows<T, 2>(frame, nextRow, rowsDone, counts); break;
-    case 3: RunRows<T, 3>(frame, nextRow, rowsDone, counts); break;
-    case 4: RunRows<T, 4>(frame, nextRow, rowsDone, counts); break;
-    case 5: RunRows<T, 5>(frame, nextRow, rowsDone, counts); break;
-    default: RunRows<T, 1>(frame, nextRow, rowsDone, counts); break;
+    case 2: RunRows<D, 2>(frame, nextRow, rowsDone, counts); break;
+    case 3: RunRows<D, 3>(frame, nextRow, rowsDone, counts); break;
+    case 4: RunRows<D, 4>(frame, nextRow, rowsDone, counts); break;
+    case 5: RunRows<D, 5>(frame, nextRow, rowsDone, counts); break;
+    default: RunRows<D, 1>(frame, nextRow, rowsDone, counts); break;
     }
 }
 
@@ -230,3 +263,5 @@ template void RunPerturbationRows<double>(const PerturbationFrame<double>&, Rela
                                           RelaxedAtomic<int32_t>&, PerturbationCounts&);
 template void RunPerturbationRows<long double>(const PerturbationFrame<long double>&, RelaxedAtomic<int32_t>&,
                                                RelaxedAtomic<int32_t>&, PerturbationCounts&);
+template void RunPerturbationRows<WideDelta>(const PerturbationFrame<WideDelta>&, RelaxedAtomic<int32_t>&,
+                                             RelaxedAtomic<int32_t>&, PerturbationCounts&);

@@ -6,12 +6,17 @@
 #include "engine/big_float.h"
 #include "engine/bla_table.h"
 #include "engine/relaxed_atomic.h"
+#include "engine/wide_float.h"
 
 // The fast deep path: every pixel iterates its difference delta from a
-// reference orbit in hardware precision T (double, or long double beyond
-// double's exponent range), with the pass structure, tests and stored values
-// of the deep kernels. Pixels that leave what T can follow are computed by
-// the deep kernels themselves.
+// reference orbit in hardware precision (double, or long double beyond
+// double's exponent range, or long double with a wider exponent beyond
+// long double's while the difference is that small), with the pass
+// structure, tests and stored values of the deep kernels. Pixels that leave
+// what the hardware can follow are computed by the deep kernels themselves.
+
+// Differences with a wider exponent than long double's.
+using WideDelta = WideFloat<long double>;
 
 template <typename T>
 struct HardwareOrbit {
@@ -19,8 +24,11 @@ struct HardwareOrbit {
     BlaTable<T> table;
 };
 
-template <typename T>
+// D: the type of the pixels' differences; orbits and tables are kept in
+// Hardware<D>.
+template <typename D>
 struct PerturbationFrame {
+    using T = Hardware<D>;
     int32_t variant = 1;
     int32_t iterMax = 0;
     unsigned long bailout = 0;
@@ -43,7 +51,7 @@ struct PerturbationFrame {
     // Per column and row: delta_0 (Mandelbrot: also dc) from the reference,
     // the pixel's own coordinates to 64 bits, and exactly as the deep kernels
     // add them up.
-    std::vector<T> deltaRe, deltaIm;
+    std::vector<D> deltaRe, deltaIm;
     std::vector<long double> pixelRe, pixelIm;
     std::unique_ptr<BigFloat[]> columnRe, rowIm;
     // Rows and columns on a line the iteration keeps real (within the
@@ -70,8 +78,8 @@ struct PerturbationCounts {
 
 // Computes rows handed out by nextRow until none is left or StopRequest is
 // set; rowsDone follows the finished rows.
-template <typename T>
-void RunPerturbationRows(const PerturbationFrame<T>& frame, RelaxedAtomic<int32_t>& nextRow,
+template <typename D>
+void RunPerturbationRows(const PerturbationFrame<D>& frame, RelaxedAtomic<int32_t>& nextRow,
                          RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts);
 
 extern template void RunPerturbationRows<double>(const PerturbationFrame<double>&, RelaxedAtomic<int32_t>&,
@@ -79,3 +87,5 @@ extern template void RunPerturbationRows<double>(const PerturbationFrame<double>
 extern template void RunPerturbationRows<long double>(const PerturbationFrame<long double>&,
                                                       RelaxedAtomic<int32_t>&, RelaxedAtomic<int32_t>&,
                                                       PerturbationCounts&);
+extern template void RunPerturbationRows<WideDelta>(const PerturbationFrame<WideDelta>&, RelaxedAtomic<int32_t>&,
+                                                    RelaxedAtomic<int32_t>&, PerturbationCounts&);

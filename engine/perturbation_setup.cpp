@@ -194,7 +194,7 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
 }
 
 template <typename T>
-void ToHardware(const ReferenceOrbit& orbit, T maxDc, HardwareOrbit<T>& hardware)
+void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, HardwareOrbit<T>& hardware)
 {
     hardware.values.resize(static_cast<size_t>(orbit.size()));
     for (int64_t k = 0; k < orbit.size(); ++k)
@@ -202,12 +202,12 @@ void ToHardware(const ReferenceOrbit& orbit, T maxDc, HardwareOrbit<T>& hardware
     hardware.table.Build(hardware.values, TableEpsilon<T>(), maxDc);
 }
 
-template <typename T>
-T LargestMagnitude(const std::vector<T>& values)
+template <typename D>
+Hardware<D> LargestMagnitude(const std::vector<D>& values)
 {
-    T largest = 0;
-    for (T v : values)
-        largest = std::max(largest, std::fabs(v));
+    Hardware<D> largest = 0;
+    for (const D& v : values)
+        largest = std::max(largest, std::fabs(ToHardware(v)));
     return largest;
 }
 
@@ -225,7 +225,7 @@ FastArithmetic FastArithmeticFor(mpf_srcptr stepRe, mpf_srcptr stepIm, int32_t i
         return FastArithmetic::Double;
     if (smallest >= ExtendedStepExponent)
         return FastArithmetic::Extended;
-    return FastArithmetic::None;
+    return FastArithmetic::WideExponent;
 }
 
 int64_t ReferenceLength(const DeepFrameLayout& layout)
@@ -235,10 +235,21 @@ int64_t ReferenceLength(const DeepFrameLayout& layout)
     return static_cast<int64_t>(std::max(layout.iterMax, 0)) + (layout.mandelbrot ? 4 : 3);
 }
 
-template <typename T>
-bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<T>& frame,
+// A difference read from the view: in its hardware type, or with the wider exponent.
+template <typename D>
+D DifferenceOf(mpf_srcptr value, BigFloat& scratch)
+{
+    if constexpr (IsWideFloat<D>::value)
+        return BigToWide(value, scratch);
+    else
+        return static_cast<D>(BigToLongDouble(value, scratch));
+}
+
+template <typename D>
+bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<D>& frame,
                               RelaxedAtomic<int64_t>& progress)
 {
+    using T = Hardware<D>;
     const int32_t bits = layout.bits;
     frame.variant = layout.variant;
     frame.iterMax = layout.iterMax;
@@ -303,12 +314,12 @@ bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<T
         frame.realRow[row] = keepsReal && OnAxis(frame.rowIm[row], layout.stepIm);
     for (int32_t k = 0; k < layout.width; ++k) {
         mpf_sub(delta, frame.columnRe[k], reference.re);
-        frame.deltaRe[k] = static_cast<T>(BigToLongDouble(delta, scratch));
+        frame.deltaRe[k] = DifferenceOf<D>(delta, scratch);
         frame.pixelRe[k] = BigToLongDouble(frame.columnRe[k], scratch);
     }
     for (int32_t row = 0; row < layout.height; ++row) {
         mpf_sub(delta, frame.rowIm[row], reference.im);
-        frame.deltaIm[row] = static_cast<T>(BigToLongDouble(delta, scratch));
+        frame.deltaIm[row] = DifferenceOf<D>(delta, scratch);
         frame.pixelIm[row] = BigToLongDouble(frame.rowIm[row], scratch);
     }
     long double cNorm;
@@ -327,11 +338,15 @@ bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<T
     }
     frame.escapeNorm = static_cast<T>(std::max(4.0L, cNorm));
 
-    const T maxDc = layout.mandelbrot ? std::hypot(LargestMagnitude(frame.deltaRe), LargestMagnitude(frame.deltaIm))
+    // A dc below T's range counts as T's smallest normal value: radii stay
+    // on the safe side.
+    const T maxDc = layout.mandelbrot ? std::max(std::hypot(LargestMagnitude(frame.deltaRe),
+                                                            LargestMagnitude(frame.deltaIm)),
+                                                 std::numeric_limits<T>::min())
                                       : T(0);
-    ToHardware(startOrbit, maxDc, frame.start);
+    ToHardwareOrbit(startOrbit, maxDc, frame.start);
     if (!layout.mandelbrot)
-        ToHardware(zeroOrbit, T(0), frame.zero);
+        ToHardwareOrbit(zeroOrbit, T(0), frame.zero);
     return true;
 }
 
@@ -339,3 +354,5 @@ template bool PreparePerturbationFrame<double>(const DeepFrameLayout&, Perturbat
                                                RelaxedAtomic<int64_t>&);
 template bool PreparePerturbationFrame<long double>(const DeepFrameLayout&, PerturbationFrame<long double>&,
                                                     RelaxedAtomic<int64_t>&);
+template bool PreparePerturbationFrame<WideDelta>(const DeepFrameLayout&, PerturbationFrame<WideDelta>&,
+                                                  RelaxedAtomic<int64_t>&);

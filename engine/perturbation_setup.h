@@ -6,15 +6,16 @@
 #include "engine/relaxed_atomic.h"
 
 // Hardware arithmetic that can follow a deep view's pixels by perturbation.
-enum class FastArithmetic { None, Double, Extended };
+enum class FastArithmetic { None, Double, Extended, WideExponent };
 
 // Longer orbits with their tables (about 300 bytes an iteration in long
 // double) would take more memory than a desktop should give them.
 constexpr int32_t FastDeepMaxIterations = 2000000;
 
 // By the pixel step and IterMax: double while the step's exponent allows and
-// orbits are short, long double beyond, none past long double's range or
-// for an IterMax beyond FastDeepMaxIterations.
+// orbits are short, long double beyond, long double with a wider exponent
+// past long double's range; none for an IterMax beyond
+// FastDeepMaxIterations.
 FastArithmetic FastArithmeticFor(mpf_srcptr stepRe, mpf_srcptr stepIm, int32_t iterMax);
 
 // A deep frame's pixels as the deep kernels lay them out.
@@ -44,8 +45,8 @@ struct DeepFrameLayout {
 // orbit lasts longest), iterates its orbits and fills the frame, output
 // buffers aside. False when StopRequest ended it. `progress` follows the
 // values of the orbit being iterated, out of ReferenceLength(layout).
-template <typename T>
-bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<T>& frame,
+template <typename D>
+bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<D>& frame,
                               RelaxedAtomic<int64_t>& progress);
 
 // Orbit values a frame needs: every pass's values and one beyond.
@@ -55,3 +56,5 @@ extern template bool PreparePerturbationFrame<double>(const DeepFrameLayout&, Pe
                                                       RelaxedAtomic<int64_t>&);
 extern template bool PreparePerturbationFrame<long double>(const DeepFrameLayout&, PerturbationFrame<long double>&,
                                                            RelaxedAtomic<int64_t>&);
+extern template bool PreparePerturbationFrame<WideDelta>(const DeepFrameLayout&, PerturbationFrame<WideDelta>&,
+                                                         RelaxedAtomic<int64_t>&);

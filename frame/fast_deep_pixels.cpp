@@ -12,10 +12,10 @@
 
 namespace {
 
-template <typename T>
+template <typename D>
 void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
 {
-    PerturbationFrame<T> frame;
+    PerturbationFrame<D> frame;
     RelaxedAtomic<int64_t> orbitDone{0};
     bool prepared = false;
     const int64_t length = ReferenceLength(layout);
@@ -70,6 +70,7 @@ std::string DeepPathText(DeepPath path)
     switch (path) {
     case DeepPath::FastDouble: return "perturbation in double";
     case DeepPath::FastExtended: return "perturbation in long double";
+    case DeepPath::FastWideExponent: return "perturbation in long double with a wider exponent";
     case DeepPath::Exact: break;
     }
     return "arbitrary precision";
@@ -86,8 +87,11 @@ void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout,
     if (arithmetic == FastArithmetic::Double) {
         State.LastDeepPath = DeepPath::FastDouble;
         RunFast<double>(layout, finished);
-    } else {
+    } else if (arithmetic == FastArithmetic::Extended) {
         State.LastDeepPath = DeepPath::FastExtended;
         RunFast<long double>(layout, finished);
+    } else {
+        State.LastDeepPath = DeepPath::FastWideExponent;
+        RunFast<WideDelta>(layout, finished);
     }
 }

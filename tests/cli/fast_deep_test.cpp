@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -13,7 +14,9 @@
 #include "engine/kernels_perturbation.h"
 #include "engine/perturbation_setup.h"
 #include "engine/reference_orbit_cache.h"
+#include "engine/view_texts.h"
 #include "frame/fast_deep_pixels.h"
+#include "frame/frame_driver.h"
 
 namespace {
 
@@ -74,6 +77,32 @@ protected:
     static Arguments Julia(const char* re, const char* im, int exponent)
     {
         return Arguments{"--julia", "-1", "0"} + ViewAround(re, im, exponent);
+    }
+    // (1 + sqrt 5) / 2 to the digits a view 10^-exponent wide needs.
+    static std::string GoldenRatioFor(int exponent)
+    {
+        BigFloat value(exponent * 4 + 128);
+        mpf_sqrt_ui(value, 5);
+        mpf_add_ui(value, value, 1);
+        mpf_div_2exp(value, value, 1);
+        char* digits = nullptr;
+        gmp_asprintf(&digits, "%.*Ff", exponent + 30, value.get());
+        std::string result(digits);
+        void (*release)(void*, size_t);
+        mp_get_memory_functions(nullptr, nullptr, &release);
+        release(digits, result.size() + 1);
+        return result;
+    }
+    // The frame's escape values, computed the fast way or exactly.
+    static std::vector<int32_t> EscapeValues(const Arguments& arguments, bool fast)
+    {
+        QTemporaryDir folder;
+        std::vector<int32_t> escapes;
+        EscapeValueCapture = &escapes;
+        Render(arguments + Arguments{"--raw", folder.filePath("frame.raw").toStdString()} +
+               (fast ? Arguments{"--fast-deep"} : Arguments{}));
+        EscapeValueCapture = nullptr;
+        return escapes;
     }
     static int Render(const Arguments& arguments, std::string* out = nullptr)
     {
@@ -145,7 +174,7 @@ TEST_F(FastDeepTest, RealAxisPixelsAlongTheNeedleKeepTheViewsOwnRounding)
     EXPECT_LT(State.ExactDeepPixels, 96);
 }
 
-TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItTheExactPath)
+TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItAWiderExponent)
 {
     BigFloat step(20000);
     auto arithmetic = [&](long exponent, int32_t iterMax) {
@@ -156,7 +185,8 @@ TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItTheExactPath)
     EXPECT_EQ(arithmetic(100, 1000), FastArithmetic::Double);
     EXPECT_EQ(arithmetic(100, 20000), FastArithmetic::Extended);  // long orbits need the bits
     EXPECT_EQ(arithmetic(1000, 1000), FastArithmetic::Extended);
-    EXPECT_EQ(arithmetic(17000, 1000), FastArithmetic::None);
+    EXPECT_EQ(arithmetic(17000, 1000), FastArithmetic::WideExponent);
+    EXPECT_EQ(arithmetic(MaxPrecisionBits, 1000), FastArithmetic::WideExponent);
     EXPECT_EQ(arithmetic(100, FastDeepMaxIterations + 1), FastArithmetic::None);
 
     ExpectAgreement(Arguments{"--size", "16x12", "--iter", "3000"} + Julia(GoldenRatio, "0", 400), "1e-400");
@@ -167,10 +197,76 @@ TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItTheExactPath)
                         ViewAround("-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 16),
                     "spiral");
 
+    EscapeValues(Arguments{"--size", "4x3", "--iter", "30"} + ViewAround("0", "1", 5000), true);
+    EXPECT_EQ(State.LastDeepPath, DeepPath::FastWideExponent);
+}
+
+TEST_F(FastDeepTest, WiderExponentFollowsLongDoubleBitForBitWithinItsRange)
+{
+    // Differences below 2^-15000 run wide, then in long double: where long
+    // double holds the whole frame both give the same bits.
+    const std::string golden = GoldenRatioFor(4000);
     QTemporaryDir folder;
-    Render(Arguments{"--size", "4x3", "--iter", "30", "--fast-deep"} + ViewAround("0", "1", 5000) +
-           Arguments{"--raw", folder.filePath("deepest.raw").toStdString()});
-    EXPECT_EQ(State.LastDeepPath, DeepPath::Exact);
+    const std::string raw = folder.filePath("frame.raw").toStdString();
+    for (const Arguments& view : {ViewAround("0", "1", 4000), Julia(golden.c_str(), "0", 4000)}) {
+        Render(Arguments{"--size", "8x5", "--iter", "12000", "--fast-deep", "--raw", raw} + view);
+        State.StopRequest = 0;  // left set by the frame
+        const DeepFrameLayout layout = CurrentDeepLayout(1, 1, IsMandelbrot(State.FractalFlags));
+        PerturbationFrame<long double> extended;
+        PerturbationFrame<WideDelta> wide;
+        RelaxedAtomic<int64_t> progress;
+        ASSERT_TRUE(PreparePerturbationFrame(layout, extended, progress));
+        ASSERT_TRUE(PreparePerturbationFrame(layout, wide, progress));
+        for (int32_t variant = 1; variant <= 5; ++variant) {
+            extended.variant = variant;
+            wide.variant = variant;
+            std::vector<int32_t> escapes[2];
+            std::vector<float> a[2], b[2];
+            const auto run = [&](auto& frame, int which) {
+                escapes[which].assign(8 * 5, -1);
+                a[which].assign(8 * 5, 0);
+                b[which].assign(8 * 5, 0);
+                frame.iterOut = escapes[which].data();
+                frame.aOut = a[which].data();
+                frame.bOut = b[which].data();
+                RelaxedAtomic<int32_t> nextRow{0}, rowsDone{0};
+                PerturbationCounts counts;
+                RunPerturbationRows(frame, nextRow, rowsDone, counts);
+                EXPECT_EQ(counts.exact.load(), 0);
+            };
+            run(extended, 0);
+            run(wide, 1);
+            EXPECT_EQ(escapes[0], escapes[1]) << view[0] << " variant " << variant;
+            EXPECT_EQ(a[0], a[1]) << view[0] << " variant " << variant;
+            EXPECT_EQ(b[0], b[1]) << view[0] << " variant " << variant;
+            EXPECT_GT(std::count_if(escapes[0].begin(), escapes[0].end(), [](int32_t n) { return n != 0; }), 0)
+                << view[0] << ": no pixel escaped";
+        }
+    }
+}
+
+TEST_F(FastDeepTest, AgreesWithTheExactPathBeyondLongDoublesRange)
+{
+    // A frame of a few pixels: the exact path takes seconds a pixel there
+    // (1e-10000 agrees as well, in minutes).
+    const int exponent = 5000;
+    const std::string golden = GoldenRatioFor(exponent);
+    // Pixels escape once their difference grows to 1: about 1.25 binary
+    // orders an iteration around i, 1.69 around the golden ratio.
+    const std::string iterations = std::to_string(exponent * 3);
+    for (const Arguments& view : {ViewAround("0", "1", exponent), Julia(golden.c_str(), "0", exponent)}) {
+        for (const char* mode : {"0", "1", "P", "Q", "R"}) {
+            const Arguments frame = Arguments{"--size", "2x3", "--mode", mode, "--iter", iterations} + view;
+            const std::string what = std::string(view[0]) + " mode " + mode;
+            const std::vector<int32_t> fast = EscapeValues(frame, true);
+            EXPECT_EQ(State.LastDeepPath, DeepPath::FastWideExponent) << what;
+            EXPECT_EQ(State.ExactDeepPixels, 0) << what;
+            const std::vector<int32_t> exact = EscapeValues(frame, false);
+            EXPECT_EQ(State.LastDeepPath, DeepPath::Exact) << what;
+            EXPECT_EQ(fast, exact) << what;
+            EXPECT_EQ(std::count(exact.begin(), exact.end(), 0), 0) << what << ": pixels left inside";
+        }
+    }
 }
 
 TEST_F(FastDeepTest, TableSkipsNeverCrossAnEscape)
