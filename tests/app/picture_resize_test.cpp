@@ -1,10 +1,8 @@
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "files/parameter_file.h"
 #include "nav/fractal_parameters.h"
+#include "renderer_of_view.h"
 #include "running_program.h"
 
 // Resizing the picture window makes the picture that size with the view's
@@ -22,31 +20,11 @@ private:
         RunningProgram::WaitForFrame();
     }
 
-    // The renderer's picture of the desktop's current view at its size.
-    QImage RendererPicture()
-    {
-        const QString view = folder.filePath("view.fra");
-        const std::vector<uint8_t> bytes = FraFileBytes();
-        QFile file(view);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) !=
-                static_cast<qint64>(bytes.size()))
-            return {};
-        file.close();
-        const QString output = folder.filePath("rendered.png");
-        QProcess renderer;
-        renderer.start(QX_RENDERER, {view, "--size", QString("%1x%2").arg(State.PicWidth).arg(State.PicHeight),
-                                     "-o", output});
-        if (!renderer.waitForFinished(120000) || renderer.exitCode() != 0)
-            return {};
-        return QImage(output).convertToFormat(QImage::Format_RGB32);
-    }
-
     void ExpectRendererPicture()
     {
         const QImage shown = program->picture->picture().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown.size(), QSize(State.PicWidth, State.PicHeight));
-        const QImage rendered = RendererPicture();
+        const QImage rendered = RendererPictureOfView(folder.path());
         QVERIFY(!rendered.isNull());
         QCOMPARE(rendered.size(), shown.size());
         QVERIFY(rendered == shown);

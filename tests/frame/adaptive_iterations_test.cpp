@@ -32,8 +32,8 @@ protected:
         ++frames;
         std::vector<int32_t> escapes(1000, 0);
         for (size_t k = 10; k < escapes.size(); ++k) {
-            const int32_t count = needed / 2 + static_cast<int32_t>(k) * needed / 2000;
-            escapes[k] = count <= State.IterMax ? count : 0;
+            const int64_t count = needed / 2 + static_cast<int64_t>(k) * needed / 2000;
+            escapes[k] = count <= State.IterMax ? static_cast<int32_t>(count) : 0;
         }
         if (EscapeValueCapture)
             *EscapeValueCapture = escapes;
