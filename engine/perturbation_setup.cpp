@@ -27,6 +27,10 @@ constexpr long AxisRoundingBits = 40;
 
 // Candidate references: the centre, then the points i/8, j/8 of the view.
 constexpr int32_t GridParts = 8;
+// The grid's orbits together may take as many iterations as the centre's
+// orbit or this share of the frame's: at high precision each costs as much
+// as the frame's pixels, and pixels that outlast the reference rebase.
+constexpr int64_t SearchShare = 2;
 
 // Newton's steps for the governing nucleus end below the pixel step by this
 // many binary orders: a reference need not be the nucleus to the last bit,
@@ -175,13 +179,19 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
             mpf_set(chosen.im, candidate.im);
         }
     }
-    for (int32_t i = 1; i < GridParts && orbit.size() < length; ++i) {
-        for (int32_t j = 1; j < GridParts && orbit.size() < length; ++j) {
+    // A candidate must outlast the best orbit to replace it; the search stops
+    // before it could take more iterations than the budget.
+    const int64_t budget = std::max(orbit.size(), length / SearchShare);
+    int64_t spent = 0;
+    const auto searching = [&] { return orbit.size() < length && spent + orbit.size() <= budget; };
+    for (int32_t i = 1; i < GridParts && searching(); ++i) {
+        for (int32_t j = 1; j < GridParts && searching(); ++j) {
             if (i == GridParts / 2 && j == GridParts / 2)
                 continue;
             PointOfView(layout, i, j, candidate);
             if (!StartOrbit(layout, candidate, zero, length, candidateOrbit, progress))
                 return false;
+            spent += candidateOrbit.size();
             if (candidateOrbit.size() > orbit.size()) {
                 std::swap(orbit, candidateOrbit);
                 mpf_set(chosen.re, candidate.re);

@@ -28,11 +28,23 @@ void* Worker(void* argument)
     return nullptr;
 }
 
+// Sleeps for `ms`, or with Prompt until the workers are done, whichever
+// comes first.
+void Pause(int32_t ms, WorkerWait wait, const RelaxedAtomic<int32_t>& running)
+{
+    if (wait == WorkerWait::Polled) {
+        SleepMilliseconds(ms);
+        return;
+    }
+    for (int32_t slept = 0; slept < ms && running.load() > 0; ++slept)
+        SleepMilliseconds(1);
+}
+
 }  // namespace
 
 bool RunDeepWorkers(int32_t count, const std::function<void(int32_t)>& work,
                     const std::function<int32_t()>& percentDone, std::string (*title)(int32_t),
-                    FrameProgress* progress, uint64_t& finished)
+                    FrameProgress* progress, uint64_t& finished, WorkerWait wait)
 {
     Platform& platform = CurrentPlatform();
     RelaxedAtomic<int32_t> running{0};
@@ -55,11 +67,11 @@ bool RunDeepWorkers(int32_t count, const std::function<void(int32_t)>& work,
     uint64_t lastDisplay = 0;
     while (running.load() > 0) {
         now = TickMilliseconds();
-        SleepMilliseconds(10);
+        Pause(10, wait, running);
         if (now - lastEscPoll > 100) {
             lastEscPoll = now;
             const bool escape = platform.EscapePressed();
-            SleepMilliseconds(10);
+            Pause(10, wait, running);
             platform.PumpMessages();
             if (escape) {
                 State.StopRequest = 1;
@@ -74,7 +86,7 @@ bool RunDeepWorkers(int32_t count, const std::function<void(int32_t)>& work,
         }
         const int32_t percent = percentDone();
         if (now - lastDisplay > 4000) {
-            SleepMilliseconds(5);
+            Pause(5, wait, running);
             platform.ShowFrameImage(FrameImage.pixels.data(), FrameImage.width, FrameImage.height);
             if (count <= 16 && percent >= 0)
                 platform.SetMainTitle(title(percent));
@@ -83,7 +95,7 @@ bool RunDeepWorkers(int32_t count, const std::function<void(int32_t)>& work,
         }
         if (progress && percent >= 0)
             progress->Report(percent);
-        SleepMilliseconds(5);
+        Pause(5, wait, running);
         platform.PumpMessages();
     }
     for (pthread_t handle : handles)

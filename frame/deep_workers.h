@@ -5,6 +5,11 @@
 
 class FrameProgress;
 
+// Polled: the interface thread's rounds sleep their full time, as the
+// arbitrary-precision frames always have. Prompt: the rounds end within a
+// millisecond of the last worker, for frames whose phases take milliseconds.
+enum class WorkerWait { Polled, Prompt };
+
 // Runs work(0) .. work(count - 1) on idle-priority worker threads while the
 // interface thread polls Esc and shows progress: percentDone() (-1 while
 // unknown) goes to `progress` when given and, every four seconds, into the
@@ -13,4 +18,4 @@ class FrameProgress;
 // clock reading once the workers ended.
 bool RunDeepWorkers(int32_t count, const std::function<void(int32_t)>& work,
                     const std::function<int32_t()>& percentDone, std::string (*title)(int32_t),
-                    FrameProgress* progress, uint64_t& finished);
+                    FrameProgress* progress, uint64_t& finished, WorkerWait wait = WorkerWait::Polled);

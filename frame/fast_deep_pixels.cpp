@@ -22,7 +22,7 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     const bool stopped = RunDeepWorkers(
         1, [&](int32_t) { prepared = PreparePerturbationFrame(layout, frame, orbitDone); },
         [&] { return static_cast<int32_t>(orbitDone.load() * 100 / length); }, ReferenceOrbitTitle, nullptr,
-        finished);
+        finished, WorkerWait::Prompt);
     if (stopped || !prepared)
         return;
 
@@ -36,7 +36,7 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     RunDeepWorkers(
         layout.threads, [&](int32_t) { RunPerturbationRows(frame, nextRow, rowsDone, counts); },
         [&] { return static_cast<int32_t>(int64_t{rowsDone.load()} * 100 / layout.rows); }, CalculatingTitle,
-        &progress, finished);
+        &progress, finished, WorkerWait::Prompt);
     progress.Report(100);
     State.ExactDeepPixels = counts.exact.load();
 }

@@ -2,6 +2,7 @@
 // and the orbit kept for the next frame.
 #include <gtest/gtest.h>
 
+#include "engine/big_to_hardware.h"
 #include "engine/fractal_state.h"
 #include "engine/minibrot_nucleus.h"
 #include "engine/reference_orbit.h"
@@ -94,6 +95,35 @@ TEST(MinibrotNucleusTest, NewtonReachesTheNucleusFromNearby)
     ASSERT_TRUE(RefineNucleus(near.re, near.im, 106, tolerance, bits));
     // The nucleus to the working precision.
     EXPECT_LT(DistanceExponent(near.re, near.im, period106, bits), -400);
+}
+
+// At high precision a second thread forms one product of each iteration:
+// the orbit must be the one the deep kernels' operations give in turn.
+TEST(ReferenceOrbitTest, HighPrecisionOrbitIsTheSequentialOne)
+{
+    const int32_t bits = 40000;
+    const Parameter c("-0.7436438870371587047521915061", "0.1318259042053119704931320563", bits);
+    const int64_t length = 200;
+    const ReferenceOrbit orbit = OrbitOfZero(c, bits, length);
+    ASSERT_EQ(orbit.size(), length);
+    BigFloat zr(bits), zi(bits), t(bits), a(bits), b(bits), scratch(bits);
+    for (int64_t k = 0; k < length; ++k) {
+        ASSERT_EQ(orbit.re[k], BigToLongDouble(zr, scratch)) << k;
+        ASSERT_EQ(orbit.im[k], BigToLongDouble(zi, scratch)) << k;
+        mpf_mul(t, zr, zi);
+        mpf_mul(a, zr, zr);
+        mpf_mul(b, zi, zi);
+        mpf_sub(zr, a, b);
+        mpf_add(zr, zr, c.re);
+        mpf_add(zi, t, t);
+        mpf_add(zi, zi, c.im);
+    }
+    // A stopped orbit ends cleanly, its helper thread with it.
+    State.StopRequest = 1;
+    ReferenceOrbit stopped;
+    RelaxedAtomic<int64_t> done{0};
+    EXPECT_FALSE(IterateOrbit(zr, zi, c.re, c.im, bits, length, stopped, done));
+    State.StopRequest = 0;
 }
 
 TEST(ReferenceOrbitCacheTest, KeepsOrbitsByWhatDefinesThemAlone)
