@@ -6,9 +6,6 @@
 
 namespace {
 
-// Quadratic convergence from a start inside the view needs far fewer.
-constexpr int NewtonSteps = 16;
-
 // Beyond this the disc's image holds every orbit near the set: no period.
 constexpr long double BallEscapeRadius = 2;
 
@@ -34,11 +31,12 @@ int64_t BallPeriod(const ReferenceOrbit& orbit, long double radius)
     return 0;
 }
 
-bool RefineNucleus(BigFloat& re, BigFloat& im, int64_t period, mpf_srcptr tolerance, int32_t bits)
+bool RefineNucleus(BigFloat& re, BigFloat& im, int64_t period, mpf_srcptr tolerance, int32_t bits,
+                   int32_t maxSteps)
 {
     BigComplex z(bits), dz(bits), step(bits);
     BigFloat t(bits), u(bits), norm(bits), size(bits);
-    for (int k = 0; k < NewtonSteps; ++k) {
+    for (int32_t k = 0; k < maxSteps; ++k) {
         mpf_set_ui(z.re, 0);
         mpf_set_ui(z.im, 0);
         mpf_set_ui(dz.re, 0);

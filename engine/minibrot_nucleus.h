@@ -17,6 +17,8 @@
 int64_t BallPeriod(const ReferenceOrbit& orbit, long double radius);
 
 // Newton's method on Z_period(c) = 0 from c (re, im), in place. True when
-// the steps shrank below `tolerance` within 16 steps (each takes
-// `period` iterations); false, c unspecified, otherwise or on StopRequest.
-bool RefineNucleus(BigFloat& re, BigFloat& im, int64_t period, mpf_srcptr tolerance, int32_t bits);
+// the steps shrank below `tolerance` within maxSteps steps (each takes
+// `period` iterations of z and its derivative); false, c unspecified,
+// otherwise or on StopRequest.
+bool RefineNucleus(BigFloat& re, BigFloat& im, int64_t period, mpf_srcptr tolerance, int32_t bits,
+                   int32_t maxSteps);

@@ -27,16 +27,23 @@ constexpr long AxisRoundingBits = 40;
 
 // Candidate references: the centre, then the points i/8, j/8 of the view.
 constexpr int32_t GridParts = 8;
-// The grid's orbits together may take as many iterations as the centre's
-// orbit or this share of the frame's: at high precision each costs as much
-// as the frame's pixels, and pixels that outlast the reference rebase.
+// The search for a better reference than the centre (the nucleus, the
+// grid) may take as many iterations as the centre's orbit or this share of
+// the frame's: at high precision each costs as much as the frame's pixels,
+// and pixels that outlast the reference rebase.
 constexpr int64_t SearchShare = 2;
 
 // Newton's steps for the governing nucleus end below the pixel step by this
 // many binary orders: a reference need not be the nucleus to the last bit,
 // as its orbit, superattracting, stays periodic all the same.
 constexpr int32_t NucleusToleranceBits = 8;
-constexpr int64_t NewtonPeriodShare = 4;
+// Quadratic convergence from a start inside the view needs few steps; with
+// room for fewer than the least, the search is not worth its cost.
+constexpr int32_t MostNewtonSteps = 16;
+constexpr int32_t LeastNewtonSteps = 4;
+// A Newton step's iteration (z and its derivative) costs about three orbit
+// iterations.
+constexpr int64_t NewtonIterationCost = 3;
 
 // The share of delta^2 against 2 Z delta a table step may drop: double's
 // rounding in double; 2^-48 in long double, which serves long orbits for its
@@ -131,22 +138,26 @@ long double ViewRadius(const DeepFrameLayout& layout)
 // The nucleus of the minibrot that governs a Mandelbrot view, when one lies
 // within a view's radius of its centre: its orbit never escapes and returns
 // to 0 every period, so pixels keep to it and its table.
+// Newton's steps are charged to `spent` out of `budget` (iterations).
 bool FindGoverningNucleus(const DeepFrameLayout& layout, const Point& centre, const ReferenceOrbit& centreOrbit,
-                          Point& nucleus)
+                          int64_t budget, int64_t& spent, Point& nucleus)
 {
     const long double radius = ViewRadius(layout);
     const int64_t period = BallPeriod(centreOrbit, radius);
-    // Newton's steps each cost a period's iterations: beyond a quarter of
-    // the orbit they could take longer than the frame they serve.
-    if (period < 2 || period > ReferenceLength(layout) / NewtonPeriodShare)
+    if (period < 2)
         return false;
+    const int64_t stepCost = period * NewtonIterationCost;
+    const int32_t steps = static_cast<int32_t>(std::min<int64_t>(MostNewtonSteps, budget / stepCost));
+    if (steps < LeastNewtonSteps)
+        return false;
+    spent += steps * stepCost;
     mpf_set(nucleus.re, centre.re);
     mpf_set(nucleus.im, centre.im);
     BigFloat tolerance(layout.bits), distance(layout.bits), part(layout.bits);
     mpf_set(tolerance, layout.stepRe);
     mpf_abs(tolerance, tolerance);
     mpf_div_2exp(tolerance, tolerance, NucleusToleranceBits);
-    if (!RefineNucleus(nucleus.re, nucleus.im, period, tolerance, layout.bits))
+    if (!RefineNucleus(nucleus.re, nucleus.im, period, tolerance, layout.bits, steps))
         return false;
     mpf_sub(distance, nucleus.re, centre.re);
     mpf_abs(distance, distance);
@@ -170,7 +181,9 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
     CacheOrbit(KeyOf(layout, centre), length, orbit);
     Point candidate{BigFloat(layout.bits), BigFloat(layout.bits)};
     ReferenceOrbit candidateOrbit;
-    if (layout.mandelbrot && FindGoverningNucleus(layout, chosen, orbit, candidate)) {
+    const int64_t budget = std::max(orbit.size(), length / SearchShare);
+    int64_t spent = 0;
+    if (layout.mandelbrot && FindGoverningNucleus(layout, chosen, orbit, budget, spent, candidate)) {
         if (!StartOrbit(layout, candidate, zero, length, candidateOrbit, progress))
             return false;
         if (candidateOrbit.size() >= orbit.size()) {
@@ -181,8 +194,6 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
     }
     // A candidate must outlast the best orbit to replace it; the search stops
     // before it could take more iterations than the budget.
-    const int64_t budget = std::max(orbit.size(), length / SearchShare);
-    int64_t spent = 0;
     const auto searching = [&] { return orbit.size() < length && spent + orbit.size() <= budget; };
     for (int32_t i = 1; i < GridParts && searching(); ++i) {
         for (int32_t j = 1; j < GridParts && searching(); ++j) {

@@ -75,8 +75,8 @@ TEST(MinibrotNucleusTest, NewtonReachesTheNucleusFromNearby)
     Parameter start("-0.1225611668", "0.7448617667", 128), other("-0.1226", "0.7448", 128);
     BigFloat tolerance(128);
     mpf_set_d(tolerance, 1e-30);
-    ASSERT_TRUE(RefineNucleus(start.re, start.im, 3, tolerance, 128));
-    ASSERT_TRUE(RefineNucleus(other.re, other.im, 3, tolerance, 128));
+    ASSERT_TRUE(RefineNucleus(start.re, start.im, 3, tolerance, 128, 16));
+    ASSERT_TRUE(RefineNucleus(other.re, other.im, 3, tolerance, 128, 16));
     EXPECT_LT(DistanceExponent(start.re, start.im, period3, 128), -50);  // the constant's 16 digits
     // From another start, the same nucleus to the working precision.
     Parameter found("0", "0", 128);
@@ -92,7 +92,7 @@ TEST(MinibrotNucleusTest, NewtonReachesTheNucleusFromNearby)
     mpf_add(near.re, near.re, offset);
     mpf_sub(near.im, near.im, offset);
     mpf_set_str(tolerance, "1e-90", 10);
-    ASSERT_TRUE(RefineNucleus(near.re, near.im, 106, tolerance, bits));
+    ASSERT_TRUE(RefineNucleus(near.re, near.im, 106, tolerance, bits, 16));
     // The nucleus to the working precision.
     EXPECT_LT(DistanceExponent(near.re, near.im, period106, bits), -400);
 }
