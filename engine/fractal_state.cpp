@@ -7,7 +7,10 @@ std::array<uint32_t, PaletteSize + 1> Palette{};
 void ResultBuffers::Allocate(int32_t width, int32_t height)
 {
     const size_t count = static_cast<size_t>(width + 2) * static_cast<size_t>(height + 2);
-    // Fresh vectors: the content is undefined until the next frame anyway.
+    // The content is undefined until the next frame anyway: buffers of the
+    // right size are kept, sparing the pages a fresh set would touch.
+    if (IterBuffer.size() == count && ZReBuffer.size() == count && ZImBuffer.size() == count)
+        return;
     IterBuffer = std::vector<int32_t>(count);
     ZReBuffer = std::vector<float>(count);
     ZImBuffer = std::vector<float>(count);
