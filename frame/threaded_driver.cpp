@@ -37,10 +37,11 @@ struct FrameRows {
 // false, rows are only cleared: rows a stopped frame leaves show as inside.
 void RunRows(FrameRows& frame, bool compute)
 {
-    const size_t width = static_cast<size_t>(std::max(State.PicWidth, 0));
     for (size_t k = frame.next.fetch_add(1, std::memory_order_relaxed); k < frame.records.size();
          k = frame.next.fetch_add(1, std::memory_order_relaxed)) {
         const WorkerRecord& record = frame.records[k];
+        // From the record, never from State, which the interface thread owns.
+        const size_t width = static_cast<size_t>(std::max(record.Width, 0));
         const size_t first = static_cast<size_t>(record.IterOut - Results.IterBuffer.data());
         std::fill_n(record.IterOut, width, 0);
         std::fill_n(record.ZReOut, width, 0.0f);
