@@ -12,8 +12,9 @@ bool WriteRawDump(const std::string& path, const RawDumpHeader& header,
     out.Raw("QXRAW001", 8);
     for (int32_t field : {header.width, header.height, header.variant, header.deep, header.precisionBits})
         out.Int32(field);
-    out.Raw(escapeValues.data(), count * sizeof(int32_t));
-    out.Raw(a, count * sizeof(float));
-    out.Raw(b, count * sizeof(float));
-    return WriteFileAtomically(path, out.bytes());
+    // The values are written from the buffers: a joined copy would be
+    // megabytes of fresh pages.
+    return WriteFileAtomically(path, {std::as_bytes(std::span(out.bytes())),
+                                      std::as_bytes(std::span(escapeValues.data(), count)),
+                                      std::as_bytes(std::span(a, count)), std::as_bytes(std::span(b, count))});
 }

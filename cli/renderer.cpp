@@ -589,7 +589,7 @@ private:
 
 // extraBits: added to the precision the view calls for, once the view has
 // settled it (the frame's own synchronisation would undo an earlier choice).
-ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeValues, int32_t extraBits)
+ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>* escapeValues, int32_t extraBits)
 {
     SettleView(outputs);
     const bool raised = State.DeepZoom != 0 && extraBits > 0;
@@ -602,7 +602,7 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>& escapeV
     ComputedFrame frame;
     frame.deep = State.DeepZoom;
     frame.precisionBits = frame.deep ? State.PrecisionBits : 80;
-    EscapeValueCapture = &escapeValues;
+    EscapeValueCapture = escapeValues;
     State.FrameValid = 0;
     State.PictureLocked = 0;
     Redraw();
@@ -692,7 +692,7 @@ AgreementFrame ComputeAgreementFrame(const Outputs& outputs, int32_t fast, int32
 {
     State.FastDeepZoom = fast;
     AgreementFrame computed;
-    const ComputedFrame frame = ComputeFrame(outputs, computed.results.escape, extraBits);
+    const ComputedFrame frame = ComputeFrame(outputs, &computed.results.escape, extraBits);
     if (!frame.deep)
         throw UsageError("--agreement: the view is not computed in deep zoom (add --deep)");
     if (!frame.complete)
@@ -910,8 +910,11 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
             if (status != 0)
                 return status;
         } else if (outputs.NeedFrame()) {
+            // The escape values are kept apart only for the files that hold them.
             std::vector<int32_t> escapeValues;
-            const ComputedFrame frame = ComputeFrame(outputs, escapeValues, outputs.extraPrecisionBits);
+            const bool keepValues = !outputs.raw.empty() || !outputs.exr.empty();
+            const ComputedFrame frame =
+                ComputeFrame(outputs, keepValues ? &escapeValues : nullptr, outputs.extraPrecisionBits);
             if (!frame.complete) {
                 err << "quorvatix-render: the frame was not computed\n";
                 return 1;

@@ -200,6 +200,16 @@ int32_t ColorValue(const ColoringConstants& k, int32_t n, float A, float B, long
     return k.smoothColor ? SmoothValue(k, index, s) : index;
 }
 
+void ColorPixels(const ColoringConstants& k, size_t first, size_t last)
+{
+    int32_t* values = Results.IterBuffer.data();
+    const float* re = Results.ZReBuffer.data();
+    const float* im = Results.ZImBuffer.data();
+    for (size_t i = first; i < last; ++i)
+        values[i] = ColorValue(k, values[i], re[i], im[i],
+                               static_cast<long double>(re[i]) + static_cast<long double>(im[i]));
+}
+
 void ColoringPass()
 {
     const ColoringConstants k = PrepareColoring();
@@ -207,14 +217,7 @@ void ColoringPass()
                           static_cast<size_t>(std::max(State.PicHeight, 0));
     const size_t count = std::min({pixels, Results.IterBuffer.size(), Results.ZReBuffer.size(),
                                    Results.ZImBuffer.size()});
-    int32_t* values = Results.IterBuffer.data();
-    const float* re = Results.ZReBuffer.data();
-    const float* im = Results.ZImBuffer.data();
-    auto colour = [&k, values, re, im](size_t first, size_t last) {
-        for (size_t i = first; i < last; ++i)
-            values[i] = ColorValue(k, values[i], re[i], im[i],
-                                   static_cast<long double>(re[i]) + static_cast<long double>(im[i]));
-    };
+    auto colour = [&k](size_t first, size_t last) { ColorPixels(k, first, last); };
     // Every pixel is coloured on its own: the frame's threads share the work.
     const size_t parts = std::clamp<size_t>(static_cast<size_t>(std::max(State.ThreadCount, 1)), 1, count / 4096 + 1);
     std::vector<std::thread> helpers;

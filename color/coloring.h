@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "color/drawing_modes.h"
@@ -34,6 +35,10 @@ bool HasContinuousCount(int32_t modeNumber);
 // escape-test value of the caller (A + B for whole frames); only the generic
 // potential index and the smooth shading use it.
 int32_t ColorValue(const ColoringConstants& k, int32_t n, float A, float B, long double s);
+
+// Colours pixels first..last-1 of the result buffers in place in IterBuffer:
+// a frame's workers colour the rows they computed.
+void ColorPixels(const ColoringConstants& k, size_t first, size_t last);
 
 // Colours the whole picture in place in IterBuffer, then displays it.
 void ColoringPass();

@@ -1,5 +1,7 @@
 #include "engine/fractal_state.h"
 
+#include <algorithm>
+
 FractalState State;
 ResultBuffers Results;
 std::array<uint32_t, PaletteSize + 1> Palette{};
@@ -7,7 +9,14 @@ std::array<uint32_t, PaletteSize + 1> Palette{};
 void ResultBuffers::Allocate(int32_t width, int32_t height)
 {
     const size_t count = static_cast<size_t>(width + 2) * static_cast<size_t>(height + 2);
-    // Fresh vectors: the content is undefined until the next frame anyway.
+    // Buffers of the right size are cleared in place: fresh ones would fault
+    // in every page again.
+    if (IterBuffer.size() == count && ZReBuffer.size() == count && ZImBuffer.size() == count) {
+        std::fill(IterBuffer.begin(), IterBuffer.end(), 0);
+        std::fill(ZReBuffer.begin(), ZReBuffer.end(), 0.0f);
+        std::fill(ZImBuffer.begin(), ZImBuffer.end(), 0.0f);
+        return;
+    }
     IterBuffer = std::vector<int32_t>(count);
     ZReBuffer = std::vector<float>(count);
     ZImBuffer = std::vector<float>(count);

@@ -2,6 +2,8 @@
 
 #include <sched.h>
 
+#include <chrono>
+
 bool StartWorkerThread(void* (*procedure)(void*), void* argument, WorkerPriority priority,
                        pthread_t* handle)
 {
@@ -24,4 +26,31 @@ bool StartWorkerThread(void* (*procedure)(void*), void* argument, WorkerPriority
     }
     pthread_attr_destroy(&attributes);
     return result == 0;
+}
+
+void RunningWorkers::Add()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++count_;
+}
+
+void RunningWorkers::Done()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        --count_;
+    }
+    ended_.notify_all();
+}
+
+int32_t RunningWorkers::Count()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return count_;
+}
+
+void RunningWorkers::WaitFor(int32_t milliseconds)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    ended_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return count_ <= 0; });
 }

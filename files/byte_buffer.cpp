@@ -39,13 +39,20 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
 
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes)
 {
+    return WriteFileAtomically(path, {std::as_bytes(std::span(bytes))});
+}
+
+bool WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const std::byte>> parts)
+{
     if (path.empty())
         return false;
     const std::string temporary = path + ".tmp" + std::to_string(getpid());
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file)
         return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool ok = true;
+    for (const std::span<const std::byte> part : parts)
+        ok = ok && (part.empty() || std::fwrite(part.data(), 1, part.size(), file) == part.size());
     ok = (std::fflush(file) == 0) && ok;
     ok = (fsync(fileno(file)) == 0) && ok;
     ok = (std::fclose(file) == 0) && ok;

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <cstddef>
 #include <cstring>
+#include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -80,3 +83,5 @@ private:
 // loses the file it replaces.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+// The parts one after another, each written from where it lies.
+bool WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const std::byte>> parts);

@@ -1,9 +1,11 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "color/coloring.h"
+#include "color/display.h"
 #include "color/drawing_modes.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_extended.h"
@@ -17,18 +19,46 @@
 
 namespace {
 
-struct WorkerLaunch {
-    WorkerRecord record;
+// The frame as rows that the workers take one at a time, so that every
+// worker stays busy to the end however the cost is spread over the picture.
+// Each row's record is the one its band's worker would reach there, so the
+// results do not depend on who computes it. A worker colours the rows it
+// computed while the others still compute theirs.
+struct FrameRows {
+    std::vector<WorkerRecord> records;
     int32_t variant = 1;
-    RelaxedAtomic<int32_t>* running = nullptr;
-    RelaxedAtomic<int32_t>* rowsDone = nullptr;
+    ColoringConstants coloring{};
+    std::atomic<size_t> next{0};
+    RelaxedAtomic<int32_t> rowsDone{0};
+    RunningWorkers running;
 };
+
+// Takes rows until none is left. After a stop, and when `compute` is
+// false, rows are only cleared: rows a stopped frame leaves show as inside.
+void RunRows(FrameRows& frame, bool compute)
+{
+    for (size_t k = frame.next.fetch_add(1, std::memory_order_relaxed); k < frame.records.size();
+         k = frame.next.fetch_add(1, std::memory_order_relaxed)) {
+        const WorkerRecord& record = frame.records[k];
+        // From the record, never from State, which the interface thread owns.
+        const size_t width = static_cast<size_t>(std::max(record.Width, 0));
+        const size_t first = static_cast<size_t>(record.IterOut - Results.IterBuffer.data());
+        std::fill_n(record.IterOut, width, 0);
+        std::fill_n(record.ZReOut, width, 0.0f);
+        std::fill_n(record.ZImOut, width, 0.0f);
+        if (compute && State.StopRequest.load() == 0)
+            RunExtendedKernel(frame.variant, record, &frame.rowsDone);
+        if (EscapeValueCapture)
+            std::copy_n(record.IterOut, width, EscapeValueCapture->begin() + static_cast<ptrdiff_t>(first));
+        ColorPixels(frame.coloring, first, first + width);
+    }
+}
 
 void* ExtendedWorker(void* argument)
 {
-    auto* launch = static_cast<WorkerLaunch*>(argument);
-    RunExtendedKernel(launch->variant, launch->record, launch->rowsDone);
-    launch->running->fetch_sub(1);
+    auto* frame = static_cast<FrameRows*>(argument);
+    RunRows(*frame, true);
+    frame->running.Done();
     return nullptr;
 }
 
@@ -59,35 +89,22 @@ void FillViewFields(WorkerRecord& record, bool mandelbrot, int32_t bandFirstRow)
     }
 }
 
-}  // namespace
-
-void ThreadedDriver()
+// One record a row, in picture order: the first row of a piece as its band
+// reaches it, each further row one step on, as the kernel adds it.
+std::vector<WorkerRecord> RowRecords(int32_t threads)
 {
-    Platform& platform = CurrentPlatform();
-    State.FrameBusy = 1;
     const int32_t width = State.PicWidth;
-    const int32_t height = State.PicHeight;
-    if (!State.MovieMode)
-        platform.SetInputWindowsEnabled(false);
-
-    const int32_t threads = State.ThreadCount < 1 ? 1 : State.ThreadCount;
-    const int32_t variant = KernelVariantForMode(DrawingModeNumber(State.FractalFlags));
     const int32_t rowsPerBand = RowsPerBandFor(ViewHeight(), threads);
     const bool mandelbrot = IsMandelbrot(State.FractalFlags);
-    RelaxedAtomic<int32_t> running{0};
-    RelaxedAtomic<int32_t> rowsDone{0};
-
-    const std::vector<WorkPiece> pieces = WorkPieces(threads);
-    std::vector<WorkerLaunch> launches(pieces.size());
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        const RowBand band = pieces[k].rows;
-        WorkerRecord& record = launches[k].record;
-        const size_t first = static_cast<size_t>(band.firstRow - WindowFirstRow()) * width;
+    std::vector<WorkerRecord> records;
+    records.reserve(static_cast<size_t>(std::max(State.PicHeight, 0)));
+    for (const WorkPiece& piece : WorkPieces(threads)) {
+        const RowBand band = piece.rows;
+        if (band.lastRow < band.firstRow)
+            continue;
+        WorkerRecord record;
         record.IsMandelbrot = mandelbrot ? 1 : 0;
         record.IterMax = State.IterMax;
-        record.IterOut = Results.IterBuffer.data() + first;
-        record.ZReOut = Results.ZReBuffer.data() + first;
-        record.ZImOut = Results.ZImBuffer.data() + first;
         if (!mandelbrot) {
             record.JuliaRe = State.JuliaRe;
             record.JuliaIm = State.JuliaIm;
@@ -96,54 +113,90 @@ void ThreadedDriver()
         record.RowsPerBand = rowsPerBand;
         record.Bailout = State.Bailout;
         record.FirstRow = band.firstRow;
-        record.LastRow = band.lastRow;
-        FillViewFields(record, mandelbrot, pieces[k].bandFirstRow);
-        launches[k].variant = variant;
-        launches[k].running = &running;
-        launches[k].rowsDone = &rowsDone;
+        FillViewFields(record, mandelbrot, piece.bandFirstRow);
+        for (int32_t row = band.firstRow; row <= band.lastRow; ++row) {
+            if (row > band.firstRow)
+                record.Im0 += record.StepIm;
+            record.FirstRow = row;
+            record.LastRow = row;
+            const size_t first = static_cast<size_t>(row - WindowFirstRow()) * static_cast<size_t>(width);
+            record.IterOut = Results.IterBuffer.data() + first;
+            record.ZReOut = Results.ZReBuffer.data() + first;
+            record.ZImOut = Results.ZImBuffer.data() + first;
+            records.push_back(record);
+        }
     }
+    return records;
+}
+
+}  // namespace
+
+void ThreadedDriver()
+{
+    Platform& platform = CurrentPlatform();
+    const bool windowed = platform.HasWindows();
+    State.FrameBusy = 1;
+    const int32_t width = State.PicWidth;
+    const int32_t height = State.PicHeight;
+    if (!State.MovieMode)
+        platform.SetInputWindowsEnabled(false);
+
+    const int32_t threads = State.ThreadCount < 1 ? 1 : State.ThreadCount;
+    const bool mandelbrot = IsMandelbrot(State.FractalFlags);
+    FrameRows frame;
+    frame.variant = KernelVariantForMode(DrawingModeNumber(State.FractalFlags));
+    frame.records = RowRecords(threads);
     // The kernels of variants 2..5 report the kind of frame they computed.
-    if (variant >= 2)
+    if (frame.variant >= 2)
         State.KernelIsMandelbrot = mandelbrot ? 1 : 0;
-    // Rows a stopped frame leaves show as inside, as deep frames show theirs.
-    const size_t pixels = static_cast<size_t>(width) * height;
-    std::fill_n(Results.IterBuffer.begin(), pixels, 0);
-    std::fill_n(Results.ZReBuffer.begin(), pixels, 0.0f);
-    std::fill_n(Results.ZImBuffer.begin(), pixels, 0.0f);
+    frame.coloring = PrepareColoring();
+    if (EscapeValueCapture)
+        EscapeValueCapture->resize(static_cast<size_t>(width) * height);
 
     const uint64_t start = TickMilliseconds();
     State.StopRequest = 0;
     // A stop belongs to the frame it stopped: later frames are backed up again.
     State.FrameAborted = 0;
+    const size_t workers = std::clamp<size_t>(frame.records.size(), 1, static_cast<size_t>(threads));
     std::vector<pthread_t> handles;
-    handles.reserve(launches.size());
-    for (WorkerLaunch& launch : launches) {
+    handles.reserve(workers);
+    for (size_t k = 0; k < workers; ++k) {
         pthread_t handle;
-        running.fetch_add(1);
-        if (StartWorkerThread(ExtendedWorker, &launch, WorkerPriority::Normal, &handle))
+        frame.running.Add();
+        if (StartWorkerThread(ExtendedWorker, &frame, WorkerPriority::Normal, &handle))
             handles.push_back(handle);
         else
-            running.fetch_sub(1);
+            frame.running.Done();
     }
 
+    // The windows get their turn every millisecond; without windows the
+    // thread sleeps until the workers end or Esc is due to be looked at.
+    const auto pause = [&](int32_t milliseconds) {
+        if (windowed)
+            SleepMilliseconds(milliseconds);
+        else
+            frame.running.WaitFor(std::max(milliseconds, 1));
+    };
     FrameProgress progress(height, State.MovieMode == 0);
     bool firstKeyCheck = true;
     uint64_t lastKeyCheck = 0;
     bool stopped = false;
-    while (running.load() > 0) {
-        platform.PumpMessages();
-        SleepMilliseconds(0);
+    while (frame.running.Count() > 0) {
+        if (windowed) {
+            platform.PumpMessages();
+            SleepMilliseconds(0);
+        }
         // Esc is looked at outside movies too: one mistyped "Iter max" must
         // not hold the program for hours.
         if (firstKeyCheck || TickMilliseconds() - lastKeyCheck > 100) {
             firstKeyCheck = false;
             lastKeyCheck = TickMilliseconds();
-            SleepMilliseconds(1);
+            PauseForWindows(1);
             State.FrameAborted = 0;
             if (platform.EscapePressed()) {
                 State.StopRequest = 1;
-                while (running.load() > 0)
-                    SleepMilliseconds(10);
+                while (frame.running.Count() > 0)
+                    pause(10);
                 State.FrameAborted = 1;
                 stopped = State.MovieMode == 0;
                 State.MovieMode = 0;
@@ -151,19 +204,20 @@ void ThreadedDriver()
                 break;
             }
         }
-        progress.Report(rowsDone.load());
-        SleepMilliseconds(1);
+        progress.Report(frame.rowsDone.load());
+        const uint64_t sinceKeyCheck = TickMilliseconds() - lastKeyCheck;
+        pause(windowed ? 1 : static_cast<int32_t>(sinceKeyCheck > 100 ? 1 : 101 - sinceKeyCheck));
     }
     for (pthread_t handle : handles)
         pthread_join(handle, nullptr);
-    progress.Report(stopped ? rowsDone.load() : height);
+    // Rows no worker took: a stopped frame's, or all of them when no
+    // worker could be started.
+    RunRows(frame, false);
+    progress.Report(stopped ? frame.rowsDone.load() : height);
 
-    SleepMilliseconds(0);
-    if (EscapeValueCapture)
-        EscapeValueCapture->assign(Results.IterBuffer.begin(),
-                                   Results.IterBuffer.begin() + static_cast<size_t>(width) * height);
-    ColoringPass();
-    SleepMilliseconds(1);
+    PauseForWindows(0);
+    DisplayPicture();
+    PauseForWindows(1);
 
     const uint64_t end = TickMilliseconds();
     // A frame stopped outside a movie stays on screen unfinished (locked,
@@ -175,7 +229,7 @@ void ThreadedDriver()
     State.ElapsedSeconds = static_cast<float>(end - start) / 1000.0f;
     if (State.MandelbrotShown == 1)
         State.MandelbrotShown = 0;
-    SleepMilliseconds(10);
+    PauseForWindows(10);
     if (!State.MovieMode)
         platform.SetInputWindowsEnabled(true);
     if (mandelbrot)

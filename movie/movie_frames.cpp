@@ -57,16 +57,16 @@ FrameOutcome ComputeAndSaveFrame(const std::string& frameFolder, int32_t n)
         return SaveShownPicture(path) ? FrameOutcome::Written : FrameOutcome::NotWritten;
     }
     // The pauses give the windows their turn between frames.
-    SleepMilliseconds(1);
+    PauseForWindows(1);
     Redraw();
-    SleepMilliseconds(1);
+    PauseForWindows(1);
     if (State.FrameAborted == 1)
         return FrameOutcome::Stopped;
-    SleepMilliseconds(1);
+    PauseForWindows(1);
     CurrentPlatform().PumpMessages();
     // Written through a temporary file: a frame under its own name is whole.
     const bool written = ExportPicture(path);
-    SleepMilliseconds(5);
+    PauseForWindows(5);
     return written ? FrameOutcome::Written : FrameOutcome::NotWritten;
 }
 

@@ -30,6 +30,7 @@ public:
     bool inputWindowsEnabled = true;
 
     void PumpMessages() override {}
+    bool HasWindows() const override { return false; }
     bool EscapePressed() override;
     void SetMainTitle(const std::string& title) override { titles.push_back(title); }
     void SetPictureTitle(const std::string& title) override { pictureTitles.push_back(title); }

@@ -35,6 +35,12 @@ void SleepMilliseconds(int32_t ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void PauseForWindows(int32_t ms)
+{
+    if (CurrentPlatform().HasWindows())
+        SleepMilliseconds(ms);
+}
+
 uint64_t TickMilliseconds()
 {
     using namespace std::chrono;

@@ -22,6 +22,9 @@ public:
 
     // Message pump: handle pending events of the interface thread.
     virtual void PumpMessages() = 0;
+    // Whether windows share the interface thread: only then do the drivers
+    // pause to give them their turn.
+    virtual bool HasWindows() const { return true; }
     // True when Esc is down or was pressed since the last query.
     virtual bool EscapePressed() = 0;
 
@@ -63,4 +66,6 @@ Platform* InstallPlatform(Platform* platform);
 
 // Sleep 0 yields the processor.
 void SleepMilliseconds(int32_t ms);
+// A pause that gives the windows their turn: none where there are no windows.
+void PauseForWindows(int32_t ms);
 uint64_t TickMilliseconds();

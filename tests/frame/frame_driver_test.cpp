@@ -5,6 +5,7 @@
 #include <fstream>
 #include <regex>
 
+#include "color/coloring.h"
 #include "color/drawing_modes.h"
 #include "engine/view_texts.h"
 #include "engine/perturbation_setup.h"
@@ -74,6 +75,24 @@ TEST_F(FrameTest, ProgressiveAndThreadedPathsAgreeOnKernelValues)
     EXPECT_EQ(Frame(3), progressive);
     EXPECT_EQ(Pixels(Results.ZReBuffer), a);
     EXPECT_EQ(Pixels(Results.ZImBuffer), b);
+}
+
+TEST_F(FrameTest, WorkersColourTheirRowsAsOnePassWouldEvenWithEmptyBands)
+{
+    // Seven threads on five rows: two bands are empty, every row is its own.
+    UseView(40, 5, ShallowView);
+    const std::vector<int32_t> twoBands = Frame(2);
+    for (const char* options : {"potential", "smooth", "inside"}) {
+        SCOPED_TRACE(options);
+        State.ColorOptions = (State.ColorOptions & ~7) |
+                             (options[0] == 'p' ? 4 : options[0] == 's' ? 2 : 1);
+        const std::vector<int32_t> values = Frame(7);
+        EXPECT_EQ(values, twoBands);
+        const std::vector<int32_t> coloured(Results.IterBuffer.begin(), Results.IterBuffer.begin() + 200);
+        std::copy(values.begin(), values.end(), Results.IterBuffer.begin());
+        ColoringPass();
+        EXPECT_EQ(std::vector<int32_t>(Results.IterBuffer.begin(), Results.IterBuffer.begin() + 200), coloured);
+    }
 }
 
 TEST_F(FrameTest, ModesPQRUseWorkerKernelsEvenWithOneThread)
