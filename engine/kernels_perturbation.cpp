@@ -1,5 +1,7 @@
 #include "engine/kernels_perturbation.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -13,6 +15,17 @@ namespace {
 // long double holds them, and a frame's dc (below long double's range there)
 // no longer changes their rounding.
 const long double WideRangeEnd = std::ldexp(1.0L, -15000);
+
+struct SkippedIterations {
+    int64_t byTable = 0;
+    int64_t byRepeat = 0;
+};
+
+void AddSkipped(PerturbationCounts& counts, const SkippedIterations& skipped)
+{
+    counts.skippedIterations.fetch_add(skipped.byTable);
+    counts.repeatedIterations.fetch_add(skipped.byRepeat);
+}
 
 template <typename D>
 inline D Size(D re, D im)
@@ -48,6 +61,24 @@ template <typename T, typename D>
 inline Cursor<T, T> Narrowed(const Cursor<T, D>& p)
 {
     return {p.orbit, p.last, p.table, p.m, ToHardware(p.dr), ToHardware(p.di), ToHardware(p.zr), ToHardware(p.zi)};
+}
+
+template <typename D>
+inline bool SameBits(D x, D y)
+{
+    if constexpr (IsWideFloat<D>::value)
+        return SameBits(x.Mantissa(), y.Mantissa()) && x.Exponent() == y.Exponent();
+    else
+        return x == y && std::signbit(x) == std::signbit(y);
+}
+
+// Everything a pass start's future depends on, but for the count.
+template <typename T, typename D>
+inline bool SameState(const Cursor<T, D>& p, double previous, const Cursor<T, D>& saved, double savedPrevious)
+{
+    return p.m == saved.m && p.orbit == saved.orbit && SameBits(p.dr, saved.dr) && SameBits(p.di, saved.di) &&
+           SameBits(p.zr, saved.zr) && SameBits(p.zi, saved.zi) &&
+           std::bit_cast<uint64_t>(previous) == std::bit_cast<uint64_t>(savedPrevious);
 }
 
 // delta := (2 Z + delta) delta + dc, then z = Z + delta. A pixel closer to 0
@@ -87,18 +118,47 @@ inline bool Step(Cursor<T, D>& p, D dcr, D dci, const Frame& f)
 // start's z in zr, zi and its count in e. A difference that outgrows the
 // wide range continues in T. False when the deep kernel must compute the
 // pixel.
+// A pass start's state repeating bit for bit repeats the passes between for
+// ever: Brent's method saves it at power-of-two pass counts, and a match
+// skips whole periods while every table step of them stays clear of the cap
+// that the end of the iterations puts on table steps, so that what follows
+// is exactly what iterating the periods would have given.
 template <int Variant, typename T, typename D, typename Frame>
 bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double& zr,
-               long double& zi, int64_t& skipped)
+               long double& zi, SkippedIterations& skipped)
 {
     constexpr bool lagged = Variant >= 3;
     const int64_t iterMax = f.iterMax;
     Cursor<T, D> passStart = p;
+    Cursor<T, D> saved = p;
+    double savedPrevious = previous;
+    int64_t savedAt = -1;  // the count where saved was taken; -1: none, or the cycle is already skipped
+    int64_t longestStep = 0;  // passes of the longest table step since then
+    int64_t starts = 0;
+    int64_t saveAt = 1;
     while (e <= iterMax) {
         if constexpr (IsWideFloat<D>::value) {
             if (!(Size(p.dr, p.di) < D(WideRangeEnd)))
                 return RunPasses<Variant>(f, Narrowed(p), e, previous, ToHardware(dcr), ToHardware(dci), zr, zi,
                                           skipped);
+        }
+        if (savedAt >= 0 && f.findCycles && SameState(p, previous, saved, savedPrevious)) {
+            const int64_t period = e - savedAt;
+            // A table step of n passes is the cap's choice too while the cap
+            // allows 2n: the next level was refused for its own reasons.
+            const int64_t periods = (iterMax - e - (8 * longestStep + 4)) / period;
+            if (periods > 0) {
+                e += periods * period;
+                skipped.byRepeat += periods * period;
+            }
+            savedAt = -1;
+            saveAt = std::numeric_limits<int64_t>::max();
+        } else if (++starts == saveAt) {
+            saved = p;
+            savedPrevious = previous;
+            savedAt = e;
+            longestStep = 0;
+            saveAt *= 2;
         }
         // Skips end at a pass start that still runs, so the saved pass
         // start and the count are the passes' own; the lagged d is only
@@ -113,9 +173,10 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
                 const D di = (D(s->aRe) * p.di + D(s->aIm) * p.dr) + (D(s->bRe) * dci + D(s->bIm) * dcr);
                 p.dr = dr;
                 p.di = di;
+                longestStep = std::max(longestStep, passes);
                 p.m += 4 * passes;
                 e += 4 * passes;
-                skipped += 4 * passes;
+                skipped.byTable += 4 * passes;
                 p.zr = D(p.orbit[p.m].re) + dr;
                 p.zi = D(p.orbit[p.m].im) + di;
                 const OrbitValue<T>& preTested = p.orbit[p.m - 1];
@@ -149,7 +210,7 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
 // kernel must compute the pixel.
 template <typename D, int Variant>
 bool PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci, long double cr, long double ci,
-                    int32_t& count, float& aOut, float& bOut, int64_t& skipped)
+                    int32_t& count, float& aOut, float& bOut, SkippedIterations& skipped)
 {
     using T = Hardware<D>;
     const int64_t iterMax = f.iterMax;
@@ -204,7 +265,7 @@ void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, Rel
             return;
         const size_t first = static_cast<size_t>(row - f.firstRow) * f.width;
         int64_t perturbed = 0;
-        int64_t skipped = 0;
+        SkippedIterations skipped;
         for (int32_t k = 0; k < f.width; ++k) {
             const D d0r = f.deltaRe[k];
             const D d0i = f.deltaIm[row];
@@ -234,12 +295,12 @@ void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, Rel
             f.bOut[first + k] = b;
             if (State.StopRequest.load() == 1) {
                 counts.perturbed.fetch_add(perturbed);
-                counts.skippedIterations.fetch_add(skipped);
+                AddSkipped(counts, skipped);
                 return;
             }
         }
         counts.perturbed.fetch_add(perturbed);
-        counts.skippedIterations.fetch_add(skipped);
+        AddSkipped(counts, skipped);
         rowsDone.fetch_add(1);
     }
 }

@@ -34,6 +34,8 @@ struct PerturbationFrame {
     unsigned long bailout = 0;
     bool mandelbrot = true;
     bool useTable = true;
+    // Pass starts that repeat bit for bit skip whole periods.
+    bool findCycles = true;
     int32_t bits = 96;
     int32_t width = 0;
     int32_t height = 0;
@@ -69,11 +71,12 @@ struct PerturbationFrame {
 };
 
 // Pixels that ran in hardware precision and that needed the deep kernels,
-// and the iterations the table skipped.
+// and the iterations the table and repeats skipped.
 struct PerturbationCounts {
     RelaxedAtomic<int64_t> perturbed{0};
     RelaxedAtomic<int64_t> exact{0};
     RelaxedAtomic<int64_t> skippedIterations{0};
+    RelaxedAtomic<int64_t> repeatedIterations{0};
 };
 
 // Computes rows handed out by nextRow until none is left or StopRequest is

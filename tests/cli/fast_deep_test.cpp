@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -310,6 +311,47 @@ TEST_F(FastDeepTest, TableSkipsNeverCrossAnEscape)
                 EXPECT_EQ(skipped[0], 0);
                 EXPECT_GT(skipped[1], 0) << view[0] << " IterMax " << iterMax << " variant " << variant;
             }
+        }
+    }
+}
+
+TEST_F(FastDeepTest, RepeatsSkipWholePeriodsWithTheResultsOfIteratingThem)
+{
+    QTemporaryDir folder;
+    const std::string raw = folder.filePath("frame.raw").toStdString();
+    // Inside and outside a minibrot; counts whose last passes the table's cap shortens.
+    const Arguments view = ViewAround(MinibrotRe, MinibrotIm, 79);
+    for (int32_t iterMax : {4999, 20002}) {
+        Render(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax), "--raw", raw} + view);
+        State.StopRequest = 0;  // left set by the frame
+        for (int32_t variant = 1; variant <= 5; ++variant) {
+            DeepFrameLayout layout = CurrentDeepLayout(1, variant, true);
+            PerturbationFrame<double> frame;
+            RelaxedAtomic<int64_t> progress;
+            ASSERT_TRUE(PreparePerturbationFrame(layout, frame, progress));
+            std::vector<int32_t> escapes[2];
+            std::vector<float> a[2], b[2];
+            int64_t repeated[2];
+            for (int findCycles = 0; findCycles < 2; ++findCycles) {
+                escapes[findCycles].assign(24 * 18, -1);
+                a[findCycles].assign(24 * 18, -1);
+                b[findCycles].assign(24 * 18, -1);
+                frame.findCycles = findCycles == 1;
+                frame.iterOut = escapes[findCycles].data();
+                frame.aOut = a[findCycles].data();
+                frame.bOut = b[findCycles].data();
+                RelaxedAtomic<int32_t> nextRow{0}, rowsDone{0};
+                PerturbationCounts counts;
+                RunPerturbationRows(frame, nextRow, rowsDone, counts);
+                repeated[findCycles] = counts.repeatedIterations.load();
+            }
+            const std::string what = "IterMax " + std::to_string(iterMax) + " variant " + std::to_string(variant);
+            EXPECT_EQ(escapes[0], escapes[1]) << what;
+            EXPECT_EQ(std::memcmp(a[0].data(), a[1].data(), a[0].size() * sizeof(float)), 0) << what;
+            EXPECT_EQ(std::memcmp(b[0].data(), b[1].data(), b[0].size() * sizeof(float)), 0) << what;
+            EXPECT_EQ(repeated[0], 0) << what;
+            EXPECT_GT(std::count(escapes[0].begin(), escapes[0].end(), 0), 24 * 18 / 10) << what;
+            EXPECT_GT(repeated[1], iterMax) << what;
         }
     }
 }
