@@ -134,7 +134,7 @@ void RunDeepFrame()
         RunFastDeepPixels(fast, layout, now);
 
     State.StopRequest = 1;
-    SleepMilliseconds(5);
+    PauseForWindows(5);
     State.FrameValid = 1;
     if (EscapeValueCapture)
         EscapeValueCapture->assign(Results.IterBuffer.begin(),
@@ -143,11 +143,11 @@ void RunDeepFrame()
     State.ElapsedSeconds = static_cast<float>(now - start) / 1000.0f;
     State.FrameBusy = 0;
     State.PictureLocked = 1;
-    SleepMilliseconds(10);
+    PauseForWindows(10);
     platform.PumpMessages();
     if (!State.MovieMode)
         platform.SetInputWindowsEnabled(true);
-    SleepMilliseconds(10);
+    PauseForWindows(10);
     platform.PumpMessages();
     if (mandelbrot)
         State.MandelbrotShown = 1;

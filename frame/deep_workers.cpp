@@ -28,11 +28,11 @@ void* Worker(void* argument)
     return nullptr;
 }
 
-// Sleeps for `ms`, or with Prompt until the workers are done, whichever
-// comes first.
+// Sleeps for `ms`, or with Prompt (or without windows to serve) until the
+// workers are done, whichever comes first.
 void Pause(int32_t ms, WorkerWait wait, const RelaxedAtomic<int32_t>& running)
 {
-    if (wait == WorkerWait::Polled) {
+    if (wait == WorkerWait::Polled && CurrentPlatform().HasWindows()) {
         SleepMilliseconds(ms);
         return;
     }

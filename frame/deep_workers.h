@@ -5,9 +5,10 @@
 
 class FrameProgress;
 
-// Polled: the interface thread's rounds sleep their full time, as the
-// arbitrary-precision frames always have. Prompt: the rounds end within a
-// millisecond of the last worker, for frames whose phases take milliseconds.
+// Polled: the interface thread's rounds sleep their full time where windows
+// share it, as the arbitrary-precision frames always have. Prompt: the rounds
+// end within a millisecond of the last worker, for frames whose phases take
+// milliseconds.
 enum class WorkerWait { Polled, Prompt };
 
 // Runs work(0) .. work(count - 1) on idle-priority worker threads while the
