@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int Repetitions = 3;
-constexpr double TargetFramesPerSecond = 15;
+constexpr double TargetFramesPerSecond = 30;
 
 // Presses Esc once the given number of frames was shown; the movie looks at
 // Esc before its next frame and ends there.

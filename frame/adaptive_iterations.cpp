@@ -15,10 +15,18 @@ constexpr double SettledShare = 0.002;
 // A picture that stays all inside is the inside of the set after this many
 // doublings, not a view too deep for its iterations.
 constexpr int AllInsideRounds = 4;
+// A picture more than this share inside shows next to nothing.
+constexpr double BlankShare = 0.5;
 
 bool AllInside(const std::vector<int32_t>& escapes)
 {
     return std::all_of(escapes.begin(), escapes.end(), [](int32_t value) { return value == 0; });
+}
+
+bool MostlyInside(const std::vector<int32_t>& escapes)
+{
+    const auto inside = std::count(escapes.begin(), escapes.end(), 0);
+    return static_cast<double>(inside) > BlankShare * static_cast<double>(escapes.size());
 }
 
 }  // namespace
@@ -69,14 +77,19 @@ void ComputeWithAdaptiveIterMax(const std::function<void()>& computeFrame)
     const uint64_t start = TickMilliseconds();
     auto finished = [] { return State.FrameValid == 1 && State.FrameAborted == 0; };
     int allInsideRounds = 0;
+    bool overBudgetFrameTaken = false;
     while (finished() && State.IterMax < AdaptiveIterMaxLimit && PictureCutOff(escapes, State.IterMax)) {
         // Twice the iterations take at most about twice the time; a picture
-        // all inside shows nothing, so it gets one more try whatever the time.
+        // mostly inside shows next to nothing, so it gets one more try
+        // whatever the time.
         const uint64_t nextFrameMs = static_cast<uint64_t>(2000.0f * State.ElapsedSeconds);
         const bool overBudget = State.AdaptiveBudgetMs > 0 &&
                                 TickMilliseconds() - start + nextFrameMs > static_cast<uint64_t>(State.AdaptiveBudgetMs);
-        if (overBudget && !(allInsideRounds == 0 && AllInside(escapes)))
-            break;
+        if (overBudget) {
+            if (overBudgetFrameTaken || !MostlyInside(escapes))
+                break;
+            overBudgetFrameTaken = true;
+        }
         previous.swap(escapes);
         State.IterMax = std::min(2 * static_cast<int64_t>(State.IterMax), static_cast<int64_t>(AdaptiveIterMaxLimit));
         State.FrameValid = 0;

@@ -111,16 +111,19 @@ TEST_F(AdaptiveIterMaxTest, StopsOnEscTheBudgetOrAPictureThatStaysInside)
     EXPECT_EQ(State.IterMax, 400);
     State.FrameAborted = 0;
 
-    // Over the budget only a picture all inside gets one more frame.
+    // Over the budget only a picture mostly inside gets one more frame.
     State.AdaptiveBudgetMs = 100;
     const auto slowFrame = [this] {
         ComputeFakeFrame();
         State.ElapsedSeconds = 0.2f;
     };
-    State.IterMax = 2000;
+    State.IterMax = 2500;  // a third inside
     ComputeWithAdaptiveIterMax(slowFrame);
-    EXPECT_EQ(State.IterMax, 2000);
-    State.IterMax = 100;
+    EXPECT_EQ(State.IterMax, 2500);
+    State.IterMax = 2000;  // two thirds inside
+    ComputeWithAdaptiveIterMax(slowFrame);
+    EXPECT_EQ(State.IterMax, 4000);
+    State.IterMax = 100;  // all inside, and still after one more frame
     ComputeWithAdaptiveIterMax(slowFrame);
     EXPECT_EQ(State.IterMax, 200);
     State.AdaptiveBudgetMs = 0;
