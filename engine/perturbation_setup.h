@@ -12,10 +12,9 @@ enum class FastArithmetic { None, Double, Extended, WideExponent };
 // double) would take more memory than a desktop should give them.
 constexpr int32_t FastDeepMaxIterations = 2000000;
 
-// By the pixel step and IterMax: double while the step's exponent allows and
-// orbits are short, long double beyond, long double with a wider exponent
-// past long double's range; none for an IterMax beyond
-// FastDeepMaxIterations.
+// By the pixel step: double while the step's exponent allows, long double
+// beyond, long double with a wider exponent past long double's range; none
+// for an IterMax beyond FastDeepMaxIterations.
 FastArithmetic FastArithmeticFor(mpf_srcptr stepRe, mpf_srcptr stepIm, int32_t iterMax);
 
 // A deep frame's pixels as the deep kernels lay them out.
