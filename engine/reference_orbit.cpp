@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "engine/big_to_hardware.h"
@@ -95,8 +96,13 @@ bool IterateOrbit(mpf_srcptr z0Re, mpf_srcptr z0Im, mpf_srcptr cRe, mpf_srcptr c
     orbit.im.reserve(static_cast<size_t>(maxLength));
     done.store(0);
     std::unique_ptr<CrossProduct> cross;
-    if (bits >= PairedProductBits && std::thread::hardware_concurrency() > 1)
-        cross = std::make_unique<CrossProduct>(t, zr, zi);
+    if (bits >= PairedProductBits && std::thread::hardware_concurrency() > 1) {
+        try {
+            cross = std::make_unique<CrossProduct>(t, zr, zi);
+        } catch (const std::system_error&) {
+            // No second thread to be had: the products in turn.
+        }
+    }
     for (int64_t k = 0; k < maxLength; ++k) {
         orbit.re.push_back(BigToLongDouble(zr, scratch));
         orbit.im.push_back(BigToLongDouble(zi, scratch));
