@@ -3,7 +3,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -43,6 +42,32 @@ struct Agreement {
     long identical = -1;
     long pixels = 0;
 };
+
+// A prepared frame's kernel results, computed straight into vectors.
+struct FrameResults {
+    std::vector<int32_t> escapes;
+    std::vector<float> a, b;
+    int64_t exactPixels = 0;
+    int64_t repeatedIterations = 0;
+};
+
+template <typename D>
+FrameResults RunPrepared(PerturbationFrame<D>& frame, size_t pixels)
+{
+    FrameResults results;
+    results.escapes.assign(pixels, -1);
+    results.a.assign(pixels, -1);
+    results.b.assign(pixels, -1);
+    frame.iterOut = results.escapes.data();
+    frame.aOut = results.a.data();
+    frame.bOut = results.b.data();
+    RelaxedAtomic<int32_t> nextRow{0}, rowsDone{0};
+    PerturbationCounts counts;
+    RunPerturbationRows(frame, nextRow, rowsDone, counts);
+    results.exactPixels = counts.exact.load();
+    results.repeatedIterations = counts.repeatedIterations.load();
+    return results;
+}
 
 class FastDeepTest : public ::testing::Test {
 protected:
@@ -227,26 +252,13 @@ TEST_F(FastDeepTest, WiderExponentFollowsLongDoubleBitForBitWithinItsRange)
         for (int32_t variant = 1; variant <= 5; ++variant) {
             extended.variant = variant;
             wide.variant = variant;
-            std::vector<int32_t> escapes[2];
-            std::vector<float> a[2], b[2];
-            const auto run = [&](auto& frame, int which) {
-                escapes[which].assign(8 * 5, -1);
-                a[which].assign(8 * 5, 0);
-                b[which].assign(8 * 5, 0);
-                frame.iterOut = escapes[which].data();
-                frame.aOut = a[which].data();
-                frame.bOut = b[which].data();
-                RelaxedAtomic<int32_t> nextRow{0}, rowsDone{0};
-                PerturbationCounts counts;
-                RunPerturbationRows(frame, nextRow, rowsDone, counts);
-                EXPECT_EQ(counts.exact.load(), 0);
-            };
-            run(extended, 0);
-            run(wide, 1);
-            EXPECT_EQ(escapes[0], escapes[1]) << view[0] << " variant " << variant;
-            EXPECT_EQ(a[0], a[1]) << view[0] << " variant " << variant;
-            EXPECT_EQ(b[0], b[1]) << view[0] << " variant " << variant;
-            EXPECT_GT(std::count_if(escapes[0].begin(), escapes[0].end(), [](int32_t n) { return n != 0; }), 0)
+            const FrameResults narrow = RunPrepared(extended, 8 * 5);
+            const FrameResults wider = RunPrepared(wide, 8 * 5);
+            EXPECT_EQ(narrow.exactPixels + wider.exactPixels, 0);
+            EXPECT_EQ(narrow.escapes, wider.escapes) << view[0] << " variant " << variant;
+            EXPECT_EQ(narrow.a, wider.a) << view[0] << " variant " << variant;
+            EXPECT_EQ(narrow.b, wider.b) << view[0] << " variant " << variant;
+            EXPECT_GT(std::count_if(narrow.escapes.begin(), narrow.escapes.end(), [](int32_t n) { return n != 0; }), 0)
                 << view[0] << ": no pixel escaped";
         }
     }
@@ -329,29 +341,20 @@ TEST_F(FastDeepTest, RepeatsSkipWholePeriodsWithTheResultsOfIteratingThem)
             PerturbationFrame<double> frame;
             RelaxedAtomic<int64_t> progress;
             ASSERT_TRUE(PreparePerturbationFrame(layout, frame, progress));
-            std::vector<int32_t> escapes[2];
-            std::vector<float> a[2], b[2];
-            int64_t repeated[2];
-            for (int findCycles = 0; findCycles < 2; ++findCycles) {
-                escapes[findCycles].assign(24 * 18, -1);
-                a[findCycles].assign(24 * 18, -1);
-                b[findCycles].assign(24 * 18, -1);
-                frame.findCycles = findCycles == 1;
-                frame.iterOut = escapes[findCycles].data();
-                frame.aOut = a[findCycles].data();
-                frame.bOut = b[findCycles].data();
-                RelaxedAtomic<int32_t> nextRow{0}, rowsDone{0};
-                PerturbationCounts counts;
-                RunPerturbationRows(frame, nextRow, rowsDone, counts);
-                repeated[findCycles] = counts.repeatedIterations.load();
-            }
+            frame.findCycles = false;
+            const FrameResults iterated = RunPrepared(frame, 24 * 18);
+            frame.findCycles = true;
+            const FrameResults skipped = RunPrepared(frame, 24 * 18);
             const std::string what = "IterMax " + std::to_string(iterMax) + " variant " + std::to_string(variant);
-            EXPECT_EQ(escapes[0], escapes[1]) << what;
-            EXPECT_EQ(std::memcmp(a[0].data(), a[1].data(), a[0].size() * sizeof(float)), 0) << what;
-            EXPECT_EQ(std::memcmp(b[0].data(), b[1].data(), b[0].size() * sizeof(float)), 0) << what;
-            EXPECT_EQ(repeated[0], 0) << what;
-            EXPECT_GT(std::count(escapes[0].begin(), escapes[0].end(), 0), 24 * 18 / 10) << what;
-            EXPECT_GT(repeated[1], iterMax) << what;
+            EXPECT_EQ(iterated.escapes, skipped.escapes) << what;
+            const auto bits = [](const std::vector<float>& values) {
+                return std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
+            };
+            EXPECT_EQ(bits(iterated.a), bits(skipped.a)) << what;
+            EXPECT_EQ(bits(iterated.b), bits(skipped.b)) << what;
+            EXPECT_EQ(iterated.repeatedIterations, 0) << what;
+            EXPECT_GT(std::count(iterated.escapes.begin(), iterated.escapes.end(), 0), 24 * 18 / 10) << what;
+            EXPECT_GT(skipped.repeatedIterations, iterMax) << what;
         }
     }
 }
