@@ -14,3 +14,8 @@ WideFloat<long double> BigToWide(mpf_srcptr value, BigFloat& scratch);
 
 // x truncated towards zero to a double, as GMP reads its values into doubles.
 double TruncatedToDouble(long double x);
+// A double is its own truncation: the fast path's pre-tests in double skip the call.
+inline double TruncatedToDouble(double x)
+{
+    return x;
+}

@@ -34,7 +34,7 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
 template <typename T>
 void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc)
 {
-    levels_.clear();
+    Clear();
     const int64_t length = static_cast<int64_t>(orbit.size());
     // A step lands where the pixel can still take an iteration: on a value
     // before the orbit's last.
@@ -57,6 +57,8 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
             step.radius = -1;
         passes[m] = step;
     }
+    for (const BlaStep<T>& step : passes)
+        firstRadii_.push_back(step.radius);
     levels_.push_back(std::move(passes));
     for (int64_t span = 8; span <= lastLanding; span *= 2) {
         const std::vector<BlaStep<T>>& below = levels_.back();

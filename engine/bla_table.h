@@ -31,7 +31,11 @@ public:
     // maxDc: the largest |dc| of the frame's pixels (0 where dc is 0).
     // A pass enters the table only when its pre-test cannot fire.
     void Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc);
-    void Clear() { levels_.clear(); }
+    void Clear()
+    {
+        levels_.clear();
+        firstRadii_.clear();
+    }
 
     // The longest step from orbit index m for a delta of size deltaSize
     // (|re| + |im|, in T or in a type with a wider exponent), of at most
@@ -43,6 +47,8 @@ private:
     // levels_[k]: steps of 2^k passes from every m = 4q + r with q a multiple
     // of 2^k, at index (q >> k) * 4 + r.
     std::vector<std::vector<BlaStep<T>>> levels_;
+    // The radii of levels_[0] alone: most asks end there, refused.
+    std::vector<T> firstRadii_;
 };
 
 // Inline: pixels ask at every pass start, mostly to be refused at once.
@@ -50,6 +56,9 @@ template <typename T>
 template <typename Size>
 inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t maxPasses, int64_t& passes) const
 {
+    const size_t first = static_cast<size_t>(m);
+    if (first >= firstRadii_.size() || !(deltaSize < Size(firstRadii_[first])))
+        return nullptr;
     const BlaStep<T>* best = nullptr;
     const int64_t q = m >> 2;
     const int64_t r = m & 3;
