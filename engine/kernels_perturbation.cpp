@@ -86,7 +86,7 @@ inline bool SameState(const Cursor<T, D>& p, double previous, const Cursor<T, D>
 // that reaches the orbit's end once it is certain to escape. False when the
 // pixel cannot be followed further.
 template <typename T, typename D, typename Frame>
-inline bool Step(Cursor<T, D>& p, D dcr, D dci, const Frame& f)
+[[gnu::always_inline]] inline bool Step(Cursor<T, D>& p, D dcr, D dci, const Frame& f)
 {
     const OrbitValue<T> z = p.orbit[p.m];
     const D sumRe = D(z.re + z.re) + p.dr;
@@ -112,6 +112,79 @@ inline bool Step(Cursor<T, D>& p, D dcr, D dci, const Frame& f)
     return p.m < p.last;
 }
 
+template <typename T>
+inline T Modulus(T re, T im)
+{
+    return std::sqrt(re * re + im * im);
+}
+
+// A first-order bound on the rounding error z carries: a pass multiplies it
+// by the product of its |2 z| and adds the rounding of its new difference, a
+// table step multiplies it by |A| and adds the terms it dropped. Where it
+// comes near |z| itself (checked at pass ends), the hardware's digits no
+// longer decide the pixel: long chaotic orbits after a pixel left its
+// reference. Untracked, it costs nothing.
+template <typename T, bool Tracked>
+struct RoundingBound {
+    static constexpr T Share = T(0.25);
+    static constexpr T Unit = std::numeric_limits<T>::epsilon();
+    T bound = 0;
+    T squares = 1;  // the product of |2 z|^2 over the pass so far
+    bool doubtful = false;
+
+    template <typename D>
+    void Start(const D& dr, const D& di)
+    {
+        if constexpr (Tracked)
+            bound = Unit * ToHardware(Size(dr, di));
+    }
+
+    // Before a step from z.
+    template <typename D>
+    void Multiply(const D& zr, const D& zi)
+    {
+        if constexpr (Tracked) {
+            const T re = ToHardware(zr);
+            const T im = ToHardware(zi);
+            squares *= T(4) * (re * re + im * im);
+        }
+    }
+
+    template <typename D>
+    void EndPass(const Cursor<T, D>& p)
+    {
+        if constexpr (Tracked) {
+            Grow(std::sqrt(squares), T(4) * Unit, p);
+            squares = 1;
+        }
+    }
+
+    template <typename D>
+    void AfterTableStep(const BlaStep<T>& step, int64_t iterations, T epsilon, const Cursor<T, D>& p)
+    {
+        if constexpr (Tracked)
+            Grow(Modulus(step.aRe, step.aIm), Unit + T(iterations) * epsilon, p);
+    }
+
+private:
+    template <typename D>
+    void Grow(T factor, T rounding, const Cursor<T, D>& p)
+    {
+        bound = factor * bound + rounding * ToHardware(Size(p.dr, p.di));
+        const T zr = ToHardware(p.zr);
+        const T zi = ToHardware(p.zi);
+        doubtful |= bound * bound > Share * Share * (zr * zr + zi * zi);
+    }
+};
+
+template <typename T, typename D, typename Frame, bool Tracked>
+[[gnu::always_inline]] inline bool BoundedStep(Cursor<T, D>& p, D dcr, D dci, const Frame& f,
+                                               RoundingBound<T, Tracked>& rounding)
+{
+    rounding.Multiply(p.zr, p.zi);
+    return Step(p, dcr, dci, f);
+}
+
 // The deep kernel's passes with z iterated as Z + delta from p at count e:
 // passes of four iterations with the pre-test of the fourth, table steps
 // over whole passes whose pre-tests cannot fire. Leaves the last pass
@@ -123,9 +196,9 @@ inline bool Step(Cursor<T, D>& p, D dcr, D dci, const Frame& f)
 // skips whole periods while every table step of them stays clear of the cap
 // that the end of the iterations puts on table steps, so that what follows
 // is exactly what iterating the periods would have given.
-template <int Variant, typename T, typename D, typename Frame>
+template <int Variant, typename T, typename D, typename Frame, bool Tracked>
 bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double& zr,
-               long double& zi, SkippedIterations& skipped)
+               long double& zi, SkippedIterations& skipped, RoundingBound<T, Tracked>& rounding)
 {
     constexpr bool lagged = Variant >= 3;
     const int64_t iterMax = f.iterMax;
@@ -140,7 +213,7 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
         if constexpr (IsWideFloat<D>::value) {
             if (!(Size(p.dr, p.di) < D(WideRangeEnd)))
                 return RunPasses<Variant>(f, Narrowed(p), e, previous, ToHardware(dcr), ToHardware(dci), zr, zi,
-                                          skipped);
+                                          skipped, rounding);
         }
         if (savedAt >= 0 && f.findCycles && SameState(p, previous, saved, savedPrevious)) {
             const int64_t period = e - savedAt;
@@ -179,12 +252,14 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
                 skipped.byTable += 4 * passes;
                 p.zr = D(p.orbit[p.m].re) + dr;
                 p.zi = D(p.orbit[p.m].im) + di;
+                rounding.AfterTableStep(*s, 4 * passes, f.tableEpsilon, p);
                 const OrbitValue<T>& preTested = p.orbit[p.m - 1];
                 previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
             }
         }
         passStart = p;
-        if (!Step(p, dcr, dci, f) || !Step(p, dcr, dci, f) || !Step(p, dcr, dci, f))
+        if (!BoundedStep(p, dcr, dci, f, rounding) || !BoundedStep(p, dcr, dci, f, rounding) ||
+            !BoundedStep(p, dcr, dci, f, rounding))
             return false;
         const T s = ToHardware(p.zr * p.zr + p.zi * p.zi);
         if (!(s <= std::numeric_limits<T>::max()))
@@ -196,8 +271,9 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
         } else if (s > T(4)) {
             break;
         }
-        if (!Step(p, dcr, dci, f))
+        if (!BoundedStep(p, dcr, dci, f, rounding))
             return false;
+        rounding.EndPass(p);
         e += 4;
     }
     zr = ToHardware(passStart.zr);
@@ -205,25 +281,32 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
     return true;
 }
 
+// How a pixel was computed.
+enum class Outcome { Followed, Doubtful, Exact };
+
 // The deep kernel's pixel: the passes by perturbation, then the variant's
-// single steps in long double from the last pass start. False when the deep
-// kernel must compute the pixel.
-template <typename D, int Variant>
-bool PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci, long double cr, long double ci,
-                    int32_t& count, float& aOut, float& bOut, SkippedIterations& skipped)
+// single steps in long double from the last pass start. Exact when the deep
+// kernel must compute the pixel; Doubtful when the rounding bound came near z.
+template <typename D, int Variant, bool Tracked>
+Outcome PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci, long double cr, long double ci,
+                       int32_t& count, float& aOut, float& bOut, SkippedIterations& skipped)
 {
     using T = Hardware<D>;
     const int64_t iterMax = f.iterMax;
     Cursor<T, D> p{f.start.values.data(), static_cast<int64_t>(f.start.values.size()) - 1, &f.start.table,
                    f.startIndex, d0r, d0i, D(0), D(0)};
     if (p.m >= p.last)
-        return false;
+        return Outcome::Exact;
     p.zr = D(p.orbit[p.m].re) + d0r;
     p.zi = D(p.orbit[p.m].im) + d0i;
     int64_t e = 3;
     long double zr = 0, zi = 0;
-    if (!RunPasses<Variant>(f, p, e, 2.0, dcr, dci, zr, zi, skipped))
-        return false;
+    RoundingBound<T, Tracked> rounding;
+    rounding.Start(d0r, d0i);
+    if (!RunPasses<Variant>(f, p, e, 2.0, dcr, dci, zr, zi, skipped, rounding))
+        return Outcome::Exact;
+    if (rounding.doubtful)
+        return Outcome::Doubtful;
 
     const long double bailout = static_cast<long double>(f.bailout);
     for (int64_t j = e - 3; j <= iterMax; ++j) {
@@ -231,7 +314,7 @@ bool PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci, l
         const long double a = zr * zr;
         const long double b = Variant == 5 ? zi * t : zi * zi;
         if (!std::isfinite(t) || !std::isfinite(a) || !std::isfinite(b))
-            return false;
+            return Outcome::Exact;
         long double s;
         if (Variant == 1 || Variant == 4)
             s = b + a;
@@ -243,7 +326,7 @@ bool PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci, l
             aOut = static_cast<float>(TruncatedToDouble(a));
             bOut = static_cast<float>(TruncatedToDouble(b));
             count = ToStoredCount(Variant == 2 ? j : j + 5);
-            return true;
+            return Outcome::Followed;
         }
         zr = (a - b) + cr;
         zi = (t + t) + ci;
@@ -251,10 +334,59 @@ bool PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci, l
     aOut = static_cast<float>(TruncatedToDouble(zr));
     bOut = static_cast<float>(TruncatedToDouble(zi));
     count = 0;
-    return true;
+    return Outcome::Followed;
 }
 
-template <typename D, int Variant>
+// One pixel into the outputs: by perturbation, or marked doubtful, or by the
+// deep kernel.
+template <typename D, int Variant, bool Tracked>
+Outcome ComputePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, DeepRegisters& exact,
+                     SkippedIterations& skipped)
+{
+    const D d0r = f.deltaRe[k];
+    const D d0i = f.deltaIm[row];
+    int32_t count = 0;
+    float a = 0, b = 0;
+    Outcome outcome = f.mandelbrot ? PerturbedPixel<D, Variant, Tracked>(f, d0r, d0i, d0r, d0i, f.pixelRe[k],
+                                                                         f.pixelIm[row], count, a, b, skipped)
+                                   : PerturbedPixel<D, Variant, Tracked>(f, d0r, d0i, D(0), D(0), f.juliaRe,
+                                                                         f.juliaIm, count, a, b, skipped);
+    // Escaped pixels on a real line are computed again as the view's precision decides them.
+    if (outcome != Outcome::Exact && (f.realRow[row] != 0 || f.realColumn[k] != 0) &&
+        (outcome == Outcome::Doubtful || count != 0))
+        outcome = Outcome::Exact;
+    const size_t at = static_cast<size_t>(row - f.firstRow) * f.width + k;
+    if (outcome == Outcome::Doubtful) {
+        if (f.doubtfulOut) {
+            f.doubtfulOut[at] = 1;
+            return outcome;
+        }
+        outcome = Outcome::Exact;
+    }
+    if (outcome == Outcome::Exact) {
+        mpf_set(exact.zr, f.columnRe[k]);
+        mpf_set(exact.zi, f.rowIm[row]);
+        mpf_srcptr cr = f.mandelbrot ? f.columnRe[k].get() : f.bigJuliaRe.get();
+        mpf_srcptr ci = f.mandelbrot ? f.rowIm[row].get() : f.bigJuliaIm.get();
+        count = DeepPixel<Variant>(exact, cr, ci, f.iterMax, f.bailout, a, b);
+    }
+    f.iterOut[at] = count;
+    f.aOut[at] = a;
+    f.bOut[at] = b;
+    return outcome;
+}
+
+void Count(PerturbationCounts& counts, Outcome outcome)
+{
+    if (outcome == Outcome::Followed)
+        counts.perturbed.fetch_add(1);
+    else if (outcome == Outcome::Doubtful)
+        counts.doubtful.fetch_add(1);
+    else
+        counts.exact.fetch_add(1);
+}
+
+template <typename D, int Variant, bool Tracked>
 void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, RelaxedAtomic<int32_t>& rowsDone,
              PerturbationCounts& counts)
 {
@@ -263,45 +395,55 @@ void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, Rel
         const int32_t row = f.firstRow + nextRow.fetch_add(1);
         if (row >= f.firstRow + f.rows)
             return;
-        const size_t first = static_cast<size_t>(row - f.firstRow) * f.width;
-        int64_t perturbed = 0;
         SkippedIterations skipped;
         for (int32_t k = 0; k < f.width; ++k) {
-            const D d0r = f.deltaRe[k];
-            const D d0i = f.deltaIm[row];
-            int32_t count = 0;
-            float a = 0, b = 0;
-            bool followed =
-                f.mandelbrot
-                    ? PerturbedPixel<D, Variant>(f, d0r, d0i, d0r, d0i, f.pixelRe[k], f.pixelIm[row], count, a, b,
-                                                 skipped)
-                    : PerturbedPixel<D, Variant>(f, d0r, d0i, D(0), D(0), f.juliaRe, f.juliaIm, count, a, b,
-                                                 skipped);
-            // Escaped pixels on a real line are computed again as the view's precision decides them.
-            if (followed && count != 0 && (f.realRow[row] != 0 || f.realColumn[k] != 0))
-                followed = false;
-            if (followed) {
-                ++perturbed;
-            } else {
-                mpf_set(exact.zr, f.columnRe[k]);
-                mpf_set(exact.zi, f.rowIm[row]);
-                mpf_srcptr cr = f.mandelbrot ? f.columnRe[k].get() : f.bigJuliaRe.get();
-                mpf_srcptr ci = f.mandelbrot ? f.rowIm[row].get() : f.bigJuliaIm.get();
-                count = DeepPixel<Variant>(exact, cr, ci, f.iterMax, f.bailout, a, b);
-                counts.exact.fetch_add(1);
-            }
-            f.iterOut[first + k] = count;
-            f.aOut[first + k] = a;
-            f.bOut[first + k] = b;
+            Count(counts, ComputePixel<D, Variant, Tracked>(f, row, k, exact, skipped));
             if (State.StopRequest.load() == 1) {
-                counts.perturbed.fetch_add(perturbed);
                 AddSkipped(counts, skipped);
                 return;
             }
         }
-        counts.perturbed.fetch_add(perturbed);
         AddSkipped(counts, skipped);
         rowsDone.fetch_add(1);
+    }
+}
+
+template <typename D, int Variant, bool Tracked>
+void RunListed(const PerturbationFrame<D>& f, const std::vector<int32_t>& pixels, RelaxedAtomic<int32_t>& next,
+               PerturbationCounts& counts)
+{
+    DeepRegisters exact(f.bits);
+    SkippedIterations skipped;
+    for (;;) {
+        const int32_t i = next.fetch_add(1);
+        if (i >= static_cast<int32_t>(pixels.size()) || State.StopRequest.load() == 1)
+            break;
+        Count(counts, ComputePixel<D, Variant, Tracked>(f, f.firstRow + pixels[i] / f.width, pixels[i] % f.width,
+                                                        exact, skipped));
+    }
+    AddSkipped(counts, skipped);
+}
+
+// Calls run.template operator()<Variant, Tracked>() for the frame's variant
+// and whether it bounds its rounding.
+template <typename D, typename Run>
+void ForVariant(const PerturbationFrame<D>& frame, Run&& run)
+{
+    const auto tracked = [&]<int Variant>() {
+        if constexpr (!IsWideFloat<D>::value) {
+            if (frame.boundRounding) {
+                run.template operator()<Variant, true>();
+                return;
+            }
+        }
+        run.template operator()<Variant, false>();
+    };
+    switch (frame.variant) {
+    case 2: tracked.template operator()<2>(); break;
+    case 3: tracked.template operator()<3>(); break;
+    case 4: tracked.template operator()<4>(); break;
+    case 5: tracked.template operator()<5>(); break;
+    default: tracked.template operator()<1>(); break;
     }
 }
 
@@ -311,13 +453,14 @@ template <typename D>
 void RunPerturbationRows(const PerturbationFrame<D>& frame, RelaxedAtomic<int32_t>& nextRow,
                          RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
 {
-    switch (frame.variant) {
-    case 2: RunRows<D, 2>(frame, nextRow, rowsDone, counts); break;
-    case 3: RunRows<D, 3>(frame, nextRow, rowsDone, counts); break;
-    case 4: RunRows<D, 4>(frame, nextRow, rowsDone, counts); break;
-    case 5: RunRows<D, 5>(frame, nextRow, rowsDone, counts); break;
-    default: RunRows<D, 1>(frame, nextRow, rowsDone, counts); break;
-    }
+    ForVariant(frame, [&]<int Variant, bool Tracked>() { RunRows<D, Variant, Tracked>(frame, nextRow, rowsDone, counts); });
+}
+
+template <typename D>
+void RunPerturbationPixels(const PerturbationFrame<D>& frame, const std::vector<int32_t>& pixels,
+                           RelaxedAtomic<int32_t>& next, PerturbationCounts& counts)
+{
+    ForVariant(frame, [&]<int Variant, bool Tracked>() { RunListed<D, Variant, Tracked>(frame, pixels, next, counts); });
 }
 
 template void RunPerturbationRows<double>(const PerturbationFrame<double>&, RelaxedAtomic<int32_t>&,
@@ -326,3 +469,5 @@ template void RunPerturbationRows<long double>(const PerturbationFrame<long doub
                                                RelaxedAtomic<int32_t>&, PerturbationCounts&);
 template void RunPerturbationRows<WideDelta>(const PerturbationFrame<WideDelta>&, RelaxedAtomic<int32_t>&,
                                              RelaxedAtomic<int32_t>&, PerturbationCounts&);
+template void RunPerturbationPixels<long double>(const PerturbationFrame<long double>&, const std::vector<int32_t>&,
+                                                 RelaxedAtomic<int32_t>&, PerturbationCounts&);

@@ -36,6 +36,12 @@ struct PerturbationFrame {
     bool useTable = true;
     // Pass starts that repeat bit for bit skip whole periods.
     bool findCycles = true;
+    // Pixels carry a bound on their rounding error; where it nears |z| they
+    // are doubtful: marked in doubtfulOut where given, else computed by the
+    // deep kernels. Not for differences with a wider exponent.
+    bool boundRounding = false;
+    // The table's dropped terms against the steps they skip.
+    T tableEpsilon = 0;
     int32_t bits = 96;
     int32_t width = 0;
     int32_t height = 0;
@@ -68,13 +74,15 @@ struct PerturbationFrame {
     int32_t* iterOut = nullptr;
     float* aOut = nullptr;
     float* bOut = nullptr;
+    uint8_t* doubtfulOut = nullptr;
 };
 
-// Pixels that ran in hardware precision and that needed the deep kernels,
-// and the iterations the table and repeats skipped.
+// Pixels that ran in hardware precision, that were doubtful and that needed
+// the deep kernels, and the iterations the table and repeats skipped.
 struct PerturbationCounts {
     RelaxedAtomic<int64_t> perturbed{0};
     RelaxedAtomic<int64_t> exact{0};
+    RelaxedAtomic<int64_t> doubtful{0};
     RelaxedAtomic<int64_t> skippedIterations{0};
     RelaxedAtomic<int64_t> repeatedIterations{0};
 };
@@ -85,6 +93,14 @@ template <typename D>
 void RunPerturbationRows(const PerturbationFrame<D>& frame, RelaxedAtomic<int32_t>& nextRow,
                          RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts);
 
+// Computes the listed pixels (indices into the outputs) handed out by next.
+template <typename D>
+void RunPerturbationPixels(const PerturbationFrame<D>& frame, const std::vector<int32_t>& pixels,
+                           RelaxedAtomic<int32_t>& next, PerturbationCounts& counts);
+
+extern template void RunPerturbationPixels<long double>(const PerturbationFrame<long double>&,
+                                                        const std::vector<int32_t>&, RelaxedAtomic<int32_t>&,
+                                                        PerturbationCounts&);
 extern template void RunPerturbationRows<double>(const PerturbationFrame<double>&, RelaxedAtomic<int32_t>&,
                                                  RelaxedAtomic<int32_t>&, PerturbationCounts&);
 extern template void RunPerturbationRows<long double>(const PerturbationFrame<long double>&,

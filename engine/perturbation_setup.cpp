@@ -47,9 +47,9 @@ constexpr int64_t NewtonIterationCost = 3;
 // the orbit (where long orbits spend most of their iterations) skip it, and
 // escape values over settled pixels stay those of the exact frames.
 template <typename T>
-T TableEpsilon()
+T TableEpsilon(TablePrecision precision)
 {
-    constexpr int digits = std::numeric_limits<T>::digits == 53 ? 53 : 48;
+    const int digits = precision == TablePrecision::Full || std::numeric_limits<T>::digits == 53 ? std::numeric_limits<T>::digits : 48;
     return std::ldexp(T(1), -digits);
 }
 
@@ -211,12 +211,12 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
 }
 
 template <typename T>
-void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, HardwareOrbit<T>& hardware)
+void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, T epsilon, HardwareOrbit<T>& hardware)
 {
     hardware.values.resize(static_cast<size_t>(orbit.size()));
     for (int64_t k = 0; k < orbit.size(); ++k)
         hardware.values[k] = {static_cast<T>(orbit.re[k]), static_cast<T>(orbit.im[k])};
-    hardware.table.Build(hardware.values, TableEpsilon<T>(), maxDc);
+    hardware.table.Build(hardware.values, epsilon, maxDc);
 }
 
 template <typename D>
@@ -265,9 +265,28 @@ D DifferenceOf(mpf_srcptr value, BigFloat& scratch)
         return static_cast<D>(BigToLongDouble(value, scratch));
 }
 
+bool ChoosePerturbationReference(const DeepFrameLayout& layout, PerturbationReference& reference,
+                                 RelaxedAtomic<int64_t>& progress)
+{
+    Point chosen{BigFloat(layout.bits), BigFloat(layout.bits)};
+    if (!ChooseReference(layout, chosen, reference.start, progress))
+        return false;
+    reference.re.Create(layout.bits);
+    reference.im.Create(layout.bits);
+    mpf_set(reference.re, chosen.re);
+    mpf_set(reference.im, chosen.im);
+    if (!layout.mandelbrot) {
+        BigFloat zero(layout.bits);
+        if (!IterateOrbit(zero, zero, layout.juliaRe, layout.juliaIm, layout.bits, ReferenceLength(layout),
+                          reference.zero, progress))
+            return false;
+    }
+    return true;
+}
+
 template <typename D>
-bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<D>& frame,
-                              RelaxedAtomic<int64_t>& progress)
+void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationReference& reference,
+                           TablePrecision precision, PerturbationFrame<D>& frame)
 {
     using T = Hardware<D>;
     const int32_t bits = layout.bits;
@@ -281,18 +300,7 @@ bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<D
     frame.firstRow = layout.rows > 0 ? layout.firstRow : 0;
     frame.rows = layout.rows > 0 ? layout.rows : layout.height;
     frame.startIndex = layout.mandelbrot ? 1 : 0;
-
-    Point reference{BigFloat(bits), BigFloat(bits)};
-    ReferenceOrbit startOrbit;
-    if (!ChooseReference(layout, reference, startOrbit, progress))
-        return false;
-    ReferenceOrbit zeroOrbit;
-    if (!layout.mandelbrot) {
-        BigFloat zero(bits);
-        if (!IterateOrbit(zero, zero, layout.juliaRe, layout.juliaIm, bits, ReferenceLength(layout), zeroOrbit,
-                          progress))
-            return false;
-    }
+    frame.tableEpsilon = TableEpsilon<T>(precision);
 
     // Pixel coordinates added up as the deep kernels add them.
     BigFloat scratch(bits), delta(bits);
@@ -364,12 +372,28 @@ bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<D
                                                             LargestMagnitude(frame.deltaIm)),
                                                  std::numeric_limits<T>::min())
                                       : T(0);
-    ToHardwareOrbit(startOrbit, maxDc, frame.start);
+    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.start);
     if (!layout.mandelbrot)
-        ToHardwareOrbit(zeroOrbit, T(0), frame.zero);
+        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.zero);
+}
+
+template <typename D>
+bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<D>& frame,
+                              RelaxedAtomic<int64_t>& progress)
+{
+    PerturbationReference reference;
+    if (!ChoosePerturbationReference(layout, reference, progress))
+        return false;
+    FillPerturbationFrame(layout, reference, TablePrecision::Fast, frame);
     return true;
 }
 
+template void FillPerturbationFrame<double>(const DeepFrameLayout&, const PerturbationReference&, TablePrecision,
+                                           PerturbationFrame<double>&);
+template void FillPerturbationFrame<long double>(const DeepFrameLayout&, const PerturbationReference&,
+                                                TablePrecision, PerturbationFrame<long double>&);
+template void FillPerturbationFrame<WideDelta>(const DeepFrameLayout&, const PerturbationReference&, TablePrecision,
+                                              PerturbationFrame<WideDelta>&);
 template bool PreparePerturbationFrame<double>(const DeepFrameLayout&, PerturbationFrame<double>&,
                                                RelaxedAtomic<int64_t>&);
 template bool PreparePerturbationFrame<long double>(const DeepFrameLayout&, PerturbationFrame<long double>&,

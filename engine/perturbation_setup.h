@@ -3,6 +3,7 @@
 
 #include "engine/big_float.h"
 #include "engine/kernels_perturbation.h"
+#include "engine/reference_orbit.h"
 #include "engine/relaxed_atomic.h"
 
 // Hardware arithmetic that can follow a deep view's pixels by perturbation.
@@ -39,11 +40,32 @@ struct DeepFrameLayout {
     mpf_srcptr juliaIm = nullptr;
 };
 
+// The chosen reference point and its orbits (Julia: also the orbit of 0),
+// from which frames of a view are filled in any hardware type.
+struct PerturbationReference {
+    BigFloat re, im;
+    ReferenceOrbit start, zero;
+};
+
+// The table drops terms below the type's own rounding (Full) or, in long
+// double, below 2^-48 for longer steps (Fast).
+enum class TablePrecision { Fast, Full };
+
 // Chooses the reference (the view's centre, or where the centre's orbit
 // leaves before the frame needs it, the point of a grid over the view whose
-// orbit lasts longest), iterates its orbits and fills the frame, output
-// buffers aside. False when StopRequest ended it. `progress` follows the
-// values of the orbit being iterated, out of ReferenceLength(layout).
+// orbit lasts longest) and iterates its orbits. False when StopRequest ended
+// it. `progress` follows the values of the orbit being iterated, out of
+// ReferenceLength(layout).
+bool ChoosePerturbationReference(const DeepFrameLayout& layout, PerturbationReference& reference,
+                                 RelaxedAtomic<int64_t>& progress);
+
+// The frame's pixels and hardware orbits from a chosen reference, output
+// buffers aside.
+template <typename D>
+void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationReference& reference,
+                           TablePrecision precision, PerturbationFrame<D>& frame);
+
+// Both of the above, with the Fast table.
 template <typename D>
 bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<D>& frame,
                               RelaxedAtomic<int64_t>& progress);
@@ -51,6 +73,12 @@ bool PreparePerturbationFrame(const DeepFrameLayout& layout, PerturbationFrame<D
 // Orbit values a frame needs: every pass's values and one beyond.
 int64_t ReferenceLength(const DeepFrameLayout& layout);
 
+extern template void FillPerturbationFrame<double>(const DeepFrameLayout&, const PerturbationReference&,
+                                                  TablePrecision, PerturbationFrame<double>&);
+extern template void FillPerturbationFrame<long double>(const DeepFrameLayout&, const PerturbationReference&,
+                                                       TablePrecision, PerturbationFrame<long double>&);
+extern template void FillPerturbationFrame<WideDelta>(const DeepFrameLayout&, const PerturbationReference&,
+                                                     TablePrecision, PerturbationFrame<WideDelta>&);
 extern template bool PreparePerturbationFrame<double>(const DeepFrameLayout&, PerturbationFrame<double>&,
                                                       RelaxedAtomic<int64_t>&);
 extern template bool PreparePerturbationFrame<long double>(const DeepFrameLayout&, PerturbationFrame<long double>&,

@@ -1,6 +1,8 @@
 #include "frame/fast_deep_pixels.h"
 
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "engine/big_view.h"
 #include "engine/fractal_state.h"
@@ -12,20 +14,60 @@
 
 namespace {
 
+// The marked pixels in long double, with a table to its full precision.
+void ComputeInLongDouble(const DeepFrameLayout& layout, const PerturbationReference& reference,
+                         const std::vector<uint8_t>& marked, int32_t* iterOut, float* aOut, float* bOut,
+                         PerturbationCounts& counts, FrameProgress& progress, uint64_t& finished)
+{
+    std::vector<int32_t> pixels;
+    for (size_t i = 0; i < marked.size(); ++i)
+        if (marked[i] != 0)
+            pixels.push_back(static_cast<int32_t>(i));
+    PerturbationFrame<long double> frame;
+    // The rows are done: progress stays just short of the end meanwhile.
+    const auto almostDone = [] { return 99; };
+    if (RunDeepWorkers(
+            1, [&](int32_t) { FillPerturbationFrame(layout, reference, TablePrecision::Full, frame); }, almostDone,
+            CalculatingTitle, &progress, finished, WorkerWait::Prompt))
+        return;
+    frame.iterOut = iterOut;
+    frame.aOut = aOut;
+    frame.bOut = bOut;
+    RelaxedAtomic<int32_t> next{0};
+    RunDeepWorkers(
+        layout.threads, [&](int32_t) { RunPerturbationPixels(frame, pixels, next, counts); }, almostDone,
+        CalculatingTitle, &progress, finished, WorkerWait::Prompt);
+}
+
 template <typename D>
 void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
 {
+    PerturbationReference reference;
     PerturbationFrame<D> frame;
     RelaxedAtomic<int64_t> orbitDone{0};
     bool prepared = false;
     const int64_t length = ReferenceLength(layout);
     const bool stopped = RunDeepWorkers(
-        1, [&](int32_t) { prepared = PreparePerturbationFrame(layout, frame, orbitDone); },
+        1,
+        [&](int32_t) {
+            prepared = ChoosePerturbationReference(layout, reference, orbitDone);
+            if (prepared)
+                FillPerturbationFrame(layout, reference, TablePrecision::Fast, frame);
+        },
         [&] { return static_cast<int32_t>(orbitDone.load() * 100 / length); }, ReferenceOrbitTitle, nullptr,
         finished, WorkerWait::Prompt);
     if (stopped || !prepared)
         return;
 
+    // Pixels whose rounding double cannot bound are computed again in long
+    // double with a table to its full precision: 11 more bits decide nearly
+    // all of them.
+    std::vector<uint8_t> doubtful;
+    if constexpr (std::is_same_v<D, double>) {
+        doubtful.assign(static_cast<size_t>(layout.width) * layout.rows, 0);
+        frame.boundRounding = true;
+        frame.doubtfulOut = doubtful.data();
+    }
     frame.iterOut = Results.IterBuffer.data();
     frame.aOut = Results.ZReBuffer.data();
     frame.bOut = Results.ZImBuffer.data();
@@ -33,10 +75,17 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     RelaxedAtomic<int32_t> rowsDone{0};
     PerturbationCounts counts;
     FrameProgress progress(100, false);
-    RunDeepWorkers(
+    const bool rowsStopped = RunDeepWorkers(
         layout.threads, [&](int32_t) { RunPerturbationRows(frame, nextRow, rowsDone, counts); },
         [&] { return static_cast<int32_t>(int64_t{rowsDone.load()} * 100 / layout.rows); }, CalculatingTitle,
         &progress, finished, WorkerWait::Prompt);
+    if (!rowsStopped && counts.doubtful.load() > 0) {
+        // The double frame's orbits make room for the long double ones.
+        frame.start = {};
+        frame.zero = {};
+        ComputeInLongDouble(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, counts, progress,
+                            finished);
+    }
     progress.Report(100);
     State.ExactDeepPixels = counts.exact.load();
 }

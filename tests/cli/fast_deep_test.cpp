@@ -179,6 +179,17 @@ TEST_F(FastDeepTest, AgreesWithTheExactPathAtEveryDepthKindAndVariant)
     }
 }
 
+TEST_F(FastDeepTest, PixelsDoubleCannotDecideAreComputedAgainInLongDouble)
+{
+    // Pixels here leave the reference early and spend thousands of chaotic
+    // iterations on their own, where double's digits run out: double alone
+    // gave 9 of 1728 escape values that the exact frame does not.
+    ExpectAgreement(Arguments{"--size", "48x36", "--iter", "16000"} +
+                        ViewAround("-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 20),
+                    "seahorse valley");
+    EXPECT_EQ(State.LastDeepPath, DeepPath::FastDouble);
+}
+
 TEST_F(FastDeepTest, RebasingFollowsPixelsThroughZero)
 {
     // Pixels near the Julia set of -0.8 + 0.156 i pass close to 0 where the
