@@ -153,13 +153,15 @@ def resident_kib(pid):
 
 
 def steady_rise_mib(samples):
-    """The rise over the second half when it keeps rising: quarter medians in order, else 0."""
-    half = samples[len(samples) // 2:]
+    """The rise over the second half when it keeps rising to new heights: quarter medians in order,
+    the last above everything the first half reached (a leak keeps making new highs; a run that
+    shrank its pictures and enlarges them again does not), else 0."""
+    first, half = samples[:len(samples) // 2], samples[len(samples) // 2:]
     if len(half) < 8:
         return 0.0
     quarter = len(half) // 4
     medians = [sorted(half[i * quarter:(i + 1) * quarter])[quarter // 2] for i in range(4)]
-    if all(later > earlier for earlier, later in zip(medians, medians[1:])):
+    if all(later > earlier for earlier, later in zip(medians, medians[1:])) and medians[-1] > max(first):
         return (medians[-1] - medians[0]) / 1024.0
     return 0.0
 
