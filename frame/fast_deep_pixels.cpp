@@ -61,9 +61,10 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
 
     // Pixels whose rounding double cannot bound are computed again in long
     // double with a table to its full precision: 11 more bits decide nearly
-    // all of them.
+    // all of them; so does that table where long double's own 2^-48 one
+    // cannot.
     std::vector<uint8_t> doubtful;
-    if constexpr (std::is_same_v<D, double>) {
+    if constexpr (!IsWideFloat<D>::value) {
         doubtful.assign(static_cast<size_t>(layout.width) * layout.rows, 0);
         frame.boundRounding = true;
         frame.doubtfulOut = doubtful.data();
