@@ -717,11 +717,12 @@ void PrintAgreement(const Outputs& outputs, std::ostream& out)
     // Last, so the state tells how the fast frame went.
     const AgreementFrame fast = ComputeAgreementFrame(outputs, 1, outputs.extraPrecisionBits);
     const int64_t exactPixels = State.ExactDeepPixels;
+    const int64_t recomputedPixels = State.RecomputedDeepPixels;
     State.FastDeepZoom = chosen;
     out << "exact: " << DeepPathText(exact.path) << " at " << exact.bits << " bits, " << exact.seconds << " s\n"
         << "fast: " << DeepPathText(fast.path) << ", " << fast.seconds << " s ("
         << (fast.seconds > 0 ? exact.seconds / fast.seconds : 0) << " times faster), " << exactPixels
-        << " pixels in arbitrary precision\n";
+        << " pixels in arbitrary precision, " << recomputedPixels << " computed again in long double\n";
     PrintKernelAgreement(out, CompareKernelResults(exact.results, fast.results));
     PrintSettledAgreement(out, twice.bits, CompareSettledEscapes(exact.results, twice.results, fast.results));
 }

@@ -89,6 +89,7 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     }
     progress.Report(100);
     State.ExactDeepPixels = counts.exact.load();
+    State.RecomputedDeepPixels = counts.doubtful.load();
 }
 
 }  // namespace
@@ -134,6 +135,7 @@ std::string ReferenceOrbitTitle(int32_t percent)
 void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout, uint64_t& finished)
 {
     State.ExactDeepPixels = 0;
+    State.RecomputedDeepPixels = 0;
     if (arithmetic == FastArithmetic::Double) {
         State.LastDeepPath = DeepPath::FastDouble;
         RunFast<double>(layout, finished);

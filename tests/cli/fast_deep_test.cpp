@@ -188,6 +188,7 @@ TEST_F(FastDeepTest, PixelsDoubleCannotDecideAreComputedAgainInLongDouble)
                         ViewAround("-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 20),
                     "seahorse valley");
     EXPECT_EQ(State.LastDeepPath, DeepPath::FastDouble);
+    EXPECT_GT(State.RecomputedDeepPixels, 0);
 }
 
 TEST_F(FastDeepTest, RebasingFollowsPixelsThroughZero)

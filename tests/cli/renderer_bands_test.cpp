@@ -76,7 +76,7 @@ TEST_F(RendererBandsTest, TilesAreTheRowsOfTheWholePicture)
 {
     const Arguments options{"--size", "50x37", "--threads", "3", "--iter", "600",
                             "--view", "-0.74547", "-0.74537", "0.11298", "0.11306"};
-    for (const std::string& samples : {"1", "2"}) {
+    for (const std::string samples : {"1", "2"}) {
         ASSERT_EQ(Render(options + Arguments{"--supersample", samples, "-o", PathOf("whole.png")}), 0);
         std::vector<uint32_t> joined;
         for (int tile = 1; tile <= 4; ++tile) {
