@@ -430,13 +430,10 @@ template <typename D, typename Run>
 void ForVariant(const PerturbationFrame<D>& frame, Run&& run)
 {
     const auto tracked = [&]<int Variant>() {
-        if constexpr (!IsWideFloat<D>::value) {
-            if (frame.boundRounding) {
-                run.template operator()<Variant, true>();
-                return;
-            }
-        }
-        run.template operator()<Variant, false>();
+        if (frame.boundRounding)
+            run.template operator()<Variant, true>();
+        else
+            run.template operator()<Variant, false>();
     };
     switch (frame.variant) {
     case 2: tracked.template operator()<2>(); break;
@@ -471,3 +468,5 @@ template void RunPerturbationRows<WideDelta>(const PerturbationFrame<WideDelta>&
                                              RelaxedAtomic<int32_t>&, PerturbationCounts&);
 template void RunPerturbationPixels<long double>(const PerturbationFrame<long double>&, const std::vector<int32_t>&,
                                                  RelaxedAtomic<int32_t>&, PerturbationCounts&);
+template void RunPerturbationPixels<WideDelta>(const PerturbationFrame<WideDelta>&, const std::vector<int32_t>&,
+                                               RelaxedAtomic<int32_t>&, PerturbationCounts&);

@@ -38,7 +38,7 @@ struct PerturbationFrame {
     bool findCycles = true;
     // Pixels carry a bound on their rounding error; where it nears |z| they
     // are doubtful: marked in doubtfulOut where given, else computed by the
-    // deep kernels. Not for differences with a wider exponent.
+    // deep kernels.
     bool boundRounding = false;
     // The table's dropped terms against the steps they skip.
     T tableEpsilon = 0;
@@ -101,6 +101,9 @@ void RunPerturbationPixels(const PerturbationFrame<D>& frame, const std::vector<
 extern template void RunPerturbationPixels<long double>(const PerturbationFrame<long double>&,
                                                         const std::vector<int32_t>&, RelaxedAtomic<int32_t>&,
                                                         PerturbationCounts&);
+extern template void RunPerturbationPixels<WideDelta>(const PerturbationFrame<WideDelta>&,
+                                                      const std::vector<int32_t>&, RelaxedAtomic<int32_t>&,
+                                                      PerturbationCounts&);
 extern template void RunPerturbationRows<double>(const PerturbationFrame<double>&, RelaxedAtomic<int32_t>&,
                                                  RelaxedAtomic<int32_t>&, PerturbationCounts&);
 extern template void RunPerturbationRows<long double>(const PerturbationFrame<long double>&,

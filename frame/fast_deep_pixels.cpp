@@ -14,16 +14,18 @@
 
 namespace {
 
-// The marked pixels in long double, with a table to its full precision.
-void ComputeInLongDouble(const DeepFrameLayout& layout, const PerturbationReference& reference,
-                         const std::vector<uint8_t>& marked, int32_t* iterOut, float* aOut, float* bOut,
-                         PerturbationCounts& counts, FrameProgress& progress, uint64_t& finished)
+// The marked pixels with a table to long double's full precision: in long
+// double, or where the differences need it with the wider exponent.
+template <typename Wider>
+void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationReference& reference,
+                          const std::vector<uint8_t>& marked, int32_t* iterOut, float* aOut, float* bOut,
+                          PerturbationCounts& counts, FrameProgress& progress, uint64_t& finished)
 {
     std::vector<int32_t> pixels;
     for (size_t i = 0; i < marked.size(); ++i)
         if (marked[i] != 0)
             pixels.push_back(static_cast<int32_t>(i));
-    PerturbationFrame<long double> frame;
+    PerturbationFrame<Wider> frame;
     // The rows are done: progress stays just short of the end meanwhile.
     const auto almostDone = [] { return 99; };
     if (RunDeepWorkers(
@@ -59,16 +61,13 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     if (stopped || !prepared)
         return;
 
-    // Pixels whose rounding double cannot bound are computed again in long
-    // double with a table to its full precision: 11 more bits decide nearly
-    // all of them; so does that table where long double's own 2^-48 one
-    // cannot.
-    std::vector<uint8_t> doubtful;
-    if constexpr (!IsWideFloat<D>::value) {
-        doubtful.assign(static_cast<size_t>(layout.width) * layout.rows, 0);
-        frame.boundRounding = true;
-        frame.doubtfulOut = doubtful.data();
-    }
+    // Pixels whose rounding the hardware type cannot bound are computed
+    // again with a table to long double's full precision: 11 more bits than
+    // double, or 16 more than long double's shorter table, decide nearly all
+    // of them.
+    std::vector<uint8_t> doubtful(static_cast<size_t>(layout.width) * layout.rows, 0);
+    frame.boundRounding = true;
+    frame.doubtfulOut = doubtful.data();
     frame.iterOut = Results.IterBuffer.data();
     frame.aOut = Results.ZReBuffer.data();
     frame.bOut = Results.ZImBuffer.data();
@@ -84,7 +83,8 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
         // The double frame's orbits make room for the long double ones.
         frame.start = {};
         frame.zero = {};
-        ComputeInLongDouble(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, counts, progress,
+        using Wider = std::conditional_t<IsWideFloat<D>::value, D, long double>;
+        ComputeWithFullTable<Wider>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, counts, progress,
                             finished);
     }
     progress.Report(100);
