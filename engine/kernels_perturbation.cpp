@@ -450,14 +450,16 @@ template <typename D>
 void RunPerturbationRows(const PerturbationFrame<D>& frame, RelaxedAtomic<int32_t>& nextRow,
                          RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
 {
-    ForVariant(frame, [&]<int Variant, bool Tracked>() { RunRows<D, Variant, Tracked>(frame, nextRow, rowsDone, counts); });
+    ForVariant(frame,
+               [&]<int Variant, bool Tracked>() { RunRows<D, Variant, Tracked>(frame, nextRow, rowsDone, counts); });
 }
 
 template <typename D>
 void RunPerturbationPixels(const PerturbationFrame<D>& frame, const std::vector<int32_t>& pixels,
                            RelaxedAtomic<int32_t>& next, PerturbationCounts& counts)
 {
-    ForVariant(frame, [&]<int Variant, bool Tracked>() { RunListed<D, Variant, Tracked>(frame, pixels, next, counts); });
+    ForVariant(frame,
+               [&]<int Variant, bool Tracked>() { RunListed<D, Variant, Tracked>(frame, pixels, next, counts); });
 }
 
 template void RunPerturbationRows<double>(const PerturbationFrame<double>&, RelaxedAtomic<int32_t>&,

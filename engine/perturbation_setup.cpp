@@ -41,15 +41,16 @@ constexpr int32_t LeastNewtonSteps = 4;
 // iterations.
 constexpr int64_t NewtonIterationCost = 3;
 
-// The share of delta^2 against 2 Z delta a table step may drop: double's
-// rounding in double; 2^-48 in long double, which serves long orbits for its
-// rounding, not for the table's: pixels that keep within a relative 2^-48 of
-// the orbit (where long orbits spend most of their iterations) skip it, and
-// escape values over settled pixels stay those of the exact frames.
+// The share of delta^2 against 2 Z delta a table step may drop: the type's
+// own rounding; for a Fast table in long double 2^-48, so that pixels within
+// a relative 2^-48 of the orbit (where long orbits spend most of their
+// iterations) skip it. Pixels whose rounding bound that spoils are computed
+// again with the Full table.
 template <typename T>
 T TableEpsilon(TablePrecision precision)
 {
-    const int digits = precision == TablePrecision::Full || std::numeric_limits<T>::digits == 53 ? std::numeric_limits<T>::digits : 48;
+    const bool full = precision == TablePrecision::Full || std::numeric_limits<T>::digits == 53;
+    const int digits = full ? std::numeric_limits<T>::digits : 48;
     return std::ldexp(T(1), -digits);
 }
 

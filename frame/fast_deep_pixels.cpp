@@ -80,12 +80,12 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
         [&] { return static_cast<int32_t>(int64_t{rowsDone.load()} * 100 / layout.rows); }, CalculatingTitle,
         &progress, finished, WorkerWait::Prompt);
     if (!rowsStopped && counts.doubtful.load() > 0) {
-        // The double frame's orbits make room for the long double ones.
+        // The first frame's orbits make room for the second's.
         frame.start = {};
         frame.zero = {};
         using Wider = std::conditional_t<IsWideFloat<D>::value, D, long double>;
-        ComputeWithFullTable<Wider>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, counts, progress,
-                            finished);
+        ComputeWithFullTable<Wider>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, counts,
+                                    progress, finished);
     }
     progress.Report(100);
     State.ExactDeepPixels = counts.exact.load();
