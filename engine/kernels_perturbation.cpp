@@ -376,15 +376,27 @@ Outcome ComputePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, Deep
     return outcome;
 }
 
-void Count(PerturbationCounts& counts, Outcome outcome)
-{
-    if (outcome == Outcome::Followed)
-        counts.perturbed.fetch_add(1);
-    else if (outcome == Outcome::Doubtful)
-        counts.doubtful.fetch_add(1);
-    else
-        counts.exact.fetch_add(1);
-}
+// A worker's counts, added to the frame's shared ones a row at a time.
+struct Tally {
+    int64_t perturbed = 0;
+    int64_t doubtful = 0;
+    int64_t exact = 0;
+    SkippedIterations skipped;
+
+    void Count(Outcome outcome)
+    {
+        ++(outcome == Outcome::Followed ? perturbed : outcome == Outcome::Doubtful ? doubtful : exact);
+    }
+
+    void AddTo(PerturbationCounts& counts)
+    {
+        counts.perturbed.fetch_add(perturbed);
+        counts.doubtful.fetch_add(doubtful);
+        counts.exact.fetch_add(exact);
+        AddSkipped(counts, skipped);
+        *this = {};
+    }
+};
 
 template <typename D, int Variant, bool Tracked>
 void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, RelaxedAtomic<int32_t>& rowsDone,
@@ -395,15 +407,15 @@ void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, Rel
         const int32_t row = f.firstRow + nextRow.fetch_add(1);
         if (row >= f.firstRow + f.rows)
             return;
-        SkippedIterations skipped;
+        Tally tally;
         for (int32_t k = 0; k < f.width; ++k) {
-            Count(counts, ComputePixel<D, Variant, Tracked>(f, row, k, exact, skipped));
+            tally.Count(ComputePixel<D, Variant, Tracked>(f, row, k, exact, tally.skipped));
             if (State.StopRequest.load() == 1) {
-                AddSkipped(counts, skipped);
+                tally.AddTo(counts);
                 return;
             }
         }
-        AddSkipped(counts, skipped);
+        tally.AddTo(counts);
         rowsDone.fetch_add(1);
     }
 }
@@ -413,15 +425,15 @@ void RunListed(const PerturbationFrame<D>& f, const std::vector<int32_t>& pixels
                PerturbationCounts& counts)
 {
     DeepRegisters exact(f.bits);
-    SkippedIterations skipped;
+    Tally tally;
     for (;;) {
         const int32_t i = next.fetch_add(1);
         if (i >= static_cast<int32_t>(pixels.size()) || State.StopRequest.load() == 1)
             break;
-        Count(counts, ComputePixel<D, Variant, Tracked>(f, f.firstRow + pixels[i] / f.width, pixels[i] % f.width,
-                                                        exact, skipped));
+        tally.Count(ComputePixel<D, Variant, Tracked>(f, f.firstRow + pixels[i] / f.width, pixels[i] % f.width,
+                                                      exact, tally.skipped));
     }
-    AddSkipped(counts, skipped);
+    tally.AddTo(counts);
 }
 
 // Calls run.template operator()<Variant, Tracked>() for the frame's variant
