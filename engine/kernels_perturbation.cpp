@@ -185,44 +185,48 @@ template <typename T, typename D, typename Frame, bool Tracked>
     return Step(p, dcr, dci, f);
 }
 
-// The deep kernel's passes with z iterated as Z + delta from p at count e:
-// passes of four iterations with the pre-test of the fourth, table steps
-// over whole passes whose pre-tests cannot fire. Leaves the last pass
-// start's z in zr, zi and its count in e. A difference that outgrows the
-// wide range continues in T. False when the deep kernel must compute the
-// pixel.
+enum class PassEnd { Next, Escaped, Failed };
+
+// The deep kernel's passes with z iterated as Z + delta from p at count e,
+// one at a time: passes of four iterations with the pre-test of the fourth,
+// table steps over whole passes whose pre-tests cannot fire.
 // A pass start's state repeating bit for bit repeats the passes between for
 // ever: Brent's method saves it at power-of-two pass counts, and a match
 // skips whole periods while every table step of them stays clear of the cap
 // that the end of the iterations puts on table steps, so that what follows
 // is exactly what iterating the periods would have given.
 template <int Variant, typename T, typename D, typename Frame, bool Tracked>
-bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double& zr,
-               long double& zi, SkippedIterations& skipped, RoundingBound<T, Tracked>& rounding)
-{
-    constexpr bool lagged = Variant >= 3;
-    const int64_t iterMax = f.iterMax;
-    Cursor<T, D> passStart = p;
+struct PassLoop {
+    static constexpr bool Lagged = Variant >= 3;
+    const Frame* f;
+    SkippedIterations* skipped;
+    Cursor<T, D> p;
+    int64_t e;
+    double previous;
+    D dcr, dci;
+    RoundingBound<T, Tracked> rounding;
+    D passZr = p.zr, passZi = p.zi;  // z at the last pass start
     Cursor<T, D> saved = p;
     double savedPrevious = previous;
     int64_t savedAt = -1;  // the count where saved was taken; -1: none, or the cycle is already skipped
     int64_t longestStep = 0;  // passes of the longest table step since then
     int64_t starts = 0;
     int64_t saveAt = 1;
-    while (e <= iterMax) {
-        if constexpr (IsWideFloat<D>::value) {
-            if (!(Size(p.dr, p.di) < D(WideRangeEnd)))
-                return RunPasses<Variant>(f, Narrowed(p), e, previous, ToHardware(dcr), ToHardware(dci), zr, zi,
-                                          skipped, rounding);
-        }
-        if (savedAt >= 0 && f.findCycles && SameState(p, previous, saved, savedPrevious)) {
+
+    bool Running() const { return e <= f->iterMax; }
+
+    // Before a pass: a repeat's skip, then the table's steps.
+    void Begin()
+    {
+        const int64_t iterMax = f->iterMax;
+        if (savedAt >= 0 && f->findCycles && SameState(p, previous, saved, savedPrevious)) {
             const int64_t period = e - savedAt;
             // A table step of n passes is the cap's choice too while the cap
             // allows 2n: the next level was refused for its own reasons.
             const int64_t periods = (iterMax - e - (8 * longestStep + 4)) / period;
             if (periods > 0) {
                 e += periods * period;
-                skipped.byRepeat += periods * period;
+                skipped->byRepeat += periods * period;
             }
             savedAt = -1;
             saveAt = std::numeric_limits<int64_t>::max();
@@ -236,7 +240,7 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
         // Skips end at a pass start that still runs, so the saved pass
         // start and the count are the passes' own; the lagged d is only
         // compared with 4, and every skipped pre-test stayed below it.
-        if (f.useTable && (!lagged || previous <= 4.0)) {
+        if (f->useTable && (!Lagged || previous <= 4.0)) {
             int64_t passes = 0;
             while (iterMax - e >= 4) {
                 const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);
@@ -249,35 +253,70 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
                 longestStep = std::max(longestStep, passes);
                 p.m += 4 * passes;
                 e += 4 * passes;
-                skipped.byTable += 4 * passes;
+                skipped->byTable += 4 * passes;
                 p.zr = D(p.orbit[p.m].re) + dr;
                 p.zi = D(p.orbit[p.m].im) + di;
-                rounding.AfterTableStep(*s, 4 * passes, f.tableEpsilon, p);
+                rounding.AfterTableStep(*s, 4 * passes, f->tableEpsilon, p);
                 const OrbitValue<T>& preTested = p.orbit[p.m - 1];
                 previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
             }
         }
-        passStart = p;
-        if (!BoundedStep(p, dcr, dci, f, rounding) || !BoundedStep(p, dcr, dci, f, rounding) ||
-            !BoundedStep(p, dcr, dci, f, rounding))
-            return false;
+        passZr = p.zr;
+        passZi = p.zi;
+    }
+
+    // The pass's four steps and its test.
+    PassEnd Run()
+    {
+        if (!BoundedStep(p, dcr, dci, *f, rounding) || !BoundedStep(p, dcr, dci, *f, rounding) ||
+            !BoundedStep(p, dcr, dci, *f, rounding))
+            return PassEnd::Failed;
         const T s = ToHardware(p.zr * p.zr + p.zi * p.zi);
         if (!(s <= std::numeric_limits<T>::max()))
-            return false;
-        if (lagged) {
+            return PassEnd::Failed;
+        if (Lagged) {
             if (previous > 4.0)
-                break;
+                return PassEnd::Escaped;
             previous = TruncatedToDouble(s);
         } else if (s > T(4)) {
-            break;
+            return PassEnd::Escaped;
         }
-        if (!BoundedStep(p, dcr, dci, f, rounding))
-            return false;
+        if (!BoundedStep(p, dcr, dci, *f, rounding))
+            return PassEnd::Failed;
         rounding.EndPass(p);
         e += 4;
+        return PassEnd::Next;
     }
-    zr = ToHardware(passStart.zr);
-    zi = ToHardware(passStart.zi);
+};
+
+// All passes from p at count e. Leaves the last pass start's z in zr, zi
+// and its count in e. A difference that outgrows the wide range continues
+// in T. False when the deep kernel must compute the pixel.
+template <int Variant, typename T, typename D, typename Frame, bool Tracked>
+bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double& zr,
+               long double& zi, SkippedIterations& skipped, RoundingBound<T, Tracked>& rounding)
+{
+    PassLoop<Variant, T, D, Frame, Tracked> loop{&f, &skipped, p, e, previous, dcr, dci, rounding};
+    while (loop.Running()) {
+        if constexpr (IsWideFloat<D>::value) {
+            if (!(Size(loop.p.dr, loop.p.di) < D(WideRangeEnd))) {
+                e = loop.e;
+                rounding = loop.rounding;
+                return RunPasses<Variant>(f, Narrowed(loop.p), e, loop.previous, ToHardware(dcr), ToHardware(dci),
+                                          zr, zi, skipped, rounding);
+            }
+        }
+        loop.Begin();
+        const PassEnd end = loop.Run();
+        if (end == PassEnd::Failed)
+            return false;
+        if (end == PassEnd::Escaped)
+            break;
+    }
+    e = loop.e;
+    rounding = loop.rounding;
+    zr = ToHardware(loop.passZr);
+    zi = ToHardware(loop.passZi);
     return true;
 }
 
