@@ -323,30 +323,50 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
 // How a pixel was computed.
 enum class Outcome { Followed, Doubtful, Exact };
 
-// The deep kernel's pixel: the passes by perturbation, then the variant's
-// single steps in long double from the last pass start. Exact when the deep
-// kernel must compute the pixel; Doubtful when the rounding bound came near z.
-template <typename D, int Variant, bool Tracked>
-Outcome PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci, long double cr, long double ci,
-                       int32_t& count, float& aOut, float& bOut, SkippedIterations& skipped)
-{
-    using T = Hardware<D>;
-    const int64_t iterMax = f.iterMax;
-    Cursor<T, D> p{f.start.values.data(), static_cast<int64_t>(f.start.values.size()) - 1, &f.start.table,
-                   f.startIndex, d0r, d0i, D(0), D(0)};
-    if (p.m >= p.last)
-        return Outcome::Exact;
-    p.zr = D(p.orbit[p.m].re) + d0r;
-    p.zi = D(p.orbit[p.m].im) + d0i;
-    int64_t e = 3;
-    long double zr = 0, zi = 0;
-    RoundingBound<T, Tracked> rounding;
-    rounding.Start(d0r, d0i);
-    if (!RunPasses<Variant>(f, p, e, 2.0, dcr, dci, zr, zi, skipped, rounding))
-        return Outcome::Exact;
-    if (rounding.doubtful)
-        return Outcome::Doubtful;
+// A pixel's own values: its first difference, its dc and its c.
+template <typename D>
+struct PixelStart {
+    D d0r, d0i, dcr, dci;
+    long double cr, ci;
+};
 
+template <typename D>
+PixelStart<D> StartOf(const PerturbationFrame<D>& f, int32_t row, int32_t k)
+{
+    const D d0r = f.deltaRe[k];
+    const D d0i = f.deltaIm[row];
+    if (f.mandelbrot)
+        return {d0r, d0i, d0r, d0i, f.pixelRe[k], f.pixelIm[row]};
+    return {d0r, d0i, D(0), D(0), f.juliaRe, f.juliaIm};
+}
+
+// The pixel's cursor at its first pass; false when the orbit is too short.
+template <typename D>
+bool FirstCursor(const PerturbationFrame<D>& f, const PixelStart<D>& pixel, Cursor<Hardware<D>, D>& p)
+{
+    p = {f.start.values.data(), static_cast<int64_t>(f.start.values.size()) - 1, &f.start.table,
+         f.startIndex, pixel.d0r, pixel.d0i, D(0), D(0)};
+    if (p.m >= p.last)
+        return false;
+    p.zr = D(p.orbit[p.m].re) + pixel.d0r;
+    p.zi = D(p.orbit[p.m].im) + pixel.d0i;
+    return true;
+}
+
+// The count where the first pass starts, and the lagged test's value there.
+constexpr int64_t FirstPassCount = 3;
+constexpr double FirstPrevious = 2.0;
+
+// After the passes: the variant's single steps in long double from the last
+// pass start (z in zr, zi at count e); Doubtful when the rounding bound came
+// near z.
+template <int Variant, typename D>
+Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, long double zr, long double zi,
+                    long double cr, long double ci, int32_t& count, float& aOut, float& bOut)
+{
+    if (doubtful)
+        return Outcome::Doubtful;
+    const int64_t iterMax = f.iterMax;
     const long double bailout = static_cast<long double>(f.bailout);
     for (int64_t j = e - 3; j <= iterMax; ++j) {
         const long double t = zi * zr;
@@ -376,20 +396,31 @@ Outcome PerturbedPixel(const PerturbationFrame<D>& f, D d0r, D d0i, D dcr, D dci
     return Outcome::Followed;
 }
 
-// One pixel into the outputs: by perturbation, or marked doubtful, or by the
-// deep kernel.
+// The deep kernel's pixel: the passes by perturbation, then the single
+// steps. Exact when the deep kernel must compute the pixel.
 template <typename D, int Variant, bool Tracked>
-Outcome ComputePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, DeepRegisters& exact,
-                     SkippedIterations& skipped)
+Outcome PerturbedPixel(const PerturbationFrame<D>& f, const PixelStart<D>& pixel, int32_t& count, float& aOut,
+                       float& bOut, SkippedIterations& skipped)
 {
-    const D d0r = f.deltaRe[k];
-    const D d0i = f.deltaIm[row];
-    int32_t count = 0;
-    float a = 0, b = 0;
-    Outcome outcome = f.mandelbrot ? PerturbedPixel<D, Variant, Tracked>(f, d0r, d0i, d0r, d0i, f.pixelRe[k],
-                                                                         f.pixelIm[row], count, a, b, skipped)
-                                   : PerturbedPixel<D, Variant, Tracked>(f, d0r, d0i, D(0), D(0), f.juliaRe,
-                                                                         f.juliaIm, count, a, b, skipped);
+    using T = Hardware<D>;
+    Cursor<T, D> p;
+    if (!FirstCursor(f, pixel, p))
+        return Outcome::Exact;
+    int64_t e = FirstPassCount;
+    long double zr = 0, zi = 0;
+    RoundingBound<T, Tracked> rounding;
+    rounding.Start(pixel.d0r, pixel.d0i);
+    if (!RunPasses<Variant>(f, p, e, FirstPrevious, pixel.dcr, pixel.dci, zr, zi, skipped, rounding))
+        return Outcome::Exact;
+    return FinishPixel<Variant>(f, rounding.doubtful, e, zr, zi, pixel.cr, pixel.ci, count, aOut, bOut);
+}
+
+// A pixel's outcome into the outputs: marked doubtful, or computed by the
+// deep kernel where perturbation could not follow it.
+template <typename D, int Variant>
+Outcome StorePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, Outcome outcome, int32_t count, float a,
+                   float b, DeepRegisters& exact)
+{
     // Escaped pixels on a real line are computed again as the view's precision decides them.
     if (outcome != Outcome::Exact && (f.realRow[row] != 0 || f.realColumn[k] != 0) &&
         (outcome == Outcome::Doubtful || count != 0))
@@ -413,6 +444,17 @@ Outcome ComputePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, Deep
     f.aOut[at] = a;
     f.bOut[at] = b;
     return outcome;
+}
+
+// One pixel into the outputs.
+template <typename D, int Variant, bool Tracked>
+Outcome ComputePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, DeepRegisters& exact,
+                     SkippedIterations& skipped)
+{
+    int32_t count = 0;
+    float a = 0, b = 0;
+    const Outcome outcome = PerturbedPixel<D, Variant, Tracked>(f, StartOf(f, row, k), count, a, b, skipped);
+    return StorePixel<D, Variant>(f, row, k, outcome, count, a, b, exact);
 }
 
 // A worker's counts, added to the frame's shared ones a row at a time.
