@@ -40,6 +40,13 @@ public:
     // The longest step from orbit index m for a delta of size deltaSize
     // (|re| + |im|, in T or in a type with a wider exponent), of at most
     // maxPasses passes; null when there is none.
+    // Whether Find may find a step: a quick refusal for most asks.
+    bool MayStep(int64_t m, T deltaSize) const
+    {
+        const size_t first = static_cast<size_t>(m);
+        return first < firstRadii_.size() && deltaSize < firstRadii_[first];
+    }
+
     template <typename Size>
     const BlaStep<T>* Find(int64_t m, Size deltaSize, int64_t maxPasses, int64_t& passes) const;
 

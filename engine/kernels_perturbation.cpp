@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <type_traits>
 
 #include "engine/big_to_hardware.h"
 #include "engine/deep_pixel.h"
@@ -501,6 +503,328 @@ void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, Rel
     }
 }
 
+// Pixels in double run their passes side by side, one lane of a vector
+// each: a lone pixel's step is one long chain of dependent operations, and
+// independent pixels fill the processor's pipelines between its links.
+constexpr int Lanes = 4;
+// The lane code's vector-valued helpers are local and always inlined: the
+// ABI of passing them between plain and wide builds never comes into play.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+using LaneValues = double __attribute__((vector_size(8 * Lanes)));
+using LaneMask = int64_t __attribute__((vector_size(8 * Lanes)));
+
+template <int Variant, bool Tracked>
+using DoubleLoop = PassLoop<Variant, double, double, PerturbationFrame<double>, Tracked>;
+
+// Where a lane stands when the lanes stop.
+enum class LaneEnd { BeforeBegin, AfterBegin, Escaped, Failed };
+
+// PassLoop's passes for the lanes in `running` at once, each lane's
+// operations and their order exactly those of Step and RoundingBound, so
+// that every pixel's values are the one-pixel loop's to the bit. At pass
+// starts a lane's own loop does Begin where there is more to do than count
+// the pass (a repeat to compare or save, a table step). The lanes stop when
+// a pixel ends, or one's count is spent or its orbit's end is near. Every
+// running lane has had Begin for the first pass, and no lane reaches its
+// orbit's end within it; lanes outside `running` point at a running lane's
+// loop and are left alone.
+template <int Variant, bool Tracked>
+[[gnu::always_inline]] inline void LanePasses(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
+                                              LaneEnd* ends)
+{
+    using Values = LaneValues;
+    using Bound = RoundingBound<double, Tracked>;
+    constexpr bool Lagged = DoubleLoop<Variant, Tracked>::Lagged;
+    const auto magnitude = [](Values x) __attribute__((always_inline)) {
+        return reinterpret_cast<Values>(reinterpret_cast<LaneMask>(x) & std::numeric_limits<int64_t>::max());
+    };
+    const auto blend = [](LaneMask take, Values x, Values otherwise) __attribute__((always_inline)) {
+        return reinterpret_cast<Values>((reinterpret_cast<LaneMask>(x) & take) |
+                                        (reinterpret_cast<LaneMask>(otherwise) & ~take));
+    };
+    const PerturbationFrame<double>& f = *loops[0]->f;
+    const HardwareOrbit<double>& rebaseOrbit = f.RebaseOrbit();
+    const int64_t rebaseLast = static_cast<int64_t>(rebaseOrbit.values.size()) - 1;
+    Values dr, di, zr, zi, dcr, dci, previous, bound, passZr, passZi;
+    LaneMask doubtful;
+    const OrbitValue<double>* base[Lanes];
+    const BlaTable<double>* table[Lanes];
+    int64_t m[Lanes], last[Lanes], e[Lanes], starts[Lanes];
+    const auto load = [&](int l) {
+        const auto& q = *loops[l];
+        dr[l] = q.p.dr;
+        di[l] = q.p.di;
+        zr[l] = q.p.zr;
+        zi[l] = q.p.zi;
+        previous[l] = q.previous;
+        passZr[l] = q.passZr;
+        passZi[l] = q.passZi;
+        bound[l] = q.rounding.bound;
+        doubtful[l] = q.rounding.doubtful ? -1 : 0;
+        base[l] = q.p.orbit;
+        table[l] = q.p.table;
+        m[l] = q.p.m;
+        last[l] = q.p.last;
+        e[l] = q.e;
+        starts[l] = q.starts;
+    };
+    const auto store = [&](int l) {
+        auto& q = *loops[l];
+        q.p = {base[l], last[l], table[l], m[l], dr[l], di[l], zr[l], zi[l]};
+        q.previous = previous[l];
+        q.passZr = passZr[l];
+        q.passZi = passZi[l];
+        q.rounding.bound = bound[l];
+        q.rounding.doubtful = doubtful[l] != 0;
+        q.e = e[l];
+        q.starts = starts[l];
+    };
+    for (int l = 0; l < Lanes; ++l) {
+        load(l);
+        dcr[l] = loops[l]->dcr;
+        dci[l] = loops[l]->dci;
+    }
+    Values squares;
+    const auto step = [&]() __attribute__((always_inline)) {
+        if constexpr (Tracked)
+            squares = squares * (4.0 * (zr * zr + zi * zi));
+        Values orbitRe, orbitIm;
+        for (int l = 0; l < Lanes; ++l) {
+            orbitRe[l] = base[l][m[l]].re;
+            orbitIm[l] = base[l][m[l]].im;
+        }
+        const Values sumRe = (orbitRe + orbitRe) + dr;
+        const Values sumIm = (orbitIm + orbitIm) + di;
+        const Values nextDr = (sumRe * dr - sumIm * di) + dcr;
+        const Values nextDi = (sumRe * di + sumIm * dr) + dci;
+        Values nextRe, nextIm;
+        for (int l = 0; l < Lanes; ++l) {
+            ++m[l];
+            nextRe[l] = base[l][m[l]].re;
+            nextIm[l] = base[l][m[l]].im;
+        }
+        zr = nextRe + nextDr;
+        zi = nextIm + nextDi;
+        const Values deltaSize = magnitude(nextDr) + magnitude(nextDi);
+        const LaneMask rebase = (magnitude(zr) + magnitude(zi) < deltaSize) |
+                                (magnitude(nextRe) + magnitude(nextIm) < deltaSize);
+        dr = blend(rebase, zr, nextDr);
+        di = blend(rebase, zi, nextDi);
+        for (int l = 0; l < Lanes; ++l) {
+            if (rebase[l] != 0) {
+                base[l] = rebaseOrbit.values.data();
+                table[l] = &rebaseOrbit.table;
+                last[l] = rebaseLast;
+                m[l] = 0;
+            }
+        }
+    };
+    // Whether Begin has more to do at lane l's pass start than count the pass.
+    const auto needsBegin = [&](int l) __attribute__((always_inline)) {
+        const auto& q = *loops[l];
+        if (starts[l] + 1 == q.saveAt)
+            return true;
+        if (f.useTable && (!Lagged || previous[l] <= 4.0) &&
+            table[l]->MayStep(m[l], std::fabs(dr[l]) + std::fabs(di[l])))
+            return true;
+        const Cursor<double, double>& saved = q.saved;
+        return q.savedAt >= 0 && f.findCycles && m[l] == saved.m && base[l] == saved.orbit &&
+               SameBits(dr[l], saved.dr) && SameBits(di[l], saved.di) && SameBits(zr[l], saved.zr) &&
+               SameBits(zi[l], saved.zi) &&
+               std::bit_cast<uint64_t>(previous[l]) == std::bit_cast<uint64_t>(q.savedPrevious);
+    };
+    for (;;) {
+        squares = Values{} + 1.0;
+        step();
+        step();
+        step();
+        const Values s = zr * zr + zi * zi;
+        const LaneMask failed = ~(s <= std::numeric_limits<double>::max());
+        LaneMask escaped;
+        if constexpr (Lagged) {
+            escaped = previous > 4.0;
+            previous = s;
+        } else {
+            escaped = s > 4.0;
+        }
+        step();
+        const LaneMask ended = failed | escaped;
+        if constexpr (Tracked) {
+            Values factor;
+            for (int l = 0; l < Lanes; ++l)
+                factor[l] = std::sqrt(squares[l]);
+            bound = factor * bound + (4.0 * Bound::Unit) * (magnitude(dr) + magnitude(di));
+            doubtful |= (bound * bound > (Bound::Share * Bound::Share) * (zr * zr + zi * zi)) & ~ended;
+        }
+        bool leave = false;
+        for (int l = 0; l < Lanes; ++l) {
+            if ((running >> l & 1) == 0)
+                continue;
+            if (ended[l] != 0) {
+                ends[l] = failed[l] != 0 ? LaneEnd::Failed : LaneEnd::Escaped;
+                leave = true;
+                continue;
+            }
+            e[l] += 4;
+            ends[l] = LaneEnd::BeforeBegin;
+            if (e[l] > f.iterMax || m[l] + 4 >= last[l]) {
+                leave = true;
+            } else if (needsBegin(l)) {
+                store(l);
+                loops[l]->Begin();
+                load(l);
+                ends[l] = LaneEnd::AfterBegin;
+                leave |= m[l] + 4 >= last[l];
+            }
+        }
+        if (leave)
+            break;
+        for (int l = 0; l < Lanes; ++l) {
+            if (ends[l] == LaneEnd::BeforeBegin) {
+                ++starts[l];
+                passZr[l] = zr[l];
+                passZi[l] = zi[l];
+            }
+        }
+    }
+    for (int l = 0; l < Lanes; ++l)
+        if ((running >> l & 1) != 0)
+            store(l);
+}
+
+template <int Variant, bool Tracked>
+using LanePassFunction = void (*)(DoubleLoop<Variant, Tracked>* const*, unsigned, LaneEnd*);
+
+template <int Variant, bool Tracked>
+void LanePassPlain(DoubleLoop<Variant, Tracked>* const* loops, unsigned running, LaneEnd* ends)
+{
+    LanePasses<Variant, Tracked>(loops, running, ends);
+}
+
+template <int Variant, bool Tracked>
+__attribute__((target("avx2"))) void LanePassWide(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
+                                                  LaneEnd* ends)
+{
+    LanePasses<Variant, Tracked>(loops, running, ends);
+}
+
+// Whole vector registers where the processor has them.
+template <int Variant, bool Tracked>
+LanePassFunction<Variant, Tracked> ChooseLanePass()
+{
+    return __builtin_cpu_supports("avx2") ? &LanePassWide<Variant, Tracked> : &LanePassPlain<Variant, Tracked>;
+}
+
+// A row's pixels through the lanes: each lane takes the row's next pixel
+// when its own is done. A pass near its orbit's end runs alone.
+template <int Variant, bool Tracked>
+bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, LanePassFunction<Variant, Tracked> lanePass,
+                   DeepRegisters& exact, Tally& tally)
+{
+    using Loop = DoubleLoop<Variant, Tracked>;
+    const bool rebaseLong = f.RebaseOrbit().values.size() > 5;
+    std::optional<Loop> loops[Lanes];
+    bool begun[Lanes] = {};
+    PixelStart<double> pixels[Lanes];
+    int32_t columns[Lanes];
+    int32_t next = 0;
+    const auto take = [&](int l) {
+        loops[l].reset();
+        begun[l] = false;
+        while (next < f.width) {
+            const int32_t k = next++;
+            const PixelStart<double> pixel = StartOf(f, row, k);
+            Cursor<double, double> p;
+            if (!FirstCursor(f, pixel, p)) {
+                tally.Count(StorePixel<double, Variant>(f, row, k, Outcome::Exact, 0, 0, 0, exact));
+                continue;
+            }
+            RoundingBound<double, Tracked> rounding;
+            rounding.Start(pixel.d0r, pixel.d0i);
+            loops[l] = Loop{&f, &tally.skipped, p, FirstPassCount, FirstPrevious, pixel.dcr, pixel.dci, rounding};
+            pixels[l] = pixel;
+            columns[l] = k;
+            return;
+        }
+    };
+    const auto finish = [&](int l, PassEnd end) {
+        const Loop& q = *loops[l];
+        int32_t count = 0;
+        float a = 0, b = 0;
+        const Outcome outcome = end == PassEnd::Failed
+                                    ? Outcome::Exact
+                                    : FinishPixel<Variant>(f, q.rounding.doubtful, q.e, q.passZr, q.passZi,
+                                                           pixels[l].cr, pixels[l].ci, count, a, b);
+        tally.Count(StorePixel<double, Variant>(f, row, columns[l], outcome, count, a, b, exact));
+        take(l);
+    };
+    for (int l = 0; l < Lanes; ++l)
+        take(l);
+    for (;;) {
+        unsigned running = 0;
+        for (int l = 0; l < Lanes; ++l) {
+            // Lane l to a pass start after Begin that the lanes can take.
+            while (loops[l]) {
+                Loop& q = *loops[l];
+                if (!begun[l]) {
+                    if (!q.Running()) {
+                        finish(l, PassEnd::Escaped);
+                        continue;
+                    }
+                    q.Begin();
+                    begun[l] = true;
+                }
+                if (rebaseLong && q.p.m + 4 < q.p.last) {
+                    running |= 1u << l;
+                    break;
+                }
+                const PassEnd end = q.Run();
+                begun[l] = false;
+                if (end != PassEnd::Next)
+                    finish(l, end);
+            }
+        }
+        if (running == 0)
+            return true;
+        Loop* together[Lanes];
+        Loop* const first = &*loops[std::countr_zero(running)];
+        for (int l = 0; l < Lanes; ++l)
+            together[l] = (running >> l & 1) != 0 ? &*loops[l] : first;
+        LaneEnd ends[Lanes];
+        lanePass(together, running, ends);
+        for (int l = 0; l < Lanes; ++l) {
+            if ((running >> l & 1) == 0)
+                continue;
+            begun[l] = ends[l] == LaneEnd::AfterBegin;
+            if (ends[l] == LaneEnd::Escaped || ends[l] == LaneEnd::Failed)
+                finish(l, ends[l] == LaneEnd::Failed ? PassEnd::Failed : PassEnd::Escaped);
+        }
+        if (State.StopRequest.load() == 1)
+            return false;
+    }
+}
+
+template <int Variant, bool Tracked>
+void RunRowsInLanes(const PerturbationFrame<double>& f, RelaxedAtomic<int32_t>& nextRow,
+                    RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
+{
+    DeepRegisters exact(f.bits);
+    const LanePassFunction<Variant, Tracked> lanePass = ChooseLanePass<Variant, Tracked>();
+    for (;;) {
+        const int32_t row = f.firstRow + nextRow.fetch_add(1);
+        if (row >= f.firstRow + f.rows)
+            return;
+        Tally tally;
+        const bool finished = RunRowInLanes<Variant, Tracked>(f, row, lanePass, exact, tally);
+        tally.AddTo(counts);
+        if (!finished)
+            return;
+        rowsDone.fetch_add(1);
+    }
+}
+
 template <typename D, int Variant, bool Tracked>
 void RunListed(const PerturbationFrame<D>& f, const std::vector<int32_t>& pixels, RelaxedAtomic<int32_t>& next,
                PerturbationCounts& counts)
@@ -543,8 +867,12 @@ template <typename D>
 void RunPerturbationRows(const PerturbationFrame<D>& frame, RelaxedAtomic<int32_t>& nextRow,
                          RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
 {
-    ForVariant(frame,
-               [&]<int Variant, bool Tracked>() { RunRows<D, Variant, Tracked>(frame, nextRow, rowsDone, counts); });
+    ForVariant(frame, [&]<int Variant, bool Tracked>() {
+        if constexpr (std::is_same_v<D, double>)
+            RunRowsInLanes<Variant, Tracked>(frame, nextRow, rowsDone, counts);
+        else
+            RunRows<D, Variant, Tracked>(frame, nextRow, rowsDone, counts);
+    });
 }
 
 template <typename D>
