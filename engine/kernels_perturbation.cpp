@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 #include "engine/big_to_hardware.h"
 #include "engine/deep_pixel.h"
@@ -515,6 +516,16 @@ constexpr int Lanes = 4;
 using LaneValues = double __attribute__((vector_size(8 * Lanes)));
 using LaneMask = int64_t __attribute__((vector_size(8 * Lanes)));
 
+// Calls body(lane) with every lane's index as a constant: vector elements
+// indexed by constants stay in registers.
+template <typename Body>
+[[gnu::always_inline]] inline void ForLanes(Body&& body)
+{
+    [&]<int... L>(std::integer_sequence<int, L...>) __attribute__((always_inline)) {
+        (body(L), ...);
+    }(std::make_integer_sequence<int, Lanes>{});
+}
+
 template <int Variant, bool Tracked>
 using DoubleLoop = PassLoop<Variant, double, double, PerturbationFrame<double>, Tracked>;
 
@@ -547,12 +558,20 @@ template <int Variant, bool Tracked>
     const PerturbationFrame<double>& f = *loops[0]->f;
     const HardwareOrbit<double>& rebaseOrbit = f.RebaseOrbit();
     const int64_t rebaseLast = static_cast<int64_t>(rebaseOrbit.values.size()) - 1;
+    const OrbitValue<double>* const rebaseBase = rebaseOrbit.values.data();
     Values dr, di, zr, zi, dcr, dci, previous, bound, passZr, passZi;
     LaneMask doubtful;
+    // Z at each lane's m, and the orbit each lane is on (its table and last
+    // index follow from it).
+    Values orbitRe, orbitIm;
     const OrbitValue<double>* base[Lanes];
-    const BlaTable<double>* table[Lanes];
-    int64_t m[Lanes], last[Lanes], e[Lanes], starts[Lanes];
-    const auto load = [&](int l) {
+    const BlaTable<double>* startTable[Lanes];
+    int64_t startLast[Lanes];
+    int64_t m[Lanes], e[Lanes], starts[Lanes];
+    const auto onRebase = [&](int l) { return base[l] == rebaseBase; };
+    const auto tableOf = [&](int l) { return onRebase(l) ? &rebaseOrbit.table : startTable[l]; };
+    const auto lastOf = [&](int l) { return onRebase(l) ? rebaseLast : startLast[l]; };
+    const auto load = [&](auto l) __attribute__((always_inline)) {
         const auto& q = *loops[l];
         dr[l] = q.p.dr;
         di[l] = q.p.di;
@@ -564,15 +583,17 @@ template <int Variant, bool Tracked>
         bound[l] = q.rounding.bound;
         doubtful[l] = q.rounding.doubtful ? -1 : 0;
         base[l] = q.p.orbit;
-        table[l] = q.p.table;
+        startTable[l] = q.p.table;
+        startLast[l] = q.p.last;
         m[l] = q.p.m;
-        last[l] = q.p.last;
+        orbitRe[l] = q.p.orbit[q.p.m].re;
+        orbitIm[l] = q.p.orbit[q.p.m].im;
         e[l] = q.e;
         starts[l] = q.starts;
     };
-    const auto store = [&](int l) {
+    const auto store = [&](auto l) __attribute__((always_inline)) {
         auto& q = *loops[l];
-        q.p = {base[l], last[l], table[l], m[l], dr[l], di[l], zr[l], zi[l]};
+        q.p = {base[l], lastOf(l), tableOf(l), m[l], dr[l], di[l], zr[l], zi[l]};
         q.previous = previous[l];
         q.passZr = passZr[l];
         q.passZi = passZi[l];
@@ -581,30 +602,27 @@ template <int Variant, bool Tracked>
         q.e = e[l];
         q.starts = starts[l];
     };
-    for (int l = 0; l < Lanes; ++l) {
+    ForLanes([&](auto l) __attribute__((always_inline)) {
         load(l);
         dcr[l] = loops[l]->dcr;
         dci[l] = loops[l]->dci;
-    }
+    });
+    const Values rebaseRe = Values{} + rebaseBase[0].re;
+    const Values rebaseIm = Values{} + rebaseBase[0].im;
     Values squares;
     const auto step = [&]() __attribute__((always_inline)) {
         if constexpr (Tracked)
             squares = squares * (4.0 * (zr * zr + zi * zi));
-        Values orbitRe, orbitIm;
-        for (int l = 0; l < Lanes; ++l) {
-            orbitRe[l] = base[l][m[l]].re;
-            orbitIm[l] = base[l][m[l]].im;
-        }
         const Values sumRe = (orbitRe + orbitRe) + dr;
         const Values sumIm = (orbitIm + orbitIm) + di;
         const Values nextDr = (sumRe * dr - sumIm * di) + dcr;
         const Values nextDi = (sumRe * di + sumIm * dr) + dci;
         Values nextRe, nextIm;
-        for (int l = 0; l < Lanes; ++l) {
+        ForLanes([&](auto l) __attribute__((always_inline)) {
             ++m[l];
             nextRe[l] = base[l][m[l]].re;
             nextIm[l] = base[l][m[l]].im;
-        }
+        });
         zr = nextRe + nextDr;
         zi = nextIm + nextDi;
         const Values deltaSize = magnitude(nextDr) + magnitude(nextDi);
@@ -612,22 +630,22 @@ template <int Variant, bool Tracked>
                                 (magnitude(nextRe) + magnitude(nextIm) < deltaSize);
         dr = blend(rebase, zr, nextDr);
         di = blend(rebase, zi, nextDi);
-        for (int l = 0; l < Lanes; ++l) {
+        orbitRe = blend(rebase, rebaseRe, nextRe);
+        orbitIm = blend(rebase, rebaseIm, nextIm);
+        ForLanes([&](auto l) __attribute__((always_inline)) {
             if (rebase[l] != 0) {
-                base[l] = rebaseOrbit.values.data();
-                table[l] = &rebaseOrbit.table;
-                last[l] = rebaseLast;
+                base[l] = rebaseBase;
                 m[l] = 0;
             }
-        }
+        });
     };
     // Whether Begin has more to do at lane l's pass start than count the pass.
-    const auto needsBegin = [&](int l) __attribute__((always_inline)) {
+    const auto needsBegin = [&](auto l) __attribute__((always_inline)) {
         const auto& q = *loops[l];
         if (starts[l] + 1 == q.saveAt)
             return true;
         if (f.useTable && (!Lagged || previous[l] <= 4.0) &&
-            table[l]->MayStep(m[l], std::fabs(dr[l]) + std::fabs(di[l])))
+            tableOf(l)->MayStep(m[l], std::fabs(dr[l]) + std::fabs(di[l])))
             return true;
         const Cursor<double, double>& saved = q.saved;
         return q.savedAt >= 0 && f.findCycles && m[l] == saved.m && base[l] == saved.orbit &&
@@ -653,45 +671,42 @@ template <int Variant, bool Tracked>
         const LaneMask ended = failed | escaped;
         if constexpr (Tracked) {
             Values factor;
-            for (int l = 0; l < Lanes; ++l)
-                factor[l] = std::sqrt(squares[l]);
+            ForLanes([&](auto l) __attribute__((always_inline)) { factor[l] = std::sqrt(squares[l]); });
             bound = factor * bound + (4.0 * Bound::Unit) * (magnitude(dr) + magnitude(di));
             doubtful |= (bound * bound > (Bound::Share * Bound::Share) * (zr * zr + zi * zi)) & ~ended;
         }
         bool leave = false;
-        for (int l = 0; l < Lanes; ++l) {
+        ForLanes([&](auto l) __attribute__((always_inline)) {
             if ((running >> l & 1) == 0)
-                continue;
+                return;
             if (ended[l] != 0) {
                 ends[l] = failed[l] != 0 ? LaneEnd::Failed : LaneEnd::Escaped;
                 leave = true;
-                continue;
+                return;
             }
             e[l] += 4;
             ends[l] = LaneEnd::BeforeBegin;
-            if (e[l] > f.iterMax || m[l] + 4 >= last[l]) {
+            if (e[l] > f.iterMax || m[l] + 4 >= lastOf(l)) {
                 leave = true;
             } else if (needsBegin(l)) {
                 store(l);
                 loops[l]->Begin();
                 load(l);
                 ends[l] = LaneEnd::AfterBegin;
-                leave |= m[l] + 4 >= last[l];
-            }
-        }
-        if (leave)
-            break;
-        for (int l = 0; l < Lanes; ++l) {
-            if (ends[l] == LaneEnd::BeforeBegin) {
+                leave |= m[l] + 4 >= lastOf(l);
+            } else {
                 ++starts[l];
                 passZr[l] = zr[l];
                 passZi[l] = zi[l];
             }
-        }
+        });
+        if (leave)
+            break;
     }
-    for (int l = 0; l < Lanes; ++l)
+    ForLanes([&](auto l) __attribute__((always_inline)) {
         if ((running >> l & 1) != 0)
             store(l);
+    });
 }
 
 template <int Variant, bool Tracked>
