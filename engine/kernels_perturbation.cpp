@@ -628,6 +628,17 @@ template <int Variant, bool Tracked>
         const Values deltaSize = magnitude(nextDr) + magnitude(nextDi);
         const LaneMask rebase = (magnitude(zr) + magnitude(zi) < deltaSize) |
                                 (magnitude(nextRe) + magnitude(nextIm) < deltaSize);
+        // Rebases are rare: a branch the processor predicts keeps the
+        // blends off the chain from one step to the next.
+        int64_t anyRebase = 0;
+        ForLanes([&](auto l) __attribute__((always_inline)) { anyRebase |= rebase[l]; });
+        if (anyRebase == 0) [[likely]] {
+            dr = nextDr;
+            di = nextDi;
+            orbitRe = nextRe;
+            orbitIm = nextIm;
+            return;
+        }
         dr = blend(rebase, zr, nextDr);
         di = blend(rebase, zi, nextDi);
         orbitRe = blend(rebase, rebaseRe, nextRe);
