@@ -720,34 +720,24 @@ template <int Variant, bool Tracked>
     });
 }
 
+// The lanes in whole vector registers: without them the halves cost more
+// than one pixel's chain.
 template <int Variant, bool Tracked>
-using LanePassFunction = void (*)(DoubleLoop<Variant, Tracked>* const*, unsigned, LaneEnd*);
-
-template <int Variant, bool Tracked>
-void LanePassPlain(DoubleLoop<Variant, Tracked>* const* loops, unsigned running, LaneEnd* ends)
+__attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
+                                              LaneEnd* ends)
 {
     LanePasses<Variant, Tracked>(loops, running, ends);
 }
 
-template <int Variant, bool Tracked>
-__attribute__((target("avx2"))) void LanePassWide(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
-                                                  LaneEnd* ends)
+bool LanesAvailable()
 {
-    LanePasses<Variant, Tracked>(loops, running, ends);
-}
-
-// Whole vector registers where the processor has them.
-template <int Variant, bool Tracked>
-LanePassFunction<Variant, Tracked> ChooseLanePass()
-{
-    return __builtin_cpu_supports("avx2") ? &LanePassWide<Variant, Tracked> : &LanePassPlain<Variant, Tracked>;
+    return __builtin_cpu_supports("avx2");
 }
 
 // A row's pixels through the lanes: each lane takes the row's next pixel
 // when its own is done. A pass near its orbit's end runs alone.
 template <int Variant, bool Tracked>
-bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, LanePassFunction<Variant, Tracked> lanePass,
-                   DeepRegisters& exact, Tally& tally)
+bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, DeepRegisters& exact, Tally& tally)
 {
     using Loop = DoubleLoop<Variant, Tracked>;
     const bool rebaseLong = f.RebaseOrbit().values.size() > 5;
@@ -819,7 +809,7 @@ bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, LanePassFunc
         for (int l = 0; l < Lanes; ++l)
             together[l] = (running >> l & 1) != 0 ? &*loops[l] : first;
         LaneEnd ends[Lanes];
-        lanePass(together, running, ends);
+        RunLanes<Variant, Tracked>(together, running, ends);
         for (int l = 0; l < Lanes; ++l) {
             if ((running >> l & 1) == 0)
                 continue;
@@ -837,13 +827,12 @@ void RunRowsInLanes(const PerturbationFrame<double>& f, RelaxedAtomic<int32_t>& 
                     RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
 {
     DeepRegisters exact(f.bits);
-    const LanePassFunction<Variant, Tracked> lanePass = ChooseLanePass<Variant, Tracked>();
     for (;;) {
         const int32_t row = f.firstRow + nextRow.fetch_add(1);
         if (row >= f.firstRow + f.rows)
             return;
         Tally tally;
-        const bool finished = RunRowInLanes<Variant, Tracked>(f, row, lanePass, exact, tally);
+        const bool finished = RunRowInLanes<Variant, Tracked>(f, row, exact, tally);
         tally.AddTo(counts);
         if (!finished)
             return;
@@ -894,10 +883,13 @@ void RunPerturbationRows(const PerturbationFrame<D>& frame, RelaxedAtomic<int32_
                          RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
 {
     ForVariant(frame, [&]<int Variant, bool Tracked>() {
-        if constexpr (std::is_same_v<D, double>)
-            RunRowsInLanes<Variant, Tracked>(frame, nextRow, rowsDone, counts);
-        else
-            RunRows<D, Variant, Tracked>(frame, nextRow, rowsDone, counts);
+        if constexpr (std::is_same_v<D, double>) {
+            if (frame.useLanes && LanesAvailable()) {
+                RunRowsInLanes<Variant, Tracked>(frame, nextRow, rowsDone, counts);
+                return;
+            }
+        }
+        RunRows<D, Variant, Tracked>(frame, nextRow, rowsDone, counts);
     });
 }
 

@@ -36,6 +36,9 @@ struct PerturbationFrame {
     bool useTable = true;
     // Pass starts that repeat bit for bit skip whole periods.
     bool findCycles = true;
+    // Pixels in double run four side by side in vector lanes where the
+    // processor has whole vector registers, with the same results.
+    bool useLanes = true;
     // Pixels carry a bound on their rounding error; where it nears |z| they
     // are doubtful: marked in doubtfulOut where given, else computed by the
     // deep kernels.

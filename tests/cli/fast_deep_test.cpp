@@ -47,6 +47,7 @@ struct Agreement {
 struct FrameResults {
     std::vector<int32_t> escapes;
     std::vector<float> a, b;
+    std::vector<uint8_t> doubtful;
     int64_t exactPixels = 0;
     int64_t repeatedIterations = 0;
 };
@@ -61,6 +62,8 @@ FrameResults RunPrepared(PerturbationFrame<D>& frame, size_t pixels)
     frame.iterOut = results.escapes.data();
     frame.aOut = results.a.data();
     frame.bOut = results.b.data();
+    results.doubtful.assign(pixels, 0);
+    frame.doubtfulOut = frame.boundRounding ? results.doubtful.data() : nullptr;
     RelaxedAtomic<int32_t> nextRow{0}, rowsDone{0};
     PerturbationCounts counts;
     RunPerturbationRows(frame, nextRow, rowsDone, counts);
@@ -367,6 +370,49 @@ TEST_F(FastDeepTest, RepeatsSkipWholePeriodsWithTheResultsOfIteratingThem)
             EXPECT_EQ(iterated.repeatedIterations, 0) << what;
             EXPECT_GT(std::count(iterated.escapes.begin(), iterated.escapes.end(), 0), 24 * 18 / 10) << what;
             EXPECT_GT(skipped.repeatedIterations, iterMax) << what;
+        }
+    }
+}
+
+TEST_F(FastDeepTest, LanesGiveTheOnePixelLoopsResultsToTheBit)
+{
+    QTemporaryDir folder;
+    const std::string raw = folder.filePath("frame.raw").toStdString();
+    // Table steps between stepped passes and long chaotic orbits, rebases
+    // onto the Julia set's orbit of 0, repeats inside a minibrot.
+    const std::vector<Arguments> views{
+        Arguments{"--iter", "16000"} +
+            ViewAround("-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 20),
+        Arguments{"--iter", "4000", "--julia", "-0.8", "0.156"} +
+            ViewAround("1.527503118643534610789746402444915337566745947811708160339875197",
+                       "-0.075912178352287867071814194826348046366422194847978022539732593", 30),
+        Arguments{"--iter", "20002"} + ViewAround(MinibrotRe, MinibrotIm, 79)};
+    const auto bits = [](const std::vector<float>& values) {
+        return std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
+    };
+    for (const Arguments& view : views) {
+        Render(Arguments{"--size", "24x18", "--raw", raw} + view);
+        State.StopRequest = 0;  // left set by the frame
+        for (int32_t variant = 1; variant <= 5; ++variant) {
+            DeepFrameLayout layout = CurrentDeepLayout(1, variant, IsMandelbrot(State.FractalFlags));
+            PerturbationFrame<double> frame;
+            RelaxedAtomic<int64_t> progress;
+            ASSERT_TRUE(PreparePerturbationFrame(layout, frame, progress));
+            for (bool bounded : {false, true}) {
+                frame.boundRounding = bounded;
+                frame.useLanes = false;
+                const FrameResults alone = RunPrepared(frame, 24 * 18);
+                frame.useLanes = true;
+                const FrameResults lanes = RunPrepared(frame, 24 * 18);
+                const std::string what = view[2] + " variant " + std::to_string(variant) +
+                                         (bounded ? " bounded" : "");
+                EXPECT_EQ(alone.escapes, lanes.escapes) << what;
+                EXPECT_EQ(bits(alone.a), bits(lanes.a)) << what;
+                EXPECT_EQ(bits(alone.b), bits(lanes.b)) << what;
+                EXPECT_EQ(alone.doubtful, lanes.doubtful) << what;
+                EXPECT_EQ(alone.exactPixels, lanes.exactPixels) << what;
+                EXPECT_EQ(alone.repeatedIterations, lanes.repeatedIterations) << what;
+            }
         }
     }
 }
