@@ -510,9 +510,7 @@ void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, Rel
 constexpr int Lanes = 4;
 // The lane code's vector-valued helpers are local and always inlined: the
 // ABI of passing them between plain and wide builds never comes into play.
-#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wpsabi"
-#endif
 using LaneValues = double __attribute__((vector_size(8 * Lanes)));
 using LaneMask = int64_t __attribute__((vector_size(8 * Lanes)));
 
@@ -540,7 +538,7 @@ enum class LaneEnd { BeforeBegin, AfterBegin, Escaped, Failed };
 // a pixel ends, or one's count is spent or its orbit's end is near. Every
 // running lane has had Begin for the first pass, and no lane reaches its
 // orbit's end within it; lanes outside `running` point at a running lane's
-// loop and are left alone.
+// loop, are left alone and idle on the rebase orbit (more than five values).
 template <int Variant, bool Tracked>
 [[gnu::always_inline]] inline void LanePasses(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
                                               LaneEnd* ends)
@@ -548,10 +546,10 @@ template <int Variant, bool Tracked>
     using Values = LaneValues;
     using Bound = RoundingBound<double, Tracked>;
     constexpr bool Lagged = DoubleLoop<Variant, Tracked>::Lagged;
-    const auto magnitude = [](Values x) __attribute__((always_inline)) {
+    const auto magnitude = [](const Values& x) __attribute__((always_inline)) {
         return reinterpret_cast<Values>(reinterpret_cast<LaneMask>(x) & std::numeric_limits<int64_t>::max());
     };
-    const auto blend = [](LaneMask take, Values x, Values otherwise) __attribute__((always_inline)) {
+    const auto blend = [](const LaneMask& take, const Values& x, const Values& otherwise) __attribute__((always_inline)) {
         return reinterpret_cast<Values>((reinterpret_cast<LaneMask>(x) & take) |
                                         (reinterpret_cast<LaneMask>(otherwise) & ~take));
     };
@@ -688,8 +686,16 @@ template <int Variant, bool Tracked>
         }
         bool leave = false;
         ForLanes([&](auto l) __attribute__((always_inline)) {
-            if ((running >> l & 1) == 0)
+            if ((running >> l & 1) == 0) {
+                // An idle lane stays at the start of an orbit longer than a pass.
+                dr[l] = 0;
+                di[l] = 0;
+                base[l] = rebaseBase;
+                m[l] = 0;
+                orbitRe[l] = rebaseBase[0].re;
+                orbitIm[l] = rebaseBase[0].im;
                 return;
+            }
             if (ended[l] != 0) {
                 ends[l] = failed[l] != 0 ? LaneEnd::Failed : LaneEnd::Escaped;
                 leave = true;
