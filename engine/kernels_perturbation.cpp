@@ -482,9 +482,11 @@ struct Tally {
     }
 };
 
-template <typename D, int Variant, bool Tracked>
-void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, RelaxedAtomic<int32_t>& rowsDone,
-             PerturbationCounts& counts)
+// Rows handed out by nextRow, each computed by computeRow(f, row, exact,
+// tally), until none is left or a row stops (returns false).
+template <typename D, typename ComputeRow>
+void HandOutRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, RelaxedAtomic<int32_t>& rowsDone,
+                 PerturbationCounts& counts, ComputeRow&& computeRow)
 {
     DeepRegisters exact(f.bits);
     for (;;) {
@@ -492,16 +494,24 @@ void RunRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, Rel
         if (row >= f.firstRow + f.rows)
             return;
         Tally tally;
-        for (int32_t k = 0; k < f.width; ++k) {
-            tally.Count(ComputePixel<D, Variant, Tracked>(f, row, k, exact, tally.skipped));
-            if (State.StopRequest.load() == 1) {
-                tally.AddTo(counts);
-                return;
-            }
-        }
+        const bool finished = computeRow(f, row, exact, tally);
         tally.AddTo(counts);
+        if (!finished)
+            return;
         rowsDone.fetch_add(1);
     }
+}
+
+// A row's pixels one after the other; false when StopRequest stopped it.
+template <typename D, int Variant, bool Tracked>
+bool RunRow(const PerturbationFrame<D>& f, int32_t row, DeepRegisters& exact, Tally& tally)
+{
+    for (int32_t k = 0; k < f.width; ++k) {
+        tally.Count(ComputePixel<D, Variant, Tracked>(f, row, k, exact, tally.skipped));
+        if (State.StopRequest.load() == 1)
+            return false;
+    }
+    return true;
 }
 
 // Pixels in double run their passes side by side, one lane of a vector
@@ -828,24 +838,6 @@ bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, DeepRegister
     }
 }
 
-template <int Variant, bool Tracked>
-void RunRowsInLanes(const PerturbationFrame<double>& f, RelaxedAtomic<int32_t>& nextRow,
-                    RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
-{
-    DeepRegisters exact(f.bits);
-    for (;;) {
-        const int32_t row = f.firstRow + nextRow.fetch_add(1);
-        if (row >= f.firstRow + f.rows)
-            return;
-        Tally tally;
-        const bool finished = RunRowInLanes<Variant, Tracked>(f, row, exact, tally);
-        tally.AddTo(counts);
-        if (!finished)
-            return;
-        rowsDone.fetch_add(1);
-    }
-}
-
 template <typename D, int Variant, bool Tracked>
 void RunListed(const PerturbationFrame<D>& f, const std::vector<int32_t>& pixels, RelaxedAtomic<int32_t>& next,
                PerturbationCounts& counts)
@@ -891,11 +883,11 @@ void RunPerturbationRows(const PerturbationFrame<D>& frame, RelaxedAtomic<int32_
     ForVariant(frame, [&]<int Variant, bool Tracked>() {
         if constexpr (std::is_same_v<D, double>) {
             if (frame.useLanes && LanesAvailable()) {
-                RunRowsInLanes<Variant, Tracked>(frame, nextRow, rowsDone, counts);
+                HandOutRows(frame, nextRow, rowsDone, counts, RunRowInLanes<Variant, Tracked>);
                 return;
             }
         }
-        RunRows<D, Variant, Tracked>(frame, nextRow, rowsDone, counts);
+        HandOutRows(frame, nextRow, rowsDone, counts, RunRow<D, Variant, Tracked>);
     });
 }
 

@@ -49,8 +49,14 @@ struct FrameResults {
     std::vector<float> a, b;
     std::vector<uint8_t> doubtful;
     int64_t exactPixels = 0;
+    int64_t skippedIterations = 0;
     int64_t repeatedIterations = 0;
 };
+
+std::string Bits(const std::vector<float>& values)
+{
+    return std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
+}
 
 template <typename D>
 FrameResults RunPrepared(PerturbationFrame<D>& frame, size_t pixels)
@@ -68,6 +74,7 @@ FrameResults RunPrepared(PerturbationFrame<D>& frame, size_t pixels)
     PerturbationCounts counts;
     RunPerturbationRows(frame, nextRow, rowsDone, counts);
     results.exactPixels = counts.exact.load();
+    results.skippedIterations = counts.skippedIterations.load();
     results.repeatedIterations = counts.repeatedIterations.load();
     return results;
 }
@@ -147,6 +154,22 @@ protected:
         if (out)
             *out = text.str();
         return status;
+    }
+    // The frame's view set up by rendering it, then its layout prepared in
+    // double for each variant and handed to check(frame, variant).
+    template <typename Check>
+    static void ForEachVariant(const Arguments& arguments, Check&& check)
+    {
+        QTemporaryDir folder;
+        Render(arguments + Arguments{"--raw", folder.filePath("frame.raw").toStdString()});
+        State.StopRequest = 0;  // left set by the frame
+        for (int32_t variant = 1; variant <= 5; ++variant) {
+            const DeepFrameLayout layout = CurrentDeepLayout(1, variant, IsMandelbrot(State.FractalFlags));
+            PerturbationFrame<double> frame;
+            RelaxedAtomic<int64_t> progress;
+            ASSERT_TRUE(PreparePerturbationFrame(layout, frame, progress));
+            check(frame, variant);
+        }
     }
     static Agreement Agree(const Arguments& arguments)
     {
@@ -306,78 +329,52 @@ TEST_F(FastDeepTest, AgreesWithTheExactPathBeyondLongDoublesRange)
 
 TEST_F(FastDeepTest, TableSkipsNeverCrossAnEscape)
 {
-    QTemporaryDir folder;
-    const std::string raw = folder.filePath("frame.raw").toStdString();
     const std::vector<Arguments> views{ViewAround("0", "1", 40), Julia(GoldenRatio, "0", 30),
                                        ViewAround(MinibrotRe, MinibrotIm, 78)};
     for (const Arguments& view : views) {
         for (int32_t iterMax : {997, 1002, 3000}) {
-            // The frame sets the view up; its layout is then computed both ways.
-            Render(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax), "--raw", raw} + view);
-            State.StopRequest = 0;  // left set by the frame
-            for (int32_t variant = 1; variant <= 5; ++variant) {
-                DeepFrameLayout layout = CurrentDeepLayout(1, variant, IsMandelbrot(State.FractalFlags));
-                PerturbationFrame<double> frame;
-                RelaxedAtomic<int64_t> progress;
-                ASSERT_TRUE(PreparePerturbationFrame(layout, frame, progress));
-                std::vector<int32_t> escapes[2];
-                std::vector<float> a(24 * 18), b(24 * 18);
-                int64_t skipped[2];
-                for (int useTable = 0; useTable < 2; ++useTable) {
-                    escapes[useTable].assign(24 * 18, -1);
-                    frame.useTable = useTable == 1;
-                    frame.iterOut = escapes[useTable].data();
-                    frame.aOut = a.data();
-                    frame.bOut = b.data();
-                    RelaxedAtomic<int32_t> nextRow{0}, rowsDone{0};
-                    PerturbationCounts counts;
-                    RunPerturbationRows(frame, nextRow, rowsDone, counts);
-                    skipped[useTable] = counts.skippedIterations.load();
-                }
-                EXPECT_EQ(escapes[0], escapes[1]) << view[0] << " IterMax " << iterMax << " variant " << variant;
-                EXPECT_EQ(skipped[0], 0);
-                EXPECT_GT(skipped[1], 0) << view[0] << " IterMax " << iterMax << " variant " << variant;
-            }
+            ForEachVariant(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax)} + view,
+                           [&](PerturbationFrame<double>& frame, int32_t variant) {
+                               frame.useTable = false;
+                               const FrameResults stepped = RunPrepared(frame, 24 * 18);
+                               frame.useTable = true;
+                               const FrameResults skipped = RunPrepared(frame, 24 * 18);
+                               const std::string what = view[0] + " IterMax " + std::to_string(iterMax) +
+                                                        " variant " + std::to_string(variant);
+                               EXPECT_EQ(stepped.escapes, skipped.escapes) << what;
+                               EXPECT_EQ(stepped.skippedIterations, 0) << what;
+                               EXPECT_GT(skipped.skippedIterations, 0) << what;
+                           });
         }
     }
 }
 
 TEST_F(FastDeepTest, RepeatsSkipWholePeriodsWithTheResultsOfIteratingThem)
 {
-    QTemporaryDir folder;
-    const std::string raw = folder.filePath("frame.raw").toStdString();
     // Inside and outside a minibrot; counts whose last passes the table's cap shortens.
     const Arguments view = ViewAround(MinibrotRe, MinibrotIm, 79);
     for (int32_t iterMax : {4999, 20002}) {
-        Render(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax), "--raw", raw} + view);
-        State.StopRequest = 0;  // left set by the frame
-        for (int32_t variant = 1; variant <= 5; ++variant) {
-            DeepFrameLayout layout = CurrentDeepLayout(1, variant, true);
-            PerturbationFrame<double> frame;
-            RelaxedAtomic<int64_t> progress;
-            ASSERT_TRUE(PreparePerturbationFrame(layout, frame, progress));
-            frame.findCycles = false;
-            const FrameResults iterated = RunPrepared(frame, 24 * 18);
-            frame.findCycles = true;
-            const FrameResults skipped = RunPrepared(frame, 24 * 18);
-            const std::string what = "IterMax " + std::to_string(iterMax) + " variant " + std::to_string(variant);
-            EXPECT_EQ(iterated.escapes, skipped.escapes) << what;
-            const auto bits = [](const std::vector<float>& values) {
-                return std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
-            };
-            EXPECT_EQ(bits(iterated.a), bits(skipped.a)) << what;
-            EXPECT_EQ(bits(iterated.b), bits(skipped.b)) << what;
-            EXPECT_EQ(iterated.repeatedIterations, 0) << what;
-            EXPECT_GT(std::count(iterated.escapes.begin(), iterated.escapes.end(), 0), 24 * 18 / 10) << what;
-            EXPECT_GT(skipped.repeatedIterations, iterMax) << what;
-        }
+        ForEachVariant(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax)} + view,
+                       [&](PerturbationFrame<double>& frame, int32_t variant) {
+                           frame.findCycles = false;
+                           const FrameResults iterated = RunPrepared(frame, 24 * 18);
+                           frame.findCycles = true;
+                           const FrameResults skipped = RunPrepared(frame, 24 * 18);
+                           const std::string what =
+                               "IterMax " + std::to_string(iterMax) + " variant " + std::to_string(variant);
+                           EXPECT_EQ(iterated.escapes, skipped.escapes) << what;
+                           EXPECT_EQ(Bits(iterated.a), Bits(skipped.a)) << what;
+                           EXPECT_EQ(Bits(iterated.b), Bits(skipped.b)) << what;
+                           EXPECT_EQ(iterated.repeatedIterations, 0) << what;
+                           EXPECT_GT(std::count(iterated.escapes.begin(), iterated.escapes.end(), 0), 24 * 18 / 10)
+                               << what;
+                           EXPECT_GT(skipped.repeatedIterations, iterMax) << what;
+                       });
     }
 }
 
 TEST_F(FastDeepTest, LanesGiveTheOnePixelLoopsResultsToTheBit)
 {
-    QTemporaryDir folder;
-    const std::string raw = folder.filePath("frame.raw").toStdString();
     // Table steps between stepped passes and long chaotic orbits, rebases
     // onto the Julia set's orbit of 0, repeats inside a minibrot.
     const std::vector<Arguments> views{
@@ -387,33 +384,24 @@ TEST_F(FastDeepTest, LanesGiveTheOnePixelLoopsResultsToTheBit)
             ViewAround("1.527503118643534610789746402444915337566745947811708160339875197",
                        "-0.075912178352287867071814194826348046366422194847978022539732593", 30),
         Arguments{"--iter", "20002"} + ViewAround(MinibrotRe, MinibrotIm, 79)};
-    const auto bits = [](const std::vector<float>& values) {
-        return std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
-    };
     for (const Arguments& view : views) {
-        Render(Arguments{"--size", "24x18", "--raw", raw} + view);
-        State.StopRequest = 0;  // left set by the frame
-        for (int32_t variant = 1; variant <= 5; ++variant) {
-            DeepFrameLayout layout = CurrentDeepLayout(1, variant, IsMandelbrot(State.FractalFlags));
-            PerturbationFrame<double> frame;
-            RelaxedAtomic<int64_t> progress;
-            ASSERT_TRUE(PreparePerturbationFrame(layout, frame, progress));
+        ForEachVariant(Arguments{"--size", "24x18"} + view, [&](PerturbationFrame<double>& frame, int32_t variant) {
             for (bool bounded : {false, true}) {
                 frame.boundRounding = bounded;
                 frame.useLanes = false;
                 const FrameResults alone = RunPrepared(frame, 24 * 18);
                 frame.useLanes = true;
                 const FrameResults lanes = RunPrepared(frame, 24 * 18);
-                const std::string what = view[2] + " variant " + std::to_string(variant) +
-                                         (bounded ? " bounded" : "");
+                const std::string what = "view " + std::to_string(&view - views.data()) + " variant " +
+                                         std::to_string(variant) + (bounded ? " bounded" : "");
                 EXPECT_EQ(alone.escapes, lanes.escapes) << what;
-                EXPECT_EQ(bits(alone.a), bits(lanes.a)) << what;
-                EXPECT_EQ(bits(alone.b), bits(lanes.b)) << what;
+                EXPECT_EQ(Bits(alone.a), Bits(lanes.a)) << what;
+                EXPECT_EQ(Bits(alone.b), Bits(lanes.b)) << what;
                 EXPECT_EQ(alone.doubtful, lanes.doubtful) << what;
                 EXPECT_EQ(alone.exactPixels, lanes.exactPixels) << what;
                 EXPECT_EQ(alone.repeatedIterations, lanes.repeatedIterations) << what;
             }
-        }
+        });
     }
 }
 
