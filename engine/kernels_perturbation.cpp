@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <immintrin.h>
 #include <limits>
 #include <optional>
 #include <type_traits>
@@ -518,9 +519,6 @@ bool RunRow(const PerturbationFrame<D>& f, int32_t row, DeepRegisters& exact, Ta
 // each: a lone pixel's step is one long chain of dependent operations, and
 // independent pixels fill the processor's pipelines between its links.
 constexpr int Lanes = 4;
-// The lane code's vector-valued helpers are local and always inlined: the
-// ABI of passing them between plain and wide builds never comes into play.
-#pragma GCC diagnostic ignored "-Wpsabi"
 using LaneValues = double __attribute__((vector_size(8 * Lanes)));
 using LaneMask = int64_t __attribute__((vector_size(8 * Lanes)));
 
@@ -532,6 +530,19 @@ template <typename Body>
     [&]<int... L>(std::integer_sequence<int, L...>) __attribute__((always_inline)) {
         (body(L), ...);
     }(std::make_integer_sequence<int, Lanes>{});
+}
+
+// |x| by lanes, and x where `take` is set, otherwise elsewhere.
+__attribute__((target("avx2"), always_inline)) inline LaneValues Magnitude(LaneValues x)
+{
+    return reinterpret_cast<LaneValues>(reinterpret_cast<LaneMask>(x) & std::numeric_limits<int64_t>::max());
+}
+
+__attribute__((target("avx2"), always_inline)) inline LaneValues Blend(LaneMask take, LaneValues x,
+                                                                        LaneValues otherwise)
+{
+    return reinterpret_cast<LaneValues>((reinterpret_cast<LaneMask>(x) & take) |
+                                        (reinterpret_cast<LaneMask>(otherwise) & ~take));
 }
 
 template <int Variant, bool Tracked>
@@ -550,19 +561,12 @@ enum class LaneEnd { BeforeBegin, AfterBegin, Escaped, Failed };
 // orbit's end within it; lanes outside `running` point at a running lane's
 // loop, are left alone and idle on the rebase orbit (more than five values).
 template <int Variant, bool Tracked>
-[[gnu::always_inline]] inline void LanePasses(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline void LanePasses(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
                                               LaneEnd* ends)
 {
     using Values = LaneValues;
     using Bound = RoundingBound<double, Tracked>;
     constexpr bool Lagged = DoubleLoop<Variant, Tracked>::Lagged;
-    const auto magnitude = [](const Values& x) __attribute__((always_inline)) {
-        return reinterpret_cast<Values>(reinterpret_cast<LaneMask>(x) & std::numeric_limits<int64_t>::max());
-    };
-    const auto blend = [](const LaneMask& take, const Values& x, const Values& otherwise) __attribute__((always_inline)) {
-        return reinterpret_cast<Values>((reinterpret_cast<LaneMask>(x) & take) |
-                                        (reinterpret_cast<LaneMask>(otherwise) & ~take));
-    };
     const PerturbationFrame<double>& f = *loops[0]->f;
     const HardwareOrbit<double>& rebaseOrbit = f.RebaseOrbit();
     const int64_t rebaseLast = static_cast<int64_t>(rebaseOrbit.values.size()) - 1;
@@ -618,7 +622,7 @@ template <int Variant, bool Tracked>
     const Values rebaseRe = Values{} + rebaseBase[0].re;
     const Values rebaseIm = Values{} + rebaseBase[0].im;
     Values squares;
-    const auto step = [&]() __attribute__((always_inline)) {
+    const auto step = [&]() __attribute__((always_inline, target("avx2"))) {
         if constexpr (Tracked)
             squares = squares * (4.0 * (zr * zr + zi * zi));
         const Values sumRe = (orbitRe + orbitRe) + dr;
@@ -633,24 +637,22 @@ template <int Variant, bool Tracked>
         });
         zr = nextRe + nextDr;
         zi = nextIm + nextDi;
-        const Values deltaSize = magnitude(nextDr) + magnitude(nextDi);
-        const LaneMask rebase = (magnitude(zr) + magnitude(zi) < deltaSize) |
-                                (magnitude(nextRe) + magnitude(nextIm) < deltaSize);
+        const Values deltaSize = Magnitude(nextDr) + Magnitude(nextDi);
+        const LaneMask rebase = (Magnitude(zr) + Magnitude(zi) < deltaSize) |
+                                (Magnitude(nextRe) + Magnitude(nextIm) < deltaSize);
         // Rebases are rare: a branch the processor predicts keeps the
         // blends off the chain from one step to the next.
-        int64_t anyRebase = 0;
-        ForLanes([&](auto l) __attribute__((always_inline)) { anyRebase |= rebase[l]; });
-        if (anyRebase == 0) [[likely]] {
+        if (_mm256_testz_si256(reinterpret_cast<__m256i>(rebase), reinterpret_cast<__m256i>(rebase))) [[likely]] {
             dr = nextDr;
             di = nextDi;
             orbitRe = nextRe;
             orbitIm = nextIm;
             return;
         }
-        dr = blend(rebase, zr, nextDr);
-        di = blend(rebase, zi, nextDi);
-        orbitRe = blend(rebase, rebaseRe, nextRe);
-        orbitIm = blend(rebase, rebaseIm, nextIm);
+        dr = Blend(rebase, zr, nextDr);
+        di = Blend(rebase, zi, nextDi);
+        orbitRe = Blend(rebase, rebaseRe, nextRe);
+        orbitIm = Blend(rebase, rebaseIm, nextIm);
         ForLanes([&](auto l) __attribute__((always_inline)) {
             if (rebase[l] != 0) {
                 base[l] = rebaseBase;
@@ -689,9 +691,8 @@ template <int Variant, bool Tracked>
         step();
         const LaneMask ended = failed | escaped;
         if constexpr (Tracked) {
-            Values factor;
-            ForLanes([&](auto l) __attribute__((always_inline)) { factor[l] = std::sqrt(squares[l]); });
-            bound = factor * bound + (4.0 * Bound::Unit) * (magnitude(dr) + magnitude(di));
+            const Values factor = reinterpret_cast<Values>(_mm256_sqrt_pd(reinterpret_cast<__m256d>(squares)));
+            bound = factor * bound + (4.0 * Bound::Unit) * (Magnitude(dr) + Magnitude(di));
             doubtful |= (bound * bound > (Bound::Share * Bound::Share) * (zr * zr + zi * zi)) & ~ended;
         }
         bool leave = false;
