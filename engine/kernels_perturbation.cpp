@@ -560,8 +560,10 @@ enum class LaneEnd { BeforeBegin, AfterBegin, Escaped, Failed };
 // running lane has had Begin for the first pass, and no lane reaches its
 // orbit's end within it; lanes outside `running` point at a running lane's
 // loop, are left alone and idle on the rebase orbit (more than five values).
+// In whole vector registers only: the halves of a vector cost more than one
+// pixel's chain saves.
 template <int Variant, bool Tracked>
-[[gnu::always_inline]] __attribute__((target("avx2"))) inline void LanePasses(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
+__attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
                                               LaneEnd* ends)
 {
     using Values = LaneValues;
@@ -735,15 +737,6 @@ template <int Variant, bool Tracked>
         if ((running >> l & 1) != 0)
             store(l);
     });
-}
-
-// The lanes in whole vector registers: without them the halves cost more
-// than one pixel's chain.
-template <int Variant, bool Tracked>
-__attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* const* loops, unsigned running,
-                                              LaneEnd* ends)
-{
-    LanePasses<Variant, Tracked>(loops, running, ends);
 }
 
 bool LanesAvailable()
