@@ -532,7 +532,7 @@ template <typename Body>
     }(std::make_integer_sequence<int, Lanes>{});
 }
 
-// |x| by lanes, and x where `take` is set, otherwise elsewhere.
+// |x| lane by lane; Blend: x in the lanes `take` marks, `otherwise` in the rest.
 __attribute__((target("avx2"), always_inline)) inline LaneValues Magnitude(LaneValues x)
 {
     return reinterpret_cast<LaneValues>(reinterpret_cast<LaneMask>(x) & std::numeric_limits<int64_t>::max());
