@@ -1,0 +1,464 @@
+#pragma once
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+
+#include "engine/big_to_hardware.h"
+#include "engine/deep_pixel.h"
+#include "engine/perturbation_frame.h"
+
+// One pixel of the fast deep path, pass by pass, as the row loops share it:
+// where the pixel stands on its orbit, its steps, its rounding bound, its
+// passes with their table steps and repeats, how it starts, ends and is
+// stored, and the rows handed out to workers.
+namespace perturbation {
+
+// Differences below this size are followed with a wider exponent; above it
+// long double holds them, and a frame's dc (below long double's range there)
+// no longer changes their rounding.
+const long double WideRangeEnd = std::ldexp(1.0L, -15000);
+
+struct SkippedIterations {
+    int64_t byTable = 0;
+    int64_t byRepeat = 0;
+};
+
+inline void AddSkipped(PerturbationCounts& counts, const SkippedIterations& skipped)
+{
+    counts.skippedIterations.fetch_add(skipped.byTable);
+    counts.repeatedIterations.fetch_add(skipped.byRepeat);
+}
+
+template <typename D>
+inline D Size(D re, D im)
+{
+    using std::fabs;
+    return fabs(re) + fabs(im);
+}
+
+// Where a pixel stands: z = Z_m + delta on one orbit of values T, delta and
+// z of type D (T, or T with a wider exponent).
+template <typename T, typename D>
+struct Cursor {
+    const OrbitValue<T>* orbit;
+    int64_t last;  // index of the orbit's last value
+    const BlaTable<T>* table;
+    int64_t m;
+    D dr, di;
+    D zr, zi;
+};
+
+template <typename T, typename D>
+inline void Rebase(Cursor<T, D>& p, const HardwareOrbit<T>& zero)
+{
+    p.dr = p.zr;
+    p.di = p.zi;
+    p.orbit = zero.values.data();
+    p.last = static_cast<int64_t>(zero.values.size()) - 1;
+    p.table = &zero.table;
+    p.m = 0;
+}
+
+template <typename T, typename D>
+inline Cursor<T, T> Narrowed(const Cursor<T, D>& p)
+{
+    return {p.orbit, p.last, p.table, p.m, ToHardware(p.dr), ToHardware(p.di), ToHardware(p.zr), ToHardware(p.zi)};
+}
+
+template <typename D>
+inline bool SameBits(D x, D y)
+{
+    if constexpr (IsWideFloat<D>::value)
+        return SameBits(x.Mantissa(), y.Mantissa()) && x.Exponent() == y.Exponent();
+    else
+        return x == y && std::signbit(x) == std::signbit(y);
+}
+
+// Everything a pass start's future depends on, but for the count.
+template <typename T, typename D>
+inline bool SameState(const Cursor<T, D>& p, double previous, const Cursor<T, D>& saved, double savedPrevious)
+{
+    return p.m == saved.m && p.orbit == saved.orbit && SameBits(p.dr, saved.dr) && SameBits(p.di, saved.di) &&
+           SameBits(p.zr, saved.zr) && SameBits(p.zi, saved.zi) &&
+           std::bit_cast<uint64_t>(previous) == std::bit_cast<uint64_t>(savedPrevious);
+}
+
+// delta := (2 Z + delta) delta + dc, then z = Z + delta. A pixel closer to 0
+// than to the orbit continues on the orbit of 0 from its start; so does one
+// that reaches the orbit's end once it is certain to escape. False when the
+// pixel cannot be followed further.
+template <typename T, typename D, typename Frame>
+[[gnu::always_inline]] inline bool Step(Cursor<T, D>& p, D dcr, D dci, const Frame& f)
+{
+    const OrbitValue<T> z = p.orbit[p.m];
+    const D sumRe = D(z.re + z.re) + p.dr;
+    const D sumIm = D(z.im + z.im) + p.di;
+    const D dr = (sumRe * p.dr - sumIm * p.di) + dcr;
+    const D di = (sumRe * p.di + sumIm * p.dr) + dci;
+    p.dr = dr;
+    p.di = di;
+    ++p.m;
+    const OrbitValue<T> next = p.orbit[p.m];
+    p.zr = D(next.re) + dr;
+    p.zi = D(next.im) + di;
+    // Also where the orbit itself passes closer to 0 than the difference:
+    // at a periodic reference's returns to 0, rounding decides the first.
+    const D deltaSize = Size(dr, di);
+    if (Size(p.zr, p.zi) < deltaSize || D(Size(next.re, next.im)) < deltaSize) {
+        Rebase(p, f.RebaseOrbit());
+    } else if (p.m == p.last) {
+        if (!(ToHardware(p.zr * p.zr + p.zi * p.zi) > f.escapeNorm))
+            return false;
+        Rebase(p, f.RebaseOrbit());
+    }
+    return p.m < p.last;
+}
+
+template <typename T>
+inline T Modulus(T re, T im)
+{
+    return std::sqrt(re * re + im * im);
+}
+
+// A first-order bound on the rounding error z carries: a pass multiplies it
+// by the product of its |2 z| and adds the rounding of its new difference, a
+// table step multiplies it by |A| and adds the terms it dropped. Where it
+// comes near |z| itself (checked at pass ends), the hardware's digits no
+// longer decide the pixel: long chaotic orbits after a pixel left its
+// reference. Untracked, it costs nothing.
+template <typename T, bool Tracked>
+struct RoundingBound {
+    static constexpr T Share = T(0.25);
+    static constexpr T Unit = std::numeric_limits<T>::epsilon();
+    T bound = 0;
+    T squares = 1;  // the product of |2 z|^2 over the pass so far
+    bool doubtful = false;
+
+    template <typename D>
+    void Start(const D& dr, const D& di)
+    {
+        if constexpr (Tracked)
+            bound = Unit * ToHardware(Size(dr, di));
+    }
+
+    // Before a step from z.
+    template <typename D>
+    void Multiply(const D& zr, const D& zi)
+    {
+        if constexpr (Tracked) {
+            const T re = ToHardware(zr);
+            const T im = ToHardware(zi);
+            squares *= T(4) * (re * re + im * im);
+        }
+    }
+
+    template <typename D>
+    void EndPass(const Cursor<T, D>& p)
+    {
+        if constexpr (Tracked) {
+            Grow(std::sqrt(squares), T(4) * Unit, p);
+            squares = 1;
+        }
+    }
+
+    template <typename D>
+    void AfterTableStep(const BlaStep<T>& step, int64_t iterations, T epsilon, const Cursor<T, D>& p)
+    {
+        if constexpr (Tracked)
+            Grow(Modulus(step.aRe, step.aIm), Unit + T(iterations) * epsilon, p);
+    }
+
+private:
+    template <typename D>
+    void Grow(T factor, T rounding, const Cursor<T, D>& p)
+    {
+        bound = factor * bound + rounding * ToHardware(Size(p.dr, p.di));
+        const T zr = ToHardware(p.zr);
+        const T zi = ToHardware(p.zi);
+        doubtful |= bound * bound > Share * Share * (zr * zr + zi * zi);
+    }
+};
+
+template <typename T, typename D, typename Frame, bool Tracked>
+[[gnu::always_inline]] inline bool BoundedStep(Cursor<T, D>& p, D dcr, D dci, const Frame& f,
+                                               RoundingBound<T, Tracked>& rounding)
+{
+    rounding.Multiply(p.zr, p.zi);
+    return Step(p, dcr, dci, f);
+}
+
+enum class PassEnd { Next, Escaped, Failed };
+
+// The deep kernel's passes with z iterated as Z + delta from p at count e,
+// one at a time: passes of four iterations with the pre-test of the fourth,
+// table steps over whole passes whose pre-tests cannot fire.
+// A pass start's state repeating bit for bit repeats the passes between for
+// ever: Brent's method saves it at power-of-two pass counts, and a match
+// skips whole periods while every table step of them stays clear of the cap
+// that the end of the iterations puts on table steps, so that what follows
+// is exactly what iterating the periods would have given.
+template <int Variant, typename T, typename D, typename Frame, bool Tracked>
+struct PassLoop {
+    static constexpr bool Lagged = Variant >= 3;
+    const Frame* f;
+    SkippedIterations* skipped;
+    Cursor<T, D> p;
+    int64_t e;
+    double previous;
+    D dcr, dci;
+    RoundingBound<T, Tracked> rounding;
+    D passZr = p.zr, passZi = p.zi;  // z at the last pass start
+    Cursor<T, D> saved = p;
+    double savedPrevious = previous;
+    int64_t savedAt = -1;  // the count where saved was taken; -1: none, or the cycle is already skipped
+    int64_t longestStep = 0;  // passes of the longest table step since then
+    int64_t starts = 0;
+    int64_t saveAt = 1;
+
+    bool Running() const { return e <= f->iterMax; }
+
+    // Before a pass: a repeat's skip, then the table's steps.
+    void Begin()
+    {
+        const int64_t iterMax = f->iterMax;
+        if (savedAt >= 0 && f->findCycles && SameState(p, previous, saved, savedPrevious)) {
+            const int64_t period = e - savedAt;
+            // A table step of n passes is the cap's choice too while the cap
+            // allows 2n: the next level was refused for its own reasons.
+            const int64_t periods = (iterMax - e - (8 * longestStep + 4)) / period;
+            if (periods > 0) {
+                e += periods * period;
+                skipped->byRepeat += periods * period;
+            }
+            savedAt = -1;
+            saveAt = std::numeric_limits<int64_t>::max();
+        } else if (++starts == saveAt) {
+            saved = p;
+            savedPrevious = previous;
+            savedAt = e;
+            longestStep = 0;
+            saveAt *= 2;
+        }
+        // Skips end at a pass start that still runs, so the saved pass
+        // start and the count are the passes' own; the lagged d is only
+        // compared with 4, and every skipped pre-test stayed below it.
+        if (f->useTable && (!Lagged || previous <= 4.0)) {
+            int64_t passes = 0;
+            while (iterMax - e >= 4) {
+                const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);
+                if (!s)
+                    break;
+                const D dr = (D(s->aRe) * p.dr - D(s->aIm) * p.di) + (D(s->bRe) * dcr - D(s->bIm) * dci);
+                const D di = (D(s->aRe) * p.di + D(s->aIm) * p.dr) + (D(s->bRe) * dci + D(s->bIm) * dcr);
+                p.dr = dr;
+                p.di = di;
+                longestStep = std::max(longestStep, passes);
+                p.m += 4 * passes;
+                e += 4 * passes;
+                skipped->byTable += 4 * passes;
+                p.zr = D(p.orbit[p.m].re) + dr;
+                p.zi = D(p.orbit[p.m].im) + di;
+                rounding.AfterTableStep(*s, 4 * passes, f->tableEpsilon, p);
+                const OrbitValue<T>& preTested = p.orbit[p.m - 1];
+                previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
+            }
+        }
+        passZr = p.zr;
+        passZi = p.zi;
+    }
+
+    // The pass's four steps and its test.
+    PassEnd Run()
+    {
+        if (!BoundedStep(p, dcr, dci, *f, rounding) || !BoundedStep(p, dcr, dci, *f, rounding) ||
+            !BoundedStep(p, dcr, dci, *f, rounding))
+            return PassEnd::Failed;
+        const T s = ToHardware(p.zr * p.zr + p.zi * p.zi);
+        if (!(s <= std::numeric_limits<T>::max()))
+            return PassEnd::Failed;
+        if (Lagged) {
+            if (previous > 4.0)
+                return PassEnd::Escaped;
+            previous = TruncatedToDouble(s);
+        } else if (s > T(4)) {
+            return PassEnd::Escaped;
+        }
+        if (!BoundedStep(p, dcr, dci, *f, rounding))
+            return PassEnd::Failed;
+        rounding.EndPass(p);
+        e += 4;
+        return PassEnd::Next;
+    }
+};
+
+// How a pixel was computed.
+enum class Outcome { Followed, Doubtful, Exact };
+
+// A pixel's own values: its first difference, its dc and its c.
+template <typename D>
+struct PixelStart {
+    D d0r, d0i, dcr, dci;
+    long double cr, ci;
+};
+
+template <typename D>
+PixelStart<D> StartOf(const PerturbationFrame<D>& f, int32_t row, int32_t k)
+{
+    const D d0r = f.deltaRe[k];
+    const D d0i = f.deltaIm[row];
+    if (f.mandelbrot)
+        return {d0r, d0i, d0r, d0i, f.pixelRe[k], f.pixelIm[row]};
+    return {d0r, d0i, D(0), D(0), f.juliaRe, f.juliaIm};
+}
+
+// The pixel's cursor at its first pass; false when the orbit is too short.
+template <typename D>
+bool FirstCursor(const PerturbationFrame<D>& f, const PixelStart<D>& pixel, Cursor<Hardware<D>, D>& p)
+{
+    p = {f.start.values.data(), static_cast<int64_t>(f.start.values.size()) - 1, &f.start.table,
+         f.startIndex, pixel.d0r, pixel.d0i, D(0), D(0)};
+    if (p.m >= p.last)
+        return false;
+    p.zr = D(p.orbit[p.m].re) + pixel.d0r;
+    p.zi = D(p.orbit[p.m].im) + pixel.d0i;
+    return true;
+}
+
+// The count where the first pass starts, and the lagged test's value there.
+constexpr int64_t FirstPassCount = 3;
+constexpr double FirstPrevious = 2.0;
+
+// After the passes: the variant's single steps in long double from the last
+// pass start (z in zr, zi at count e); Doubtful when the rounding bound came
+// near z.
+template <int Variant, typename D>
+Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, long double zr, long double zi,
+                    long double cr, long double ci, int32_t& count, float& aOut, float& bOut)
+{
+    if (doubtful)
+        return Outcome::Doubtful;
+    const int64_t iterMax = f.iterMax;
+    const long double bailout = static_cast<long double>(f.bailout);
+    for (int64_t j = e - 3; j <= iterMax; ++j) {
+        const long double t = zi * zr;
+        const long double a = zr * zr;
+        const long double b = Variant == 5 ? zi * t : zi * zi;
+        if (!std::isfinite(t) || !std::isfinite(a) || !std::isfinite(b))
+            return Outcome::Exact;
+        long double s;
+        if (Variant == 1 || Variant == 4)
+            s = b + a;
+        else if (Variant == 5)
+            s = b + t;
+        else
+            s = t + a;
+        if (s > bailout) {
+            aOut = static_cast<float>(TruncatedToDouble(a));
+            bOut = static_cast<float>(TruncatedToDouble(b));
+            count = ToStoredCount(Variant == 2 ? j : j + 5);
+            return Outcome::Followed;
+        }
+        zr = (a - b) + cr;
+        zi = (t + t) + ci;
+    }
+    aOut = static_cast<float>(TruncatedToDouble(zr));
+    bOut = static_cast<float>(TruncatedToDouble(zi));
+    count = 0;
+    return Outcome::Followed;
+}
+
+// A pixel's outcome into the outputs: marked doubtful, or computed by the
+// deep kernel where perturbation could not follow it.
+template <typename D, int Variant>
+Outcome StorePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, Outcome outcome, int32_t count, float a,
+                   float b, DeepRegisters& exact)
+{
+    // Escaped pixels on a real line are computed again as the view's precision decides them.
+    if (outcome != Outcome::Exact && (f.realRow[row] != 0 || f.realColumn[k] != 0) &&
+        (outcome == Outcome::Doubtful || count != 0))
+        outcome = Outcome::Exact;
+    const size_t at = static_cast<size_t>(row - f.firstRow) * f.width + k;
+    if (outcome == Outcome::Doubtful) {
+        if (f.doubtfulOut) {
+            f.doubtfulOut[at] = 1;
+            return outcome;
+        }
+        outcome = Outcome::Exact;
+    }
+    if (outcome == Outcome::Exact) {
+        mpf_set(exact.zr, f.columnRe[k]);
+        mpf_set(exact.zi, f.rowIm[row]);
+        mpf_srcptr cr = f.mandelbrot ? f.columnRe[k].get() : f.bigJuliaRe.get();
+        mpf_srcptr ci = f.mandelbrot ? f.rowIm[row].get() : f.bigJuliaIm.get();
+        count = DeepPixel<Variant>(exact, cr, ci, f.iterMax, f.bailout, a, b);
+    }
+    f.iterOut[at] = count;
+    f.aOut[at] = a;
+    f.bOut[at] = b;
+    return outcome;
+}
+
+// A worker's counts, added to the frame's shared ones a row at a time.
+struct Tally {
+    int64_t perturbed = 0;
+    int64_t doubtful = 0;
+    int64_t exact = 0;
+    SkippedIterations skipped;
+
+    void Count(Outcome outcome)
+    {
+        ++(outcome == Outcome::Followed ? perturbed : outcome == Outcome::Doubtful ? doubtful : exact);
+    }
+
+    void AddTo(PerturbationCounts& counts)
+    {
+        counts.perturbed.fetch_add(perturbed);
+        counts.doubtful.fetch_add(doubtful);
+        counts.exact.fetch_add(exact);
+        AddSkipped(counts, skipped);
+        *this = {};
+    }
+};
+
+// Rows handed out by nextRow, each computed by computeRow(f, row, exact,
+// tally), until none is left or a row stops (returns false).
+template <typename D, typename ComputeRow>
+void HandOutRows(const PerturbationFrame<D>& f, RelaxedAtomic<int32_t>& nextRow, RelaxedAtomic<int32_t>& rowsDone,
+                 PerturbationCounts& counts, ComputeRow&& computeRow)
+{
+    DeepRegisters exact(f.bits);
+    for (;;) {
+        const int32_t row = f.firstRow + nextRow.fetch_add(1);
+        if (row >= f.firstRow + f.rows)
+            return;
+        Tally tally;
+        const bool finished = computeRow(f, row, exact, tally);
+        tally.AddTo(counts);
+        if (!finished)
+            return;
+        rowsDone.fetch_add(1);
+    }
+}
+
+// Calls run.template operator()<Variant, Tracked>() for the frame's variant
+// and whether it bounds its rounding.
+template <typename D, typename Run>
+void ForVariant(const PerturbationFrame<D>& frame, Run&& run)
+{
+    const auto tracked = [&]<int Variant>() {
+        if (frame.boundRounding)
+            run.template operator()<Variant, true>();
+        else
+            run.template operator()<Variant, false>();
+    };
+    switch (frame.variant) {
+    case 2: tracked.template operator()<2>(); break;
+    case 3: tracked.template operator()<3>(); break;
+    case 4: tracked.template operator()<4>(); break;
+    case 5: tracked.template operator()<5>(); break;
+    default: tracked.template operator()<1>(); break;
+    }
+}
+
+}  // namespace perturbation
