@@ -17,27 +17,24 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
 bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double& zr,
                long double& zi, SkippedIterations& skipped, RoundingBound<T, Tracked>& rounding)
 {
-    PassLoop<Variant, T, D, Frame, Tracked> loop{&f, &skipped, p, e, previous, dcr, dci, rounding};
-    while (loop.Running()) {
+    Cursor<T, D> passStart = p;
+    Repeats<T, D> repeats{p, previous};
+    while (e <= f.iterMax) {
         if constexpr (IsWideFloat<D>::value) {
-            if (!(Size(loop.p.dr, loop.p.di) < D(WideRangeEnd))) {
-                e = loop.e;
-                rounding = loop.rounding;
-                return RunPasses<Variant>(f, Narrowed(loop.p), e, loop.previous, ToHardware(dcr), ToHardware(dci),
-                                          zr, zi, skipped, rounding);
-            }
+            if (!(Size(p.dr, p.di) < D(WideRangeEnd)))
+                return RunPasses<Variant>(f, Narrowed(p), e, previous, ToHardware(dcr), ToHardware(dci), zr, zi,
+                                          skipped, rounding);
         }
-        loop.Begin();
-        const PassEnd end = loop.Run();
+        BeginPass<Variant>(f, p, e, previous, dcr, dci, repeats, skipped, rounding);
+        passStart = p;
+        const PassEnd end = RunPass<Variant>(f, p, e, previous, dcr, dci, rounding);
         if (end == PassEnd::Failed)
             return false;
         if (end == PassEnd::Escaped)
             break;
     }
-    e = loop.e;
-    rounding = loop.rounding;
-    zr = ToHardware(loop.passZr);
-    zi = ToHardware(loop.passZi);
+    zr = ToHardware(passStart.zr);
+    zi = ToHardware(passStart.zi);
     return true;
 }
 

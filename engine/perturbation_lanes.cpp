@@ -101,7 +101,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
         orbitRe[l] = q.p.orbit[q.p.m].re;
         orbitIm[l] = q.p.orbit[q.p.m].im;
         e[l] = q.e;
-        starts[l] = q.starts;
+        starts[l] = q.repeats.starts;
     };
     const auto store = [&](auto l) __attribute__((always_inline)) {
         auto& q = *loops[l];
@@ -112,7 +112,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
         q.rounding.bound = bound[l];
         q.rounding.doubtful = doubtful[l] != 0;
         q.e = e[l];
-        q.starts = starts[l];
+        q.repeats.starts = starts[l];
     };
     ForLanes([&](auto l) __attribute__((always_inline)) {
         load(l);
@@ -163,16 +163,16 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
     // Whether Begin has more to do at lane l's pass start than count the pass.
     const auto needsBegin = [&](auto l) __attribute__((always_inline)) {
         const auto& q = *loops[l];
-        if (starts[l] + 1 == q.saveAt)
+        if (starts[l] + 1 == q.repeats.saveAt)
             return true;
         if (f.useTable && (!Lagged || previous[l] <= 4.0) &&
             tableOf(l)->MayStep(m[l], std::fabs(dr[l]) + std::fabs(di[l])))
             return true;
-        const Cursor<double, double>& saved = q.saved;
-        return q.savedAt >= 0 && f.findCycles && m[l] == saved.m && base[l] == saved.orbit &&
+        const Cursor<double, double>& saved = q.repeats.saved;
+        return q.repeats.savedAt >= 0 && f.findCycles && m[l] == saved.m && base[l] == saved.orbit &&
                SameBits(dr[l], saved.dr) && SameBits(di[l], saved.di) && SameBits(zr[l], saved.zr) &&
                SameBits(zi[l], saved.zi) &&
-               std::bit_cast<uint64_t>(previous[l]) == std::bit_cast<uint64_t>(q.savedPrevious);
+               std::bit_cast<uint64_t>(previous[l]) == std::bit_cast<uint64_t>(q.repeats.savedPrevious);
     };
     for (;;) {
         squares = Values{} + 1.0;

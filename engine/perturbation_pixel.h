@@ -190,14 +190,106 @@ template <typename T, typename D, typename Frame, bool Tracked>
 
 enum class PassEnd { Next, Escaped, Failed };
 
+// Brent's method over pass starts: a pass start's state repeating bit for
+// bit repeats the passes between for ever. It is saved at power-of-two pass
+// counts, and a match skips whole periods while every table step of them
+// stays clear of the cap that the end of the iterations puts on table
+// steps, so that what follows is exactly what iterating the periods would
+// have given.
+template <typename T, typename D>
+struct Repeats {
+    Cursor<T, D> saved;
+    double savedPrevious;
+    int64_t savedAt = -1;  // the count where saved was taken; -1: none, or the cycle is already skipped
+    int64_t longestStep = 0;  // passes of the longest table step since then
+    int64_t starts = 0;
+    int64_t saveAt = 1;
+};
+
 // The deep kernel's passes with z iterated as Z + delta from p at count e,
 // one at a time: passes of four iterations with the pre-test of the fourth,
-// table steps over whole passes whose pre-tests cannot fire.
-// A pass start's state repeating bit for bit repeats the passes between for
-// ever: Brent's method saves it at power-of-two pass counts, and a match
-// skips whole periods while every table step of them stays clear of the cap
-// that the end of the iterations puts on table steps, so that what follows
-// is exactly what iterating the periods would have given.
+// table steps over whole passes whose pre-tests cannot fire. The state is
+// the caller's, so that a loop keeps it in its own locals (long double's in
+// a struct would live in memory).
+
+// Before a pass: a repeat's skip, then the table's steps.
+template <int Variant, typename T, typename D, typename Frame, bool Tracked>
+[[gnu::always_inline]] inline void BeginPass(const Frame& f, Cursor<T, D>& p, int64_t& e, double& previous, D dcr,
+                                             D dci, Repeats<T, D>& repeats, SkippedIterations& skipped,
+                                             RoundingBound<T, Tracked>& rounding)
+{
+    constexpr bool lagged = Variant >= 3;
+    const int64_t iterMax = f.iterMax;
+    if (repeats.savedAt >= 0 && f.findCycles && SameState(p, previous, repeats.saved, repeats.savedPrevious)) {
+        const int64_t period = e - repeats.savedAt;
+        // A table step of n passes is the cap's choice too while the cap
+        // allows 2n: the next level was refused for its own reasons.
+        const int64_t periods = (iterMax - e - (8 * repeats.longestStep + 4)) / period;
+        if (periods > 0) {
+            e += periods * period;
+            skipped.byRepeat += periods * period;
+        }
+        repeats.savedAt = -1;
+        repeats.saveAt = std::numeric_limits<int64_t>::max();
+    } else if (++repeats.starts == repeats.saveAt) {
+        repeats.saved = p;
+        repeats.savedPrevious = previous;
+        repeats.savedAt = e;
+        repeats.longestStep = 0;
+        repeats.saveAt *= 2;
+    }
+    // Skips end at a pass start that still runs, so the saved pass start and
+    // the count are the passes' own; the lagged d is only compared with 4,
+    // and every skipped pre-test stayed below it.
+    if (f.useTable && (!lagged || previous <= 4.0)) {
+        int64_t passes = 0;
+        while (iterMax - e >= 4) {
+            const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);
+            if (!s)
+                break;
+            const D dr = (D(s->aRe) * p.dr - D(s->aIm) * p.di) + (D(s->bRe) * dcr - D(s->bIm) * dci);
+            const D di = (D(s->aRe) * p.di + D(s->aIm) * p.dr) + (D(s->bRe) * dci + D(s->bIm) * dcr);
+            p.dr = dr;
+            p.di = di;
+            repeats.longestStep = std::max(repeats.longestStep, passes);
+            p.m += 4 * passes;
+            e += 4 * passes;
+            skipped.byTable += 4 * passes;
+            p.zr = D(p.orbit[p.m].re) + dr;
+            p.zi = D(p.orbit[p.m].im) + di;
+            rounding.AfterTableStep(*s, 4 * passes, f.tableEpsilon, p);
+            const OrbitValue<T>& preTested = p.orbit[p.m - 1];
+            previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
+        }
+    }
+}
+
+// The pass's four steps and its test.
+template <int Variant, typename T, typename D, typename Frame, bool Tracked>
+[[gnu::always_inline]] inline PassEnd RunPass(const Frame& f, Cursor<T, D>& p, int64_t& e, double& previous, D dcr,
+                                              D dci, RoundingBound<T, Tracked>& rounding)
+{
+    if (!BoundedStep(p, dcr, dci, f, rounding) || !BoundedStep(p, dcr, dci, f, rounding) ||
+        !BoundedStep(p, dcr, dci, f, rounding))
+        return PassEnd::Failed;
+    const T s = ToHardware(p.zr * p.zr + p.zi * p.zi);
+    if (!(s <= std::numeric_limits<T>::max()))
+        return PassEnd::Failed;
+    if (Variant >= 3) {
+        if (previous > 4.0)
+            return PassEnd::Escaped;
+        previous = TruncatedToDouble(s);
+    } else if (s > T(4)) {
+        return PassEnd::Escaped;
+    }
+    if (!BoundedStep(p, dcr, dci, f, rounding))
+        return PassEnd::Failed;
+    rounding.EndPass(p);
+    e += 4;
+    return PassEnd::Next;
+}
+
+// A pixel's passes as an object, for loops that keep several pixels.
 template <int Variant, typename T, typename D, typename Frame, bool Tracked>
 struct PassLoop {
     static constexpr bool Lagged = Variant >= 3;
@@ -209,87 +301,18 @@ struct PassLoop {
     D dcr, dci;
     RoundingBound<T, Tracked> rounding;
     D passZr = p.zr, passZi = p.zi;  // z at the last pass start
-    Cursor<T, D> saved = p;
-    double savedPrevious = previous;
-    int64_t savedAt = -1;  // the count where saved was taken; -1: none, or the cycle is already skipped
-    int64_t longestStep = 0;  // passes of the longest table step since then
-    int64_t starts = 0;
-    int64_t saveAt = 1;
+    Repeats<T, D> repeats{p, previous};
 
     bool Running() const { return e <= f->iterMax; }
 
-    // Before a pass: a repeat's skip, then the table's steps.
     void Begin()
     {
-        const int64_t iterMax = f->iterMax;
-        if (savedAt >= 0 && f->findCycles && SameState(p, previous, saved, savedPrevious)) {
-            const int64_t period = e - savedAt;
-            // A table step of n passes is the cap's choice too while the cap
-            // allows 2n: the next level was refused for its own reasons.
-            const int64_t periods = (iterMax - e - (8 * longestStep + 4)) / period;
-            if (periods > 0) {
-                e += periods * period;
-                skipped->byRepeat += periods * period;
-            }
-            savedAt = -1;
-            saveAt = std::numeric_limits<int64_t>::max();
-        } else if (++starts == saveAt) {
-            saved = p;
-            savedPrevious = previous;
-            savedAt = e;
-            longestStep = 0;
-            saveAt *= 2;
-        }
-        // Skips end at a pass start that still runs, so the saved pass
-        // start and the count are the passes' own; the lagged d is only
-        // compared with 4, and every skipped pre-test stayed below it.
-        if (f->useTable && (!Lagged || previous <= 4.0)) {
-            int64_t passes = 0;
-            while (iterMax - e >= 4) {
-                const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);
-                if (!s)
-                    break;
-                const D dr = (D(s->aRe) * p.dr - D(s->aIm) * p.di) + (D(s->bRe) * dcr - D(s->bIm) * dci);
-                const D di = (D(s->aRe) * p.di + D(s->aIm) * p.dr) + (D(s->bRe) * dci + D(s->bIm) * dcr);
-                p.dr = dr;
-                p.di = di;
-                longestStep = std::max(longestStep, passes);
-                p.m += 4 * passes;
-                e += 4 * passes;
-                skipped->byTable += 4 * passes;
-                p.zr = D(p.orbit[p.m].re) + dr;
-                p.zi = D(p.orbit[p.m].im) + di;
-                rounding.AfterTableStep(*s, 4 * passes, f->tableEpsilon, p);
-                const OrbitValue<T>& preTested = p.orbit[p.m - 1];
-                previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
-            }
-        }
+        BeginPass<Variant>(*f, p, e, previous, dcr, dci, repeats, *skipped, rounding);
         passZr = p.zr;
         passZi = p.zi;
     }
 
-    // The pass's four steps and its test.
-    PassEnd Run()
-    {
-        if (!BoundedStep(p, dcr, dci, *f, rounding) || !BoundedStep(p, dcr, dci, *f, rounding) ||
-            !BoundedStep(p, dcr, dci, *f, rounding))
-            return PassEnd::Failed;
-        const T s = ToHardware(p.zr * p.zr + p.zi * p.zi);
-        if (!(s <= std::numeric_limits<T>::max()))
-            return PassEnd::Failed;
-        if (Lagged) {
-            if (previous > 4.0)
-                return PassEnd::Escaped;
-            previous = TruncatedToDouble(s);
-        } else if (s > T(4)) {
-            return PassEnd::Escaped;
-        }
-        if (!BoundedStep(p, dcr, dci, *f, rounding))
-            return PassEnd::Failed;
-        rounding.EndPass(p);
-        e += 4;
-        return PassEnd::Next;
-    }
+    PassEnd Run() { return RunPass<Variant>(*f, p, e, previous, dcr, dci, rounding); }
 };
 
 // How a pixel was computed.
