@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <unordered_map>
 
 #include "color/display.h"
@@ -52,10 +53,14 @@ double LargestColourShare()
     return static_cast<double>(largest) / static_cast<double>(pixels);
 }
 
-void ShowFrame()
+// The frame as the desktop shows it; the path that computed it (the view
+// texts' sync may switch the next frames to deep zoom).
+std::string ShowFrame()
 {
     Redraw();
+    const std::string path = State.DeepZoom ? DeepPathText(State.LastDeepPath) : "extended";
     SyncViewTexts();
+    return path;
 }
 
 }  // namespace
@@ -80,13 +85,13 @@ int main(int argc, char** argv)
         const uint64_t start = TickMilliseconds();
         PressAt(x, y);
         ClickZoom(x, y);
-        ShowFrame();
+        const std::string path = ShowFrame();
         const double seconds = static_cast<double>(TickMilliseconds() - start) / 1000.0;
         const double share = LargestColourShare();
         slowest = std::max(slowest, seconds);
         mostBlank = std::max(mostBlank, share);
         std::printf("%5d  %13.3Le  %7d  %-24s  %7.2f  %9.1f %%\n", click, std::ldexp(1.0L, click),
-                    State.IterMax, State.DeepZoom ? DeepPathText(State.LastDeepPath).c_str() : "extended",
+                    State.IterMax, path.c_str(),
                     seconds, 100 * share);
         std::fflush(stdout);
     }
