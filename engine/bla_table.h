@@ -41,10 +41,11 @@ public:
     // (|re| + |im|, in T or in a type with a wider exponent), of at most
     // maxPasses passes; null when there is none.
     // Whether Find may find a step: a quick refusal for most asks.
-    bool MayStep(int64_t m, T deltaSize) const
+    template <typename Size>
+    [[gnu::always_inline]] bool MayStep(int64_t m, Size deltaSize) const
     {
         const size_t first = static_cast<size_t>(m);
-        return first < firstRadii_.size() && deltaSize < firstRadii_[first];
+        return first < firstRadii_.size() && deltaSize < Size(firstRadii_[first]);
     }
 
     template <typename Size>
@@ -63,8 +64,7 @@ template <typename T>
 template <typename Size>
 inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t maxPasses, int64_t& passes) const
 {
-    const size_t first = static_cast<size_t>(m);
-    if (first >= firstRadii_.size() || !(deltaSize < Size(firstRadii_[first])))
+    if (!MayStep(m, deltaSize))
         return nullptr;
     const BlaStep<T>* best = nullptr;
     const int64_t q = m >> 2;

@@ -83,6 +83,9 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
     const auto onRebase = [&](int l) { return base[l] == rebaseBase; };
     const auto tableOf = [&](int l) { return onRebase(l) ? &rebaseOrbit.table : startTable[l]; };
     const auto lastOf = [&](int l) { return onRebase(l) ? rebaseLast : startLast[l]; };
+    const auto cursorOf = [&](int l) {
+        return Cursor<double, double>{base[l], lastOf(l), tableOf(l), m[l], dr[l], di[l], zr[l], zi[l]};
+    };
     const auto load = [&](auto l) __attribute__((always_inline)) {
         const auto& q = *loops[l];
         dr[l] = q.p.dr;
@@ -105,7 +108,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
     };
     const auto store = [&](auto l) __attribute__((always_inline)) {
         auto& q = *loops[l];
-        q.p = {base[l], lastOf(l), tableOf(l), m[l], dr[l], di[l], zr[l], zi[l]};
+        q.p = cursorOf(l);
         q.previous = previous[l];
         q.passZr = passZr[l];
         q.passZi = passZi[l];
@@ -163,16 +166,10 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
     // Whether Begin has more to do at lane l's pass start than count the pass.
     const auto needsBegin = [&](auto l) __attribute__((always_inline)) {
         const auto& q = *loops[l];
-        if (starts[l] + 1 == q.repeats.saveAt)
-            return true;
-        if (f.useTable && (!Lagged || previous[l] <= 4.0) &&
-            tableOf(l)->MayStep(m[l], std::fabs(dr[l]) + std::fabs(di[l])))
-            return true;
-        const Cursor<double, double>& saved = q.repeats.saved;
-        return q.repeats.savedAt >= 0 && f.findCycles && m[l] == saved.m && base[l] == saved.orbit &&
-               SameBits(dr[l], saved.dr) && SameBits(di[l], saved.di) && SameBits(zr[l], saved.zr) &&
-               SameBits(zi[l], saved.zi) &&
-               std::bit_cast<uint64_t>(previous[l]) == std::bit_cast<uint64_t>(q.repeats.savedPrevious);
+        return starts[l] + 1 == q.repeats.saveAt ||
+               (TableMayServe<Variant>(f, previous[l]) && tableOf(l)->MayStep(m[l], Size(dr[l], di[l]))) ||
+               (q.repeats.savedAt >= 0 && f.findCycles &&
+                SameState(cursorOf(l), previous[l], q.repeats.saved, q.repeats.savedPrevious));
     };
     for (;;) {
         squares = Values{} + 1.0;

@@ -206,6 +206,14 @@ struct Repeats {
     int64_t saveAt = 1;
 };
 
+// Whether table steps may skip passes from here: the lagged d is only
+// compared with 4, and every skipped pre-test stayed below it.
+template <int Variant, typename Frame>
+[[gnu::always_inline]] inline bool TableMayServe(const Frame& f, double previous)
+{
+    return f.useTable && (Variant < 3 || previous <= 4.0);
+}
+
 // The deep kernel's passes with z iterated as Z + delta from p at count e,
 // one at a time: passes of four iterations with the pre-test of the fourth,
 // table steps over whole passes whose pre-tests cannot fire. The state is
@@ -218,7 +226,6 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
                                              D dci, Repeats<T, D>& repeats, SkippedIterations& skipped,
                                              RoundingBound<T, Tracked>& rounding)
 {
-    constexpr bool lagged = Variant >= 3;
     const int64_t iterMax = f.iterMax;
     if (repeats.savedAt >= 0 && f.findCycles && SameState(p, previous, repeats.saved, repeats.savedPrevious)) {
         const int64_t period = e - repeats.savedAt;
@@ -239,9 +246,8 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
         repeats.saveAt *= 2;
     }
     // Skips end at a pass start that still runs, so the saved pass start and
-    // the count are the passes' own; the lagged d is only compared with 4,
-    // and every skipped pre-test stayed below it.
-    if (f.useTable && (!lagged || previous <= 4.0)) {
+    // the count are the passes' own.
+    if (TableMayServe<Variant>(f, previous)) {
         int64_t passes = 0;
         while (iterMax - e >= 4) {
             const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);

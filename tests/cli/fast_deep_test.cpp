@@ -7,6 +7,7 @@
 #include <iterator>
 #include <regex>
 #include <sstream>
+#include <utility>
 
 #include "cli/kernel_agreement.h"
 #include "cli/renderer.h"
@@ -77,6 +78,17 @@ FrameResults RunPrepared(PerturbationFrame<D>& frame, size_t pixels)
     results.skippedIterations = counts.skippedIterations.load();
     results.repeatedIterations = counts.repeatedIterations.load();
     return results;
+}
+
+// The prepared frame run with one of its switches off, then on.
+template <typename D>
+std::pair<FrameResults, FrameResults> OffAndOn(PerturbationFrame<D>& frame, bool PerturbationFrame<D>::*option,
+                                               size_t pixels)
+{
+    frame.*option = false;
+    FrameResults off = RunPrepared(frame, pixels);
+    frame.*option = true;
+    return {std::move(off), RunPrepared(frame, pixels)};
 }
 
 class FastDeepTest : public ::testing::Test {
@@ -335,10 +347,8 @@ TEST_F(FastDeepTest, TableSkipsNeverCrossAnEscape)
         for (int32_t iterMax : {997, 1002, 3000}) {
             ForEachVariant(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax)} + view,
                            [&](PerturbationFrame<double>& frame, int32_t variant) {
-                               frame.useTable = false;
-                               const FrameResults stepped = RunPrepared(frame, 24 * 18);
-                               frame.useTable = true;
-                               const FrameResults skipped = RunPrepared(frame, 24 * 18);
+                               const auto [stepped, skipped] =
+                                   OffAndOn(frame, &PerturbationFrame<double>::useTable, 24 * 18);
                                const std::string what = view[0] + " IterMax " + std::to_string(iterMax) +
                                                         " variant " + std::to_string(variant);
                                EXPECT_EQ(stepped.escapes, skipped.escapes) << what;
@@ -356,10 +366,8 @@ TEST_F(FastDeepTest, RepeatsSkipWholePeriodsWithTheResultsOfIteratingThem)
     for (int32_t iterMax : {4999, 20002}) {
         ForEachVariant(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax)} + view,
                        [&](PerturbationFrame<double>& frame, int32_t variant) {
-                           frame.findCycles = false;
-                           const FrameResults iterated = RunPrepared(frame, 24 * 18);
-                           frame.findCycles = true;
-                           const FrameResults skipped = RunPrepared(frame, 24 * 18);
+                           const auto [iterated, skipped] =
+                               OffAndOn(frame, &PerturbationFrame<double>::findCycles, 24 * 18);
                            const std::string what =
                                "IterMax " + std::to_string(iterMax) + " variant " + std::to_string(variant);
                            EXPECT_EQ(iterated.escapes, skipped.escapes) << what;
@@ -388,10 +396,7 @@ TEST_F(FastDeepTest, LanesGiveTheOnePixelLoopsResultsToTheBit)
         ForEachVariant(Arguments{"--size", "24x18"} + view, [&](PerturbationFrame<double>& frame, int32_t variant) {
             for (bool bounded : {false, true}) {
                 frame.boundRounding = bounded;
-                frame.useLanes = false;
-                const FrameResults alone = RunPrepared(frame, 24 * 18);
-                frame.useLanes = true;
-                const FrameResults lanes = RunPrepared(frame, 24 * 18);
+                const auto [alone, lanes] = OffAndOn(frame, &PerturbationFrame<double>::useLanes, 24 * 18);
                 const std::string what = "view " + std::to_string(&view - views.data()) + " variant " +
                                          std::to_string(variant) + (bounded ? " bounded" : "");
                 EXPECT_EQ(alone.escapes, lanes.escapes) << what;
