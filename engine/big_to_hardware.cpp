@@ -65,3 +65,16 @@ double TruncatedToDouble(long double x)
         d = std::nextafter(d, 0.0);
     return d;
 }
+
+void LongDoubleToBig(long double value, mpf_ptr out)
+{
+    int exponent = 0;
+    const long double fraction = std::frexp(std::fabs(value), &exponent);
+    mpf_set_ui(out, static_cast<unsigned long>(std::ldexp(fraction, 64)));
+    if (exponent >= 64)
+        mpf_mul_2exp(out, out, static_cast<mp_bitcnt_t>(exponent - 64));
+    else
+        mpf_div_2exp(out, out, static_cast<mp_bitcnt_t>(64 - exponent));
+    if (value < 0)
+        mpf_neg(out, out);
+}

@@ -2,7 +2,7 @@
 #include "engine/big_float.h"
 #include "engine/wide_float.h"
 
-// Arbitrary-precision values read into hardware floating point.
+// Arbitrary-precision values read into hardware floating point, and back.
 
 // The value to 64 significant bits over the whole long double exponent
 // range (values below it read as 0, above it as infinity). `scratch` must be
@@ -19,3 +19,6 @@ inline double TruncatedToDouble(double x)
 {
     return x;
 }
+
+// A finite long double into `out` exactly (`out` holds at least 64 bits).
+void LongDoubleToBig(long double value, mpf_ptr out);

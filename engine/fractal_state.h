@@ -101,6 +101,7 @@ struct FractalState {
     DeepPath LastDeepPath = DeepPath::Exact;
     int64_t ExactDeepPixels = 0;  // pixels of the last fast deep frame that needed arbitrary precision
     int64_t RecomputedDeepPixels = 0;  // ... that its hardware type could not decide, computed again in long double
+    int32_t ExtendedPerturbed = 0;  // the last extended frame was computed by perturbation
     int32_t QuitRequested = 0;
     double Pi = 0;
     double TwoPi = 0;

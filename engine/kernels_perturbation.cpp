@@ -51,7 +51,7 @@ Outcome PerturbedPixel(const PerturbationFrame<D>& f, const PixelStart<D>& pixel
     int64_t e = FirstPassCount;
     long double zr = 0, zi = 0;
     RoundingBound<T, Tracked> rounding;
-    rounding.Start(pixel.d0r, pixel.d0i);
+    rounding.Start(pixel.d0r, pixel.d0i, f.kernelUnit);
     if (!RunPasses<Variant>(f, p, e, FirstPrevious, pixel.dcr, pixel.dci, zr, zi, skipped, rounding))
         return Outcome::Exact;
     return FinishPixel<Variant>(f, rounding.doubtful, e, zr, zi, pixel.cr, pixel.ci, count, aOut, bOut);

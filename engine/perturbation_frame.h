@@ -42,6 +42,13 @@ struct PerturbationFrame {
     bool boundRounding = false;
     // The table's dropped terms against the steps they skip.
     T tableEpsilon = 0;
+    // Frames of an extended view: the extended kernels decide the doubtful
+    // pixels and those perturbation cannot follow (all marked in
+    // doubtfulOut), and the bound takes in their own rounding, about
+    // kernelUnit (|z|^2 + 1) a step, so that the pixels they would compute
+    // differently are theirs.
+    bool extendedKernelsDecide = false;
+    T kernelUnit = 0;
     int32_t bits = 96;
     int32_t width = 0;
     int32_t height = 0;

@@ -122,6 +122,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
         dcr[l] = loops[l]->dcr;
         dci[l] = loops[l]->dci;
     });
+    const double kernelRounding = 4.0 * f.kernelUnit;
     const Values rebaseRe = Values{} + rebaseBase[0].re;
     const Values rebaseIm = Values{} + rebaseBase[0].im;
     Values squares;
@@ -190,7 +191,10 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
         if constexpr (Tracked) {
             const Values factor = reinterpret_cast<Values>(_mm256_sqrt_pd(reinterpret_cast<__m256d>(squares)));
             bound = factor * bound + (4.0 * Bound::Unit) * (Magnitude(dr) + Magnitude(di));
-            doubtful |= (bound * bound > (Bound::Share * Bound::Share) * (zr * zr + zi * zi)) & ~ended;
+            const Values norm = zr * zr + zi * zi;
+            if (kernelRounding != 0)
+                bound += kernelRounding * (norm + 1.0);
+            doubtful |= (bound * bound > (Bound::Share * Bound::Share) * norm) & ~ended;
         }
         bool leave = false;
         ForLanes([&](auto l) __attribute__((always_inline)) {
@@ -258,7 +262,7 @@ bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, DeepRegister
                 continue;
             }
             RoundingBound<double, Tracked> rounding;
-            rounding.Start(pixel.d0r, pixel.d0i);
+            rounding.Start(pixel.d0r, pixel.d0i, f.kernelUnit);
             loops[l] = Loop{&f, &tally.skipped, p, FirstPassCount, FirstPrevious, pixel.dcr, pixel.dci, rounding};
             pixels[l] = pixel;
             columns[l] = k;

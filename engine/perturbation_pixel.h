@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "engine/big_to_hardware.h"
 #include "engine/deep_pixel.h"
@@ -135,11 +136,13 @@ struct RoundingBound {
     T squares = 1;  // the product of |2 z|^2 over the pass so far
     bool doubtful = false;
 
+    // kernelUnit: see PerturbationFrame::kernelUnit; z starts as c, which
+    // the kernels hold rounded too.
     template <typename D>
-    void Start(const D& dr, const D& di)
+    void Start(const D& dr, const D& di, T kernelUnit)
     {
         if constexpr (Tracked)
-            bound = Unit * ToHardware(Size(dr, di));
+            bound = Unit * ToHardware(Size(dr, di)) + (std::is_same_v<T, double> ? T(2) * kernelUnit : T(0));
     }
 
     // Before a step from z.
@@ -154,29 +157,36 @@ struct RoundingBound {
     }
 
     template <typename D>
-    void EndPass(const Cursor<T, D>& p)
+    void EndPass(const Cursor<T, D>& p, T kernelUnit)
     {
         if constexpr (Tracked) {
-            Grow(std::sqrt(squares), T(4) * Unit, p);
+            Grow(std::sqrt(squares), T(4) * Unit, T(4) * kernelUnit, p);
             squares = 1;
         }
     }
 
     template <typename D>
-    void AfterTableStep(const BlaStep<T>& step, int64_t iterations, T epsilon, const Cursor<T, D>& p)
+    void AfterTableStep(const BlaStep<T>& step, int64_t iterations, T epsilon, T kernelUnit, const Cursor<T, D>& p)
     {
         if constexpr (Tracked)
-            Grow(Modulus(step.aRe, step.aIm), Unit + T(iterations) * epsilon, p);
+            Grow(Modulus(step.aRe, step.aIm), Unit + T(iterations) * epsilon, T(iterations) * kernelUnit, p);
     }
 
 private:
+    // The kernels round each step to about kernelUnit (|z|^2 + 1). Frames of
+    // extended views are in double; x87 code keeps its loop untouched.
     template <typename D>
-    void Grow(T factor, T rounding, const Cursor<T, D>& p)
+    void Grow(T factor, T rounding, T kernelRounding, const Cursor<T, D>& p)
     {
         bound = factor * bound + rounding * ToHardware(Size(p.dr, p.di));
         const T zr = ToHardware(p.zr);
         const T zi = ToHardware(p.zi);
-        doubtful |= bound * bound > Share * Share * (zr * zr + zi * zi);
+        const T norm = zr * zr + zi * zi;
+        if constexpr (std::is_same_v<T, double>) {
+            if (kernelRounding != 0)
+                bound += kernelRounding * (norm + T(1));
+        }
+        doubtful |= bound * bound > Share * Share * norm;
     }
 };
 
@@ -263,7 +273,7 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
             skipped.byTable += 4 * passes;
             p.zr = D(p.orbit[p.m].re) + dr;
             p.zi = D(p.orbit[p.m].im) + di;
-            rounding.AfterTableStep(*s, 4 * passes, f.tableEpsilon, p);
+            rounding.AfterTableStep(*s, 4 * passes, f.tableEpsilon, f.kernelUnit, p);
             const OrbitValue<T>& preTested = p.orbit[p.m - 1];
             previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
         }
@@ -290,7 +300,7 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     }
     if (!BoundedStep(p, dcr, dci, f, rounding))
         return PassEnd::Failed;
-    rounding.EndPass(p);
+    rounding.EndPass(p, f.kernelUnit);
     e += 4;
     return PassEnd::Next;
 }
@@ -408,6 +418,8 @@ Outcome StorePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, Outcom
         (outcome == Outcome::Doubtful || count != 0))
         outcome = Outcome::Exact;
     const size_t at = static_cast<size_t>(row - f.firstRow) * f.width + k;
+    if (outcome == Outcome::Exact && f.extendedKernelsDecide)
+        outcome = Outcome::Doubtful;
     if (outcome == Outcome::Doubtful) {
         if (f.doubtfulOut) {
             f.doubtfulOut[at] = 1;

@@ -315,15 +315,22 @@ void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationRefe
     mpf_set(x, layout.realMin);
     for (int32_t k = 0; k < layout.width; ++k) {
         frame.columnRe[k].Create(bits);
+        if (layout.columnValues) {
+            LongDoubleToBig(layout.columnValues[k], frame.columnRe[k]);
+            continue;
+        }
         mpf_set(frame.columnRe[k], x);
         mpf_add(x, x, layout.stepRe);
     }
     const int32_t threads = std::max(layout.threads, 1);
     const int32_t rowsPerBand = RowsPerBandFor(layout.height, threads);
     BigFloat y(bits), offset(bits);
-    for (int32_t row = 0; row < layout.height; ++row)
+    for (int32_t row = 0; row < layout.height; ++row) {
         frame.rowIm[row].Create(bits);
-    for (int32_t band = 0; band < threads; ++band) {
+        if (layout.rowValues)
+            LongDoubleToBig(layout.rowValues[row], frame.rowIm[row]);
+    }
+    for (int32_t band = 0; band < threads && !layout.rowValues; ++band) {
         const RowBand rows = BandOf(band, threads, rowsPerBand, layout.height);
         if (rows.lastRow < rows.firstRow)
             continue;

@@ -38,6 +38,11 @@ struct DeepFrameLayout {
     mpf_srcptr stepIm = nullptr;
     mpf_srcptr juliaRe = nullptr;
     mpf_srcptr juliaIm = nullptr;
+    // The pixels' own coordinates where they are not min + k step exactly
+    // (an extended view's, as its kernels add them up): width and height
+    // values, or none.
+    const long double* columnValues = nullptr;
+    const long double* rowValues = nullptr;
 };
 
 // The chosen reference point and its orbits (Julia: also the orbit of 0),

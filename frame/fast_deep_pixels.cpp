@@ -41,11 +41,14 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
         CalculatingTitle, &progress, finished, WorkerWait::Prompt);
 }
 
+// The reference, then every row by perturbation into the result buffers,
+// with the pixels the frame's type cannot decide marked in `doubtful`.
+// False when Esc stopped it.
 template <typename D>
-void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
+bool PerturbRows(const DeepFrameLayout& layout, PerturbationReference& reference, PerturbationFrame<D>& frame,
+                 std::vector<uint8_t>& doubtful, PerturbationCounts& counts, FrameProgress& progress,
+                 uint64_t& finished)
 {
-    PerturbationReference reference;
-    PerturbationFrame<D> frame;
     RelaxedAtomic<int64_t> orbitDone{0};
     bool prepared = false;
     const int64_t length = ReferenceLength(layout);
@@ -59,13 +62,9 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
         [&] { return static_cast<int32_t>(orbitDone.load() * 100 / length); }, ReferenceOrbitTitle, nullptr,
         finished, WorkerWait::Prompt);
     if (stopped || !prepared)
-        return;
+        return false;
 
-    // Pixels whose rounding the hardware type cannot bound are computed
-    // again with a table to long double's full precision: 11 more bits than
-    // double, or 16 more than long double's shorter table, decide nearly all
-    // of them.
-    std::vector<uint8_t> doubtful(static_cast<size_t>(layout.width) * layout.rows, 0);
+    doubtful.assign(static_cast<size_t>(layout.width) * layout.rows, 0);
     frame.boundRounding = true;
     frame.doubtfulOut = doubtful.data();
     frame.iterOut = Results.IterBuffer.data();
@@ -73,13 +72,25 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     frame.bOut = Results.ZImBuffer.data();
     RelaxedAtomic<int32_t> nextRow{0};
     RelaxedAtomic<int32_t> rowsDone{0};
-    PerturbationCounts counts;
-    FrameProgress progress(100, false);
-    const bool rowsStopped = RunDeepWorkers(
+    return !RunDeepWorkers(
         layout.threads, [&](int32_t) { RunPerturbationRows(frame, nextRow, rowsDone, counts); },
         [&] { return static_cast<int32_t>(int64_t{rowsDone.load()} * 100 / layout.rows); }, CalculatingTitle,
         &progress, finished, WorkerWait::Prompt);
-    if (!rowsStopped && counts.doubtful.load() > 0) {
+}
+
+template <typename D>
+void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
+{
+    PerturbationReference reference;
+    PerturbationFrame<D> frame;
+    std::vector<uint8_t> doubtful;
+    PerturbationCounts counts;
+    FrameProgress progress(100, false);
+    // Pixels whose rounding the hardware type cannot bound are computed
+    // again with a table to long double's full precision: 11 more bits than
+    // double, or 16 more than long double's shorter table, decide nearly all
+    // of them.
+    if (PerturbRows(layout, reference, frame, doubtful, counts, progress, finished) && counts.doubtful.load() > 0) {
         // The first frame's orbits make room for the second's.
         frame.start = {};
         frame.zero = {};
@@ -146,4 +157,19 @@ void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout,
         State.LastDeepPath = DeepPath::FastWideExponent;
         RunFast<WideDelta>(layout, finished);
     }
+}
+
+bool PerturbExtendedView(const DeepFrameLayout& layout, std::vector<uint8_t>& kernelsDecide, uint64_t& finished)
+{
+    PerturbationReference reference;
+    PerturbationFrame<double> frame;
+    frame.extendedKernelsDecide = true;
+    // A step of the extended kernels rounds several products and sums to
+    // 64 bits each.
+    frame.kernelUnit = 4 * 0x1p-64;
+    PerturbationCounts counts;
+    FrameProgress progress(100, false);
+    const bool computed = PerturbRows(layout, reference, frame, kernelsDecide, counts, progress, finished);
+    progress.Report(100);
+    return computed;
 }

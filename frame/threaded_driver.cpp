@@ -13,6 +13,7 @@
 #include "engine/view_texts.h"
 #include "engine/worker_thread.h"
 #include "files/autosave.h"
+#include "frame/extended_by_perturbation.h"
 #include "frame/frame_driver.h"
 #include "frame/frame_progress.h"
 #include "platform/platform.h"
@@ -28,6 +29,10 @@ struct FrameRows {
     std::vector<WorkerRecord> records;
     int32_t variant = 1;
     ColoringConstants coloring{};
+    // Computed by perturbation: the rows' results are in, but for the pixels
+    // the extended kernels must compute.
+    bool perturbed = false;
+    ExtendedByPerturbation perturbation;
     std::atomic<size_t> next{0};
     RelaxedAtomic<int32_t> rowsDone{0};
     RunningWorkers running;
@@ -43,11 +48,17 @@ void RunRows(FrameRows& frame, bool compute)
         // From the record, never from State, which the interface thread owns.
         const size_t width = static_cast<size_t>(std::max(record.Width, 0));
         const size_t first = static_cast<size_t>(record.IterOut - Results.IterBuffer.data());
-        std::fill_n(record.IterOut, width, 0);
-        std::fill_n(record.ZReOut, width, 0.0f);
-        std::fill_n(record.ZImOut, width, 0.0f);
-        if (compute && State.StopRequest.load() == 0)
-            RunExtendedKernel(frame.variant, record, &frame.rowsDone);
+        const bool run = compute && State.StopRequest.load() == 0;
+        if (run && frame.perturbed) {
+            frame.perturbation.FinishRow(record, frame.variant);
+            frame.rowsDone.fetch_add(1);
+        } else {
+            std::fill_n(record.IterOut, width, 0);
+            std::fill_n(record.ZReOut, width, 0.0f);
+            std::fill_n(record.ZImOut, width, 0.0f);
+            if (run)
+                RunExtendedKernel(frame.variant, record, &frame.rowsDone);
+        }
         if (EscapeValueCapture)
             std::copy_n(record.IterOut, width, EscapeValueCapture->begin() + static_cast<ptrdiff_t>(first));
         ColorPixels(frame.coloring, first, first + width);
@@ -157,7 +168,18 @@ void ThreadedDriver()
     State.StopRequest = 0;
     // A stop belongs to the frame it stopped: later frames are backed up again.
     State.FrameAborted = 0;
-    const size_t workers = std::clamp<size_t>(frame.records.size(), 1, static_cast<size_t>(threads));
+    bool stopped = false;
+    frame.perturbed = ExtendedByPerturbation::Serves(frame.records, threads, frame.variant);
+    State.ExtendedPerturbed = frame.perturbed ? 1 : 0;
+    const bool movie = State.MovieMode == 1;
+    if (frame.perturbed && !frame.perturbation.Compute(frame.records, threads, frame.variant)) {
+        // Esc: the frame is marked stopped (and a movie ended); its rows are cleared below.
+        stopped = State.FrameAborted == 1 && !movie;
+        frame.perturbed = false;
+    }
+    const size_t workers = State.FrameAborted == 1
+                               ? 0
+                               : std::clamp<size_t>(frame.records.size(), 1, static_cast<size_t>(threads));
     std::vector<pthread_t> handles;
     handles.reserve(workers);
     for (size_t k = 0; k < workers; ++k) {
@@ -180,7 +202,6 @@ void ThreadedDriver()
     FrameProgress progress(height, State.MovieMode == 0);
     bool firstKeyCheck = true;
     uint64_t lastKeyCheck = 0;
-    bool stopped = false;
     while (frame.running.Count() > 0) {
         if (windowed) {
             platform.PumpMessages();

@@ -490,3 +490,43 @@ TEST_F(FastDeepTest, AFrameDoesNotDependOnTheFramesBeforeIt)
     EXPECT_FALSE(fresh.empty());
     EXPECT_TRUE(afterDeeper == fresh);
 }
+
+TEST_F(FastDeepTest, ExtendedViewsByPerturbationAgreeWithTheExtendedKernels)
+{
+    const auto spiral = [](const char* magnification, const char* iterations) {
+        return Arguments{"--center", "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139",
+                         magnification, "--iter", iterations};
+    };
+    const auto agreement = [](const std::vector<int32_t>& fast, const std::vector<int32_t>& exact) {
+        long identical = 0;
+        for (size_t i = 0; i < std::min(fast.size(), exact.size()); ++i)
+            identical += fast[i] == exact[i] ? 1 : 0;
+        return exact.empty() ? 0.0 : 100.0 * identical / static_cast<double>(exact.size());
+    };
+    // Where the extended kernels' own rounding could change a pixel, they
+    // compute it: without their rounding in the bound the spiral at 4e8
+    // agrees on 99.68 % of these pixels, with it on all.
+    const std::vector<Arguments> frames{
+        Arguments{"--mode", "0"} + spiral("4e8", "3000"),
+        Arguments{"--mode", "P"} + spiral("4e8", "3000"),
+        Arguments{"--mode", "Q"} + spiral("4e6", "8000"),
+        Arguments{"--mode", "R"} + spiral("4e6", "8000"),
+        {"--julia", "-0.8", "0.156", "--view", "1.5275029", "1.5275034", "-0.07591236", "-0.07591199", "--iter", "4000"}};
+    for (const Arguments& frame : frames) {
+        const Arguments sized = Arguments{"--size", "96x72", "--threads", "2"} + frame;
+        const std::vector<int32_t> fast = EscapeValues(sized, true);
+        EXPECT_EQ(State.ExtendedPerturbed, 1) << frame[1];
+        const std::vector<int32_t> exact = EscapeValues(sized, false);
+        EXPECT_EQ(State.ExtendedPerturbed, 0);
+        EXPECT_GE(agreement(fast, exact), 99.9) << frame[1] << " " << frame[2];
+    }
+    // Variant 2 escapes by its own test there, and shallow or short frames
+    // gain nothing: the extended kernels compute them.
+    for (const Arguments& frame : {Arguments{"--mode", "1"} + spiral("4e8", "3000"), spiral("4e2", "3000"),
+                                   spiral("4e8", "500")}) {
+        const Arguments sized = Arguments{"--size", "96x72"} + frame;
+        const std::vector<int32_t> fast = EscapeValues(sized, true);
+        EXPECT_EQ(State.ExtendedPerturbed, 0);
+        EXPECT_EQ(fast, EscapeValues(sized, false));
+    }
+}
