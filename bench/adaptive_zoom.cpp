@@ -58,7 +58,9 @@ double LargestColourShare()
 std::string ShowFrame()
 {
     Redraw();
-    const std::string path = State.DeepZoom ? DeepPathText(State.LastDeepPath) : "extended";
+    const std::string path = State.DeepZoom            ? DeepPathText(State.LastDeepPath)
+                             : State.ExtendedPerturbed ? "extended, perturbation"
+                                                       : "extended";
     SyncViewTexts();
     return path;
 }
