@@ -210,6 +210,26 @@ TEST_F(FrameTest, EscStopsFastDeepFrameWhileItsReferenceIsIterated)
     EXPECT_EQ(std::count(values.begin(), values.end(), 0), static_cast<long>(values.size()));
 }
 
+TEST_F(FrameTest, EscStopsExtendedFrameByPerturbationWhileItsReferenceIsIterated)
+{
+    // Inside the cardioid, 1e-8 wide: the reference runs all of IterMax.
+    UseView(32, 24, {"-0.100000005", "-0.099999995", "0.0999999962", "0.1000000038"});
+    State.IterMax = FastDeepMaxIterations;
+    State.FastDeepZoom = 1;
+    platform.escapeQueriesBefore = 1;
+    platform.escapePresses = 1;
+    const std::vector<int32_t> values = Frame(2);
+    EXPECT_EQ(State.ExtendedPerturbed, 1);
+    EXPECT_EQ(State.FrameAborted, 1);
+    EXPECT_EQ(State.FrameValid, 0);
+    EXPECT_EQ(State.PictureLocked, 1);
+    EXPECT_EQ(State.FrameBusy, 0);
+    EXPECT_TRUE(platform.inputWindowsEnabled);
+    const std::vector<std::string>& titles = platform.titles;
+    EXPECT_NE(std::find(titles.begin(), titles.end(), ReferenceOrbitTitle(0)), titles.end());
+    EXPECT_EQ(std::count(values.begin(), values.end(), 0), static_cast<long>(values.size()));
+}
+
 TEST_F(FrameTest, EscStopsThreadedFrameAndItIsComputedAgainLater)
 {
     QTemporaryDir folder;
