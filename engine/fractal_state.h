@@ -100,7 +100,7 @@ struct FractalState {
     int32_t InsidePixelCount = 0;
     DeepPath LastDeepPath = DeepPath::Exact;
     int64_t ExactDeepPixels = 0;  // pixels of the last fast deep frame that needed arbitrary precision
-    int64_t RecomputedDeepPixels = 0;  // ... that its hardware type could not decide, computed again in long double
+    int64_t RecomputedDeepPixels = 0;  // ... whose rounding its first table spoiled, computed again
     int32_t ExtendedPerturbed = 0;  // the last extended frame was computed by perturbation
     int32_t QuitRequested = 0;
     double Pi = 0;

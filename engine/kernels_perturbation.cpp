@@ -117,6 +117,12 @@ template <typename D>
 void RunPerturbationPixels(const PerturbationFrame<D>& frame, const std::vector<int32_t>& pixels,
                            RelaxedAtomic<int32_t>& next, PerturbationCounts& counts)
 {
+    if constexpr (std::is_same_v<D, double>) {
+        if (frame.useLanes && PerturbationLanesAvailable()) {
+            RunPerturbationPixelsInLanes(frame, pixels, next, counts);
+            return;
+        }
+    }
     ForVariant(frame,
                [&]<int Variant, bool Tracked>() { RunListed<D, Variant, Tracked>(frame, pixels, next, counts); });
 }
@@ -127,6 +133,8 @@ template void RunPerturbationRows<long double>(const PerturbationFrame<long doub
                                                RelaxedAtomic<int32_t>&, PerturbationCounts&);
 template void RunPerturbationRows<WideDelta>(const PerturbationFrame<WideDelta>&, RelaxedAtomic<int32_t>&,
                                              RelaxedAtomic<int32_t>&, PerturbationCounts&);
+template void RunPerturbationPixels<double>(const PerturbationFrame<double>&, const std::vector<int32_t>&,
+                                            RelaxedAtomic<int32_t>&, PerturbationCounts&);
 template void RunPerturbationPixels<long double>(const PerturbationFrame<long double>&, const std::vector<int32_t>&,
                                                  RelaxedAtomic<int32_t>&, PerturbationCounts&);
 template void RunPerturbationPixels<WideDelta>(const PerturbationFrame<WideDelta>&, const std::vector<int32_t>&,

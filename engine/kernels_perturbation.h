@@ -23,6 +23,8 @@ template <typename D>
 void RunPerturbationPixels(const PerturbationFrame<D>& frame, const std::vector<int32_t>& pixels,
                            RelaxedAtomic<int32_t>& next, PerturbationCounts& counts);
 
+extern template void RunPerturbationPixels<double>(const PerturbationFrame<double>&, const std::vector<int32_t>&,
+                                                   RelaxedAtomic<int32_t>&, PerturbationCounts&);
 extern template void RunPerturbationPixels<long double>(const PerturbationFrame<long double>&,
                                                         const std::vector<int32_t>&, RelaxedAtomic<int32_t>&,
                                                         PerturbationCounts&);

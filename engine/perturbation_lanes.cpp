@@ -238,23 +238,23 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
     });
 }
 
-// A row's pixels through the lanes: each lane takes the row's next pixel
-// when its own is done. A pass near its orbit's end runs alone.
-template <int Variant, bool Tracked>
-bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, DeepRegisters& exact, Tally& tally)
+// Pixels through the lanes: each lane takes the next pixel (row and column)
+// from nextPixel when its own is done. A pass near its orbit's end runs alone.
+template <int Variant, bool Tracked, typename NextPixel>
+bool RunInLanes(const PerturbationFrame<double>& f, NextPixel&& nextPixel, DeepRegisters& exact, Tally& tally)
 {
     using Loop = DoubleLoop<Variant, Tracked>;
     const bool rebaseLong = f.RebaseOrbit().values.size() > 5;
     std::optional<Loop> loops[Lanes];
     bool begun[Lanes] = {};
     PixelStart<double> pixels[Lanes];
+    int32_t rows[Lanes];
     int32_t columns[Lanes];
-    int32_t next = 0;
     const auto take = [&](int l) {
         loops[l].reset();
         begun[l] = false;
-        while (next < f.width) {
-            const int32_t k = next++;
+        int32_t row = 0, k = 0;
+        while (nextPixel(row, k)) {
             const PixelStart<double> pixel = StartOf(f, row, k);
             Cursor<double, double> p;
             if (!FirstCursor(f, pixel, p)) {
@@ -265,6 +265,7 @@ bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, DeepRegister
             rounding.Start(pixel.d0r, pixel.d0i, f.kernelUnit);
             loops[l] = Loop{&f, &tally.skipped, p, FirstPassCount, FirstPrevious, pixel.dcr, pixel.dci, rounding};
             pixels[l] = pixel;
+            rows[l] = row;
             columns[l] = k;
             return;
         }
@@ -277,7 +278,7 @@ bool RunRowInLanes(const PerturbationFrame<double>& f, int32_t row, DeepRegister
                                     ? Outcome::Exact
                                     : FinishPixel<Variant>(f, q.rounding.doubtful, q.e, q.passZr, q.passZi,
                                                            pixels[l].cr, pixels[l].ci, count, a, b);
-        tally.Count(StorePixel<double, Variant>(f, row, columns[l], outcome, count, a, b, exact));
+        tally.Count(StorePixel<double, Variant>(f, rows[l], columns[l], outcome, count, a, b, exact));
         take(l);
     };
     for (int l = 0; l < Lanes; ++l)
@@ -337,6 +338,35 @@ void RunPerturbationRowsInLanes(const PerturbationFrame<double>& frame, RelaxedA
                                 RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts)
 {
     ForVariant(frame, [&]<int Variant, bool Tracked>() {
-        HandOutRows(frame, nextRow, rowsDone, counts, RunRowInLanes<Variant, Tracked>);
+        // A row's pixels in order.
+        const auto runRow = [](const PerturbationFrame<double>& f, int32_t row, DeepRegisters& exact, Tally& tally) {
+            int32_t column = 0;
+            const auto nextPixel = [&](int32_t& r, int32_t& k) {
+                r = row;
+                k = column++;
+                return k < f.width;
+            };
+            return RunInLanes<Variant, Tracked>(f, nextPixel, exact, tally);
+        };
+        HandOutRows(frame, nextRow, rowsDone, counts, runRow);
+    });
+}
+
+void RunPerturbationPixelsInLanes(const PerturbationFrame<double>& frame, const std::vector<int32_t>& pixels,
+                                  RelaxedAtomic<int32_t>& next, PerturbationCounts& counts)
+{
+    ForVariant(frame, [&]<int Variant, bool Tracked>() {
+        DeepRegisters exact(frame.bits);
+        Tally tally;
+        const auto nextPixel = [&](int32_t& row, int32_t& k) {
+            const int32_t i = next.fetch_add(1);
+            if (i >= static_cast<int32_t>(pixels.size()) || State.StopRequest.load() == 1)
+                return false;
+            row = frame.firstRow + pixels[i] / frame.width;
+            k = pixels[i] % frame.width;
+            return true;
+        };
+        RunInLanes<Variant, Tracked>(frame, nextPixel, exact, tally);
+        tally.AddTo(counts);
     });
 }

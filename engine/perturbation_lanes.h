@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "engine/perturbation_frame.h"
 #include "engine/relaxed_atomic.h"
@@ -11,3 +12,7 @@ bool PerturbationLanesAvailable();
 // vector lanes: the same results, to the bit.
 void RunPerturbationRowsInLanes(const PerturbationFrame<double>& frame, RelaxedAtomic<int32_t>& nextRow,
                                 RelaxedAtomic<int32_t>& rowsDone, PerturbationCounts& counts);
+
+// RunPerturbationPixels for frames in double, in vector lanes.
+void RunPerturbationPixelsInLanes(const PerturbationFrame<double>& frame, const std::vector<int32_t>& pixels,
+                                  RelaxedAtomic<int32_t>& next, PerturbationCounts& counts);

@@ -41,17 +41,16 @@ constexpr int32_t LeastNewtonSteps = 4;
 // iterations.
 constexpr int64_t NewtonIterationCost = 3;
 
-// The share of delta^2 against 2 Z delta a table step may drop: the type's
-// own rounding; for a Fast table in long double 2^-48, so that pixels within
-// a relative 2^-48 of the orbit (where long orbits spend most of their
-// iterations) skip it. Pixels whose rounding bound that spoils are computed
-// again with the Full table.
+// The share of delta^2 against 2 Z delta a table step may drop: for a Full
+// table the type's own rounding; for a Fast one 2^-36 in double and 2^-48 in
+// long double, so that pixels within that of the orbit (where long orbits
+// spend most of their iterations) skip it. Pixels whose rounding bound that
+// spoils are computed again with Full tables.
 template <typename T>
 T TableEpsilon(TablePrecision precision)
 {
-    const bool full = precision == TablePrecision::Full || std::numeric_limits<T>::digits == 53;
-    const int digits = full ? std::numeric_limits<T>::digits : 48;
-    return std::ldexp(T(1), -digits);
+    constexpr int digits = std::numeric_limits<T>::digits;
+    return std::ldexp(T(1), precision == TablePrecision::Full ? -digits : digits == 53 ? -36 : -48);
 }
 
 struct Point {

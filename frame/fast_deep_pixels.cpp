@@ -14,12 +14,14 @@
 
 namespace {
 
-// The marked pixels with a table to long double's full precision: in long
-// double, or where the differences need it with the wider exponent.
+// The marked pixels with a table to the type's full precision; where
+// `stillDoubtful` is given, with the rounding bound, marking there the
+// pixels it leaves doubtful.
 template <typename Wider>
 void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationReference& reference,
                           const std::vector<uint8_t>& marked, int32_t* iterOut, float* aOut, float* bOut,
-                          PerturbationCounts& counts, FrameProgress& progress, uint64_t& finished)
+                          PerturbationCounts& counts, FrameProgress& progress, uint64_t& finished,
+                          std::vector<uint8_t>* stillDoubtful = nullptr)
 {
     std::vector<int32_t> pixels;
     for (size_t i = 0; i < marked.size(); ++i)
@@ -35,19 +37,24 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
     frame.iterOut = iterOut;
     frame.aOut = aOut;
     frame.bOut = bOut;
+    if (stillDoubtful) {
+        stillDoubtful->assign(marked.size(), 0);
+        frame.boundRounding = true;
+        frame.doubtfulOut = stillDoubtful->data();
+    }
     RelaxedAtomic<int32_t> next{0};
     RunDeepWorkers(
         layout.threads, [&](int32_t) { RunPerturbationPixels(frame, pixels, next, counts); }, almostDone,
         CalculatingTitle, &progress, finished, WorkerWait::Prompt);
 }
 
-// The reference, then every row by perturbation into the result buffers,
-// with the pixels the frame's type cannot decide marked in `doubtful`.
-// False when Esc stopped it.
+// The reference, then every row by perturbation with a table of the given
+// precision into the result buffers, with the pixels the frame's type cannot
+// decide marked in `doubtful`. False when Esc stopped it.
 template <typename D>
-bool PerturbRows(const DeepFrameLayout& layout, PerturbationReference& reference, PerturbationFrame<D>& frame,
-                 std::vector<uint8_t>& doubtful, PerturbationCounts& counts, FrameProgress& progress,
-                 uint64_t& finished)
+bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, PerturbationReference& reference,
+                 PerturbationFrame<D>& frame, std::vector<uint8_t>& doubtful, PerturbationCounts& counts,
+                 FrameProgress& progress, uint64_t& finished)
 {
     RelaxedAtomic<int64_t> orbitDone{0};
     bool prepared = false;
@@ -57,7 +64,7 @@ bool PerturbRows(const DeepFrameLayout& layout, PerturbationReference& reference
         [&](int32_t) {
             prepared = ChoosePerturbationReference(layout, reference, orbitDone);
             if (prepared)
-                FillPerturbationFrame(layout, reference, TablePrecision::Fast, frame);
+                FillPerturbationFrame(layout, reference, precision, frame);
         },
         [&] { return static_cast<int32_t>(orbitDone.load() * 100 / length); }, ReferenceOrbitTitle, nullptr,
         finished, WorkerWait::Prompt);
@@ -86,20 +93,36 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     std::vector<uint8_t> doubtful;
     PerturbationCounts counts;
     FrameProgress progress(100, false);
-    // Pixels whose rounding the hardware type cannot bound are computed
-    // again with a table to long double's full precision: 11 more bits than
-    // double, or 16 more than long double's shorter table, decide nearly all
-    // of them.
-    if (PerturbRows(layout, reference, frame, doubtful, counts, progress, finished) && counts.doubtful.load() > 0) {
-        // The first frame's orbits make room for the second's.
+    // Pixels whose rounding the Fast table spoils are computed again with
+    // Full tables: in double first, where the frame is in double (its 2^-36
+    // table lets most pixels skip far more, and the 2^-53 one decides nearly
+    // all it hands on); then in long double (11 more bits than double, 16
+    // more than long double's Fast table).
+    int64_t exact = 0;
+    if (PerturbRows(layout, TablePrecision::Fast, reference, frame, doubtful, counts, progress, finished) &&
+        counts.doubtful.load() > 0) {
+        // The first frame's orbits make room for the next one's.
         frame.start = {};
         frame.zero = {};
+        bool stillDoubtful = true;
+        if constexpr (std::is_same_v<D, double>) {
+            PerturbationCounts again;
+            std::vector<uint8_t> marked;
+            ComputeWithFullTable<double>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, again,
+                                         progress, finished, &marked);
+            doubtful.swap(marked);
+            exact += again.exact.load();
+            stillDoubtful = again.doubtful.load() > 0;
+        }
         using Wider = std::conditional_t<IsWideFloat<D>::value, D, long double>;
-        ComputeWithFullTable<Wider>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, counts,
-                                    progress, finished);
+        PerturbationCounts last;
+        if (stillDoubtful)
+            ComputeWithFullTable<Wider>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, last,
+                                        progress, finished);
+        exact += last.exact.load();
     }
     progress.Report(100);
-    State.ExactDeepPixels = counts.exact.load();
+    State.ExactDeepPixels = counts.exact.load() + exact;
     State.RecomputedDeepPixels = counts.doubtful.load();
 }
 
@@ -169,7 +192,9 @@ bool PerturbExtendedView(const DeepFrameLayout& layout, std::vector<uint8_t>& ke
     frame.kernelUnit = 4 * 0x1p-64;
     PerturbationCounts counts;
     FrameProgress progress(100, false);
-    const bool computed = PerturbRows(layout, reference, frame, kernelsDecide, counts, progress, finished);
+    // The strict table: pixels its bound doubts are the extended kernels', at their cost.
+    const bool computed =
+        PerturbRows(layout, TablePrecision::Full, reference, frame, kernelsDecide, counts, progress, finished);
     progress.Report(100);
     return computed;
 }
