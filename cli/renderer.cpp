@@ -722,7 +722,7 @@ void PrintAgreement(const Outputs& outputs, std::ostream& out)
     out << "exact: " << DeepPathText(exact.path) << " at " << exact.bits << " bits, " << exact.seconds << " s\n"
         << "fast: " << DeepPathText(fast.path) << ", " << fast.seconds << " s ("
         << (fast.seconds > 0 ? exact.seconds / fast.seconds : 0) << " times faster), " << exactPixels
-        << " pixels in arbitrary precision, " << recomputedPixels << " computed again in long double\n";
+        << " pixels in arbitrary precision, " << recomputedPixels << " computed again with fuller tables\n";
     PrintKernelAgreement(out, CompareKernelResults(exact.results, fast.results));
     PrintSettledAgreement(out, twice.bits, CompareSettledEscapes(exact.results, twice.results, fast.results));
 }
