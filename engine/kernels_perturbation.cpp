@@ -86,13 +86,9 @@ void RunListed(const PerturbationFrame<D>& f, const std::vector<int32_t>& pixels
 {
     DeepRegisters exact(f.bits);
     Tally tally;
-    for (;;) {
-        const int32_t i = next.fetch_add(1);
-        if (i >= static_cast<int32_t>(pixels.size()) || State.StopRequest.load() == 1)
-            break;
-        tally.Count(ComputePixel<D, Variant, Tracked>(f, f.firstRow + pixels[i] / f.width, pixels[i] % f.width,
-                                                      exact, tally.skipped));
-    }
+    int32_t row = 0, k = 0;
+    while (NextListedPixel(f, pixels, next, row, k))
+        tally.Count(ComputePixel<D, Variant, Tracked>(f, row, k, exact, tally.skipped));
     tally.AddTo(counts);
 }
 

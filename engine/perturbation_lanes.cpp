@@ -358,14 +358,7 @@ void RunPerturbationPixelsInLanes(const PerturbationFrame<double>& frame, const 
     ForVariant(frame, [&]<int Variant, bool Tracked>() {
         DeepRegisters exact(frame.bits);
         Tally tally;
-        const auto nextPixel = [&](int32_t& row, int32_t& k) {
-            const int32_t i = next.fetch_add(1);
-            if (i >= static_cast<int32_t>(pixels.size()) || State.StopRequest.load() == 1)
-                return false;
-            row = frame.firstRow + pixels[i] / frame.width;
-            k = pixels[i] % frame.width;
-            return true;
-        };
+        const auto nextPixel = [&](int32_t& row, int32_t& k) { return NextListedPixel(frame, pixels, next, row, k); };
         RunInLanes<Variant, Tracked>(frame, nextPixel, exact, tally);
         tally.AddTo(counts);
     });

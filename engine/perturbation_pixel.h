@@ -4,9 +4,11 @@
 #include <cmath>
 #include <limits>
 #include <type_traits>
+#include <vector>
 
 #include "engine/big_to_hardware.h"
 #include "engine/deep_pixel.h"
+#include "engine/fractal_state.h"
 #include "engine/perturbation_frame.h"
 
 // One pixel of the fast deep path, pass by pass, as the row loops share it:
@@ -461,6 +463,20 @@ struct Tally {
         *this = {};
     }
 };
+
+// The next of the listed pixels (indices into the outputs) handed out by
+// next, as its row and column; false when none is left or StopRequest is set.
+template <typename D>
+bool NextListedPixel(const PerturbationFrame<D>& f, const std::vector<int32_t>& pixels, RelaxedAtomic<int32_t>& next,
+                     int32_t& row, int32_t& k)
+{
+    const int32_t i = next.fetch_add(1);
+    if (i >= static_cast<int32_t>(pixels.size()) || State.StopRequest.load() == 1)
+        return false;
+    row = f.firstRow + pixels[i] / f.width;
+    k = pixels[i] % f.width;
+    return true;
+}
 
 // Rows handed out by nextRow, each computed by computeRow(f, row, exact,
 // tally), until none is left or a row stops (returns false).

@@ -29,10 +29,10 @@ constexpr int32_t ReferenceBits = 128;
 
 }  // namespace
 
-bool ExtendedByPerturbation::Serves(const std::vector<WorkerRecord>& records, int32_t threads, int32_t variant)
+bool ExtendedByPerturbation::Serves(const std::vector<WorkerRecord>& records, int32_t variant)
 {
     // Variant 2's extended and deep kernels count the last steps differently.
-    if (State.FastDeepZoom != 1 || variant == 2 || records.empty() || threads < 1 || !PerturbationLanesAvailable())
+    if (State.FastDeepZoom != 1 || variant == 2 || records.empty() || !PerturbationLanesAvailable())
         return false;
     const WorkerRecord& first = records.front();
     const bool wholeView = FrameRowWindow.viewHeight == 0 && static_cast<int32_t>(records.size()) == ViewHeight();

@@ -17,7 +17,7 @@ public:
     // zoom on, vector lanes on this processor, a variant whose deep kernel
     // counts as the extended one, the whole view in one frame, a
     // whole-number bailout, and a view deep and long enough to gain.
-    static bool Serves(const std::vector<WorkerRecord>& records, int32_t threads, int32_t variant);
+    static bool Serves(const std::vector<WorkerRecord>& records, int32_t variant);
 
     // The reference and every row by perturbation into the result buffers;
     // false when Esc stopped it.

@@ -169,7 +169,7 @@ void ThreadedDriver()
     // A stop belongs to the frame it stopped: later frames are backed up again.
     State.FrameAborted = 0;
     bool stopped = false;
-    frame.perturbed = ExtendedByPerturbation::Serves(frame.records, threads, frame.variant);
+    frame.perturbed = ExtendedByPerturbation::Serves(frame.records, frame.variant);
     State.ExtendedPerturbed = frame.perturbed ? 1 : 0;
     const bool movie = State.MovieMode == 1;
     if (frame.perturbed && !frame.perturbation.Compute(frame.records, threads, frame.variant)) {
