@@ -14,18 +14,23 @@ using namespace perturbation;
 // and its count in e. A difference that outgrows the wide range continues
 // in T. False when the deep kernel must compute the pixel.
 template <int Variant, typename T, typename D, typename Frame, bool Tracked>
-bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double& zr,
-               long double& zi, SkippedIterations& skipped, RoundingBound<T, Tracked>& rounding)
+bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double cr,
+               long double ci, long double& zr, long double& zi, SkippedIterations& skipped,
+               RoundingBound<T, Tracked>& rounding)
 {
     Cursor<T, D> passStart = p;
     Repeats<T, D> repeats{p, previous};
+    NearReturns<D> near{cr, ci};
     while (e <= f.iterMax) {
+        // A doubtful pixel is computed again: the rest of its orbit is waste.
+        if (rounding.doubtful)
+            break;
         if constexpr (IsWideFloat<D>::value) {
             if (!(Size(p.dr, p.di) < D(WideRangeEnd)))
-                return RunPasses<Variant>(f, Narrowed(p), e, previous, ToHardware(dcr), ToHardware(dci), zr, zi,
-                                          skipped, rounding);
+                return RunPasses<Variant>(f, Narrowed(p), e, previous, ToHardware(dcr), ToHardware(dci), cr, ci, zr,
+                                          zi, skipped, rounding);
         }
-        BeginPass<Variant>(f, p, e, previous, dcr, dci, repeats, skipped, rounding);
+        BeginPass<Variant>(f, p, e, previous, dcr, dci, repeats, near, skipped, rounding);
         passStart = p;
         const PassEnd end = RunPass<Variant>(f, p, e, previous, dcr, dci, rounding);
         if (end == PassEnd::Failed)
@@ -52,7 +57,8 @@ Outcome PerturbedPixel(const PerturbationFrame<D>& f, const PixelStart<D>& pixel
     long double zr = 0, zi = 0;
     RoundingBound<T, Tracked> rounding;
     rounding.Start(pixel.d0r, pixel.d0i, f.kernelUnit);
-    if (!RunPasses<Variant>(f, p, e, FirstPrevious, pixel.dcr, pixel.dci, zr, zi, skipped, rounding))
+    if (!RunPasses<Variant>(f, p, e, FirstPrevious, pixel.dcr, pixel.dci, pixel.cr, pixel.ci, zr, zi, skipped,
+                            rounding))
         return Outcome::Exact;
     return FinishPixel<Variant>(f, rounding.doubtful, e, zr, zi, pixel.cr, pixel.ci, count, aOut, bOut);
 }

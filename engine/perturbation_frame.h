@@ -33,6 +33,11 @@ struct PerturbationFrame {
     bool useTable = true;
     // Pass starts that repeat bit for bit skip whole periods.
     bool findCycles = true;
+    // Pass starts that come back near one another may prove a pixel inside
+    // and skip whole periods too (with the rounding bound only). Frames of
+    // extended views: their inside pixels settle on cycles within reach of
+    // their budgets, where deep frames' table serves them anyway.
+    bool proveInside = false;
     // Pixels in double run four side by side in vector lanes where the
     // processor has whole vector registers, with the same results.
     bool useLanes = true;

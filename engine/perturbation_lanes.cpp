@@ -46,7 +46,8 @@ __attribute__((target("avx2"), always_inline)) inline LaneValues Blend(LaneMask 
 template <int Variant, bool Tracked>
 using DoubleLoop = PassLoop<Variant, double, double, PerturbationFrame<double>, Tracked>;
 
-// Where a lane stands when the lanes stop.
+// Where a lane stands when the lanes stop; a doubtful pixel ends as Escaped
+// (its passes are done: it is computed again).
 enum class LaneEnd { BeforeBegin, AfterBegin, Escaped, Failed };
 
 // PassLoop's passes for the lanes in `running` at once, each lane's
@@ -167,7 +168,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
     // Whether Begin has more to do at lane l's pass start than count the pass.
     const auto needsBegin = [&](auto l) __attribute__((always_inline)) {
         const auto& q = *loops[l];
-        return starts[l] + 1 == q.repeats.saveAt ||
+        return starts[l] + 1 == q.repeats.saveAt || MayProveInside<Tracked>(f, cursorOf(l), q.near) ||
                (TableMayServe<Variant>(f, previous[l]) && tableOf(l)->MayStep(m[l], Size(dr[l], di[l]))) ||
                (q.repeats.savedAt >= 0 && f.findCycles &&
                 SameState(cursorOf(l), previous[l], q.repeats.saved, q.repeats.savedPrevious));
@@ -208,7 +209,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
                 orbitIm[l] = rebaseBase[0].im;
                 return;
             }
-            if (ended[l] != 0) {
+            if (ended[l] != 0 || doubtful[l] != 0) {
                 ends[l] = failed[l] != 0 ? LaneEnd::Failed : LaneEnd::Escaped;
                 leave = true;
                 return;
@@ -224,9 +225,12 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
                 ends[l] = LaneEnd::AfterBegin;
                 leave |= m[l] + 4 >= lastOf(l);
             } else {
+                // Begin with nothing else to do.
                 ++starts[l];
+                TakeNear<Tracked>(loops[l]->near, zr[l], zi[l], bound[l], e[l], starts[l]);
                 passZr[l] = zr[l];
                 passZi[l] = zi[l];
+                ends[l] = LaneEnd::AfterBegin;
             }
         });
         if (leave)
@@ -263,7 +267,8 @@ bool RunInLanes(const PerturbationFrame<double>& f, NextPixel&& nextPixel, DeepR
             }
             RoundingBound<double, Tracked> rounding;
             rounding.Start(pixel.d0r, pixel.d0i, f.kernelUnit);
-            loops[l] = Loop{&f, &tally.skipped, p, FirstPassCount, FirstPrevious, pixel.dcr, pixel.dci, rounding};
+            loops[l] = Loop{&f,        &tally.skipped, p,        FirstPassCount, FirstPrevious,
+                            pixel.dcr, pixel.dci,      rounding, pixel.cr,       pixel.ci};
             pixels[l] = pixel;
             rows[l] = row;
             columns[l] = k;
@@ -290,7 +295,7 @@ bool RunInLanes(const PerturbationFrame<double>& f, NextPixel&& nextPixel, DeepR
             while (loops[l]) {
                 Loop& q = *loops[l];
                 if (!begun[l]) {
-                    if (!q.Running()) {
+                    if (!q.Running() || q.rounding.doubtful) {
                         finish(l, PassEnd::Escaped);
                         continue;
                     }

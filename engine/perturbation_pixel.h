@@ -9,6 +9,7 @@
 #include "engine/big_to_hardware.h"
 #include "engine/deep_pixel.h"
 #include "engine/fractal_state.h"
+#include "engine/inside_proof.h"
 #include "engine/perturbation_frame.h"
 
 // One pixel of the fast deep path, pass by pass, as the row loops share it:
@@ -218,6 +219,53 @@ struct Repeats {
     int64_t saveAt = 1;
 };
 
+// A pass start that comes back near an earlier one without repeating it may
+// prove the pixel inside: where a disc around the earlier z, wide enough to
+// hold its rounding, maps into itself over the iterations between, the
+// pixel never escapes, and whole periods of them are skipped. Its escape
+// value is then certain; A and B come from a point of the orbit's disc, not
+// from the orbit itself. Orbits come near themselves only once they have
+// nearly settled on their cycle, so the earlier z is taken often: every
+// quarter of the passes so far (at least 16), which finds cycles of up to
+// that many passes soon after they settle.
+template <typename D>
+struct NearReturns {
+    long double cr, ci;  // the pixel's c
+    D zr = 0, zi = 0;
+    D bound = 0;       // its rounding bound
+    int64_t at = -1;   // its count; -1: none, or the pixel is proven inside
+    int64_t takeAt = 16;  // the pass start that takes the next one
+    // A pass start this close (|re| + |im|) is tried; a failed try halves it.
+    D nearness = 0;
+};
+
+constexpr double FirstNearness = 0x1p-28;
+
+// At the pass start `starts` (z, its bound, its count e): the earlier z
+// where it is due.
+template <bool Tracked, typename D, typename T>
+[[gnu::always_inline]] inline void TakeNear(NearReturns<D>& near, D zr, D zi, T bound, int64_t e, int64_t starts)
+{
+    if constexpr (Tracked && std::is_floating_point_v<D>) {
+        if (starts == near.takeAt) {
+            near.zr = zr;
+            near.zi = zi;
+            near.bound = bound;
+            near.at = e;
+            near.takeAt += std::max<int64_t>(16, starts / 4);
+            near.nearness = FirstNearness;
+        }
+    }
+}
+
+// Whether Begin tries to prove the pixel inside at this pass start.
+template <bool Tracked, typename T, typename D, typename Frame>
+[[gnu::always_inline]] inline bool MayProveInside(const Frame& f, const Cursor<T, D>& p, const NearReturns<D>& near)
+{
+    using std::fabs;
+    return Tracked && f.proveInside && near.at >= 0 && fabs(p.zr - near.zr) + fabs(p.zi - near.zi) < near.nearness;
+}
+
 // Whether table steps may skip passes from here: the lagged d is only
 // compared with 4, and every skipped pre-test stayed below it.
 template <int Variant, typename Frame>
@@ -232,15 +280,36 @@ template <int Variant, typename Frame>
 // the caller's, so that a loop keeps it in its own locals (long double's in
 // a struct would live in memory).
 
+// Whether the pass start at count e proves the pixel inside (see
+// NearReturns); a failed try halves the nearness the next one needs.
+template <typename T, typename D, typename Frame, bool Tracked>
+bool ProvenInside(const Frame& f, const Cursor<T, D>& p, int64_t e, NearReturns<D>& near,
+                  const RoundingBound<T, Tracked>& rounding)
+{
+    if constexpr (Tracked && std::is_floating_point_v<D>) {
+        if (!MayProveInside<Tracked>(f, p, near))
+            return false;
+        using std::fabs;
+        const D distance = fabs(p.zr - near.zr) + fabs(p.zi - near.zi);
+        // The bound grows by the orbit's derivative: where it grew much, the
+        // stretch expands and the disc cannot map into itself.
+        const bool contracting = D(rounding.bound) <= D(4) * near.bound + D(0x1p-40);
+        const D radius = D(4) * distance + D(2) * (near.bound + D(rounding.bound)) + D(0x1p-50);
+        if (contracting && DiscMapsIntoItself(near.zr, near.zi, radius, near.cr, near.ci, e - near.at))
+            return true;
+        near.nearness = distance / 2;
+    }
+    return false;
+}
+
 // Before a pass: a repeat's skip, then the table's steps.
 template <int Variant, typename T, typename D, typename Frame, bool Tracked>
 [[gnu::always_inline]] inline void BeginPass(const Frame& f, Cursor<T, D>& p, int64_t& e, double& previous, D dcr,
-                                             D dci, Repeats<T, D>& repeats, SkippedIterations& skipped,
-                                             RoundingBound<T, Tracked>& rounding)
+                                             D dci, Repeats<T, D>& repeats, NearReturns<D>& near,
+                                             SkippedIterations& skipped, RoundingBound<T, Tracked>& rounding)
 {
     const int64_t iterMax = f.iterMax;
-    if (repeats.savedAt >= 0 && f.findCycles && SameState(p, previous, repeats.saved, repeats.savedPrevious)) {
-        const int64_t period = e - repeats.savedAt;
+    const auto skipPeriods = [&](int64_t period) {
         // A table step of n passes is the cap's choice too while the cap
         // allows 2n: the next level was refused for its own reasons.
         const int64_t periods = (iterMax - e - (8 * repeats.longestStep + 4)) / period;
@@ -250,12 +319,22 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
         }
         repeats.savedAt = -1;
         repeats.saveAt = std::numeric_limits<int64_t>::max();
-    } else if (++repeats.starts == repeats.saveAt) {
-        repeats.saved = p;
-        repeats.savedPrevious = previous;
-        repeats.savedAt = e;
-        repeats.longestStep = 0;
-        repeats.saveAt *= 2;
+        near.at = -1;
+        near.takeAt = std::numeric_limits<int64_t>::max();
+    };
+    if (repeats.savedAt >= 0 && f.findCycles && SameState(p, previous, repeats.saved, repeats.savedPrevious)) {
+        skipPeriods(e - repeats.savedAt);
+    } else if (ProvenInside(f, p, e, near, rounding)) {
+        skipPeriods(e - near.at);
+    } else {
+        if (++repeats.starts == repeats.saveAt) {
+            repeats.saved = p;
+            repeats.savedPrevious = previous;
+            repeats.savedAt = e;
+            repeats.longestStep = 0;
+            repeats.saveAt *= 2;
+        }
+        TakeNear<Tracked>(near, p.zr, p.zi, rounding.bound, e, repeats.starts);
     }
     // Skips end at a pass start that still runs, so the saved pass start and
     // the count are the passes' own.
@@ -318,14 +397,16 @@ struct PassLoop {
     double previous;
     D dcr, dci;
     RoundingBound<T, Tracked> rounding;
+    long double cr, ci;
     D passZr = p.zr, passZi = p.zi;  // z at the last pass start
     Repeats<T, D> repeats{p, previous};
+    NearReturns<D> near{cr, ci};
 
     bool Running() const { return e <= f->iterMax; }
 
     void Begin()
     {
-        BeginPass<Variant>(*f, p, e, previous, dcr, dci, repeats, *skipped, rounding);
+        BeginPass<Variant>(*f, p, e, previous, dcr, dci, repeats, near, *skipped, rounding);
         passZr = p.zr;
         passZi = p.zi;
     }

@@ -187,6 +187,7 @@ bool PerturbExtendedView(const DeepFrameLayout& layout, std::vector<uint8_t>& ke
     PerturbationReference reference;
     PerturbationFrame<double> frame;
     frame.extendedKernelsDecide = true;
+    frame.proveInside = true;
     // A step of the extended kernels rounds several products and sums to
     // 64 bits each.
     frame.kernelUnit = 4 * 0x1p-64;

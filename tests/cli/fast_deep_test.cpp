@@ -385,6 +385,33 @@ TEST_F(FastDeepTest, RepeatsSkipWholePeriodsWithTheResultsOfIteratingThem)
     }
 }
 
+TEST_F(FastDeepTest, InsideProofsSkipPeriodsWithoutChangingEscapeValues)
+{
+    // A view of the kind of extended frames: a period-39 component beside a
+    // spiral, whose inside orbits never repeat bit for bit within the budget.
+    const std::vector<Arguments> views{
+        Arguments{"--iter", "16000"} +
+        ViewAround("-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 6)};
+    for (const Arguments& view : views) {
+        ForEachVariant(Arguments{"--size", "24x18"} + view, [&](PerturbationFrame<double>& frame, int32_t variant) {
+            frame.boundRounding = true;
+            frame.findCycles = false;
+            const auto [iterated, proven] = OffAndOn(frame, &PerturbationFrame<double>::proveInside, 24 * 18);
+            const std::string what = view[2] + " variant " + std::to_string(variant);
+            EXPECT_EQ(iterated.escapes, proven.escapes) << what;
+            EXPECT_EQ(iterated.doubtful, proven.doubtful) << what;
+            EXPECT_EQ(iterated.repeatedIterations, 0) << what;
+            EXPECT_GT(std::count(iterated.escapes.begin(), iterated.escapes.end(), 0), 24 * 18 / 10) << what;
+            EXPECT_GT(proven.repeatedIterations, 0) << what;
+            // The lanes try and skip where the one-pixel loop does.
+            const auto [alone, lanes] = OffAndOn(frame, &PerturbationFrame<double>::useLanes, 24 * 18);
+            EXPECT_EQ(alone.escapes, lanes.escapes) << what;
+            EXPECT_EQ(Bits(alone.a), Bits(lanes.a)) << what;
+            EXPECT_EQ(alone.repeatedIterations, lanes.repeatedIterations) << what;
+        });
+    }
+}
+
 TEST_F(FastDeepTest, LanesGiveTheOnePixelLoopsResultsToTheBit)
 {
     // Table steps between stepped passes and long chaotic orbits, rebases
