@@ -86,5 +86,7 @@ std::vector<StatisticsRow> StatisticsRows()
     rows.push_back({17, " System version:", SystemVersionText()});
     if (s.DeepZoom == 1)
         rows.push_back({18, " Deep zoom path:", DeepPathText(s.LastDeepPath)});
+    else if (s.ExtendedPerturbed == 1)
+        rows.push_back({18, " Zoom path:", "perturbation in double, extended kernels where they decide"});
     return rows;
 }
