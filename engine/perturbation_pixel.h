@@ -263,7 +263,10 @@ template <bool Tracked, typename T, typename D, typename Frame>
 [[gnu::always_inline]] inline bool MayProveInside(const Frame& f, const Cursor<T, D>& p, const NearReturns<D>& near)
 {
     using std::fabs;
-    return Tracked && f.proveInside && near.at >= 0 && fabs(p.zr - near.zr) + fabs(p.zi - near.zi) < near.nearness;
+    // The real parts alone refuse most asks.
+    const D apartRe = fabs(p.zr - near.zr);
+    return Tracked && f.proveInside && near.at >= 0 && apartRe < near.nearness &&
+           apartRe + fabs(p.zi - near.zi) < near.nearness;
 }
 
 // Whether table steps may skip passes from here: the lagged d is only
