@@ -267,8 +267,8 @@ bool RunInLanes(const PerturbationFrame<double>& f, NextPixel&& nextPixel, DeepR
             }
             RoundingBound<double, Tracked> rounding;
             rounding.Start(pixel.d0r, pixel.d0i, f.kernelUnit);
-            loops[l] = Loop{&f,        &tally.skipped, p,        FirstPassCount, FirstPrevious,
-                            pixel.dcr, pixel.dci,      rounding, pixel.cr,       pixel.ci};
+            loops[l] = Loop{&f,        &tally.skipped, p,        FirstPassCount,       FirstPrevious,
+                            pixel.dcr, pixel.dci,      rounding, {pixel.cr, pixel.ci}};
             pixels[l] = pixel;
             rows[l] = row;
             columns[l] = k;

@@ -400,10 +400,9 @@ struct PassLoop {
     double previous;
     D dcr, dci;
     RoundingBound<T, Tracked> rounding;
-    long double cr, ci;
+    NearReturns<D> near;
     D passZr = p.zr, passZi = p.zi;  // z at the last pass start
     Repeats<T, D> repeats{p, previous};
-    NearReturns<D> near{cr, ci};
 
     bool Running() const { return e <= f->iterMax; }
 
