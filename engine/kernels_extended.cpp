@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "engine/fractal_state.h"
-#include "engine/pair_blocks.h"
+#include "engine/lane_blocks.h"
 #include "engine/rounding.h"
 #include "platform/platform.h"
 
@@ -134,8 +134,8 @@ uint64_t Mantissa(long double value)
     return mantissa;
 }
 
-// Two pixels in the pair loop, each taken through its fast phase and then
-// finished alone. A pixel whose fast-phase state comes round again bit for
+// Up to three pixels in the lane loop, each taken through its fast phase and
+// then finished alone. A pixel whose fast-phase state comes round again bit for
 // bit is periodic: Brent's method saves the state at power-of-two block
 // counts, the loop flags a checkpoint whose mantissa matches the saved one,
 // and a full match skips whole periods up to the end of the budget.
@@ -144,24 +144,29 @@ uint64_t Mantissa(long double value)
 constexpr int64_t FirstSave = 32;
 
 template <int Variant, bool Lagged>
-class PixelPair {
+class PixelLanes {
 public:
     using Phase = FastPhase<Variant, Lagged>;
+    static constexpr int slots = BlockLaneCount;
 
-    explicit PixelPair(const PixelSetup& setup) : setup_(setup), blocks_(Phase::Blocks(setup.iterMax))
+    explicit PixelLanes(const PixelSetup& setup) : setup_(setup), blocks_(Phase::Blocks(setup.iterMax))
     {
-        pair_.threshold = Phase::threshold;
-        pair_.lagged = Phase::lagged;
+        lanes_.threshold = Phase::threshold;
+        lanes_.lagged = Phase::lagged;
     }
 
     bool Free(int slot) const { return flight_[slot].pixel < 0; }
-    bool Idle() const { return Free(0) && Free(1); }
+    bool Idle() const
+    {
+        return std::all_of(flight_.begin(), flight_.end(), [](const Flight& f) { return f.pixel < 0; });
+    }
 
     // Whether a pixel of `group` may run beside the pixels in flight: the
-    // lanes share ci, so a Mandelbrot pixel pairs only within its row.
+    // lanes share ci, so a Mandelbrot pixel joins only pixels of its row.
     bool Accepts(int64_t group) const
     {
-        return (Free(0) || flight_[0].group == group) && (Free(1) || flight_[1].group == group);
+        return std::all_of(flight_.begin(), flight_.end(),
+                           [group](const Flight& f) { return f.pixel < 0 || f.group == group; });
     }
 
     template <class Deliver>
@@ -173,8 +178,8 @@ public:
             return;
         }
         flight_[slot] = Flight{pixel, group, ci};
-        PairLane& lane = pair_.lane[slot];
-        lane = PairLane{};
+        BlockLane& lane = lanes_.lane[slot];
+        lane = BlockLane{};
         lane.zr = zr;
         lane.zi = zi;
         lane.cr = cr;
@@ -186,19 +191,21 @@ public:
     template <class Deliver>
     void Run(Deliver&& deliver)
     {
-        const int first = Free(0) ? 1 : 0;
-        for (int slot = first; slot < 2; ++slot)
+        int first = 0;
+        while (Free(first))
+            ++first;
+        for (int slot = first; slot < slots; ++slot)
             if (!Free(slot))
-                pair_.lane[slot].blocksLeft = std::min(blocks_, flight_[slot].saveAt) - flight_[slot].done;
-        // A lone pixel runs beside a copy of itself, whose flags it ignores.
-        const int other = 1 - first;
-        if (Free(other))
-            pair_.lane[other] = pair_.lane[first];
-        pair_.ci = flight_[first].ci;
-        const int64_t before = pair_.lane[first].blocksLeft;
-        RunPairBlocks(pair_, Phase::width);
-        const int64_t ran = before - pair_.lane[first].blocksLeft;
-        for (int slot = first; slot < 2; ++slot)
+                lanes_.lane[slot].blocksLeft = std::min(blocks_, flight_[slot].saveAt) - flight_[slot].done;
+        // Free lanes run a copy of a pixel in flight, whose flags are ignored.
+        for (int slot = 0; slot < slots; ++slot)
+            if (Free(slot))
+                lanes_.lane[slot] = lanes_.lane[first];
+        lanes_.ci = flight_[first].ci;
+        const int64_t before = lanes_.lane[first].blocksLeft;
+        RunLaneBlocks(lanes_, Phase::width);
+        const int64_t ran = before - lanes_.lane[first].blocksLeft;
+        for (int slot = first; slot < slots; ++slot)
             if (!Free(slot))
                 Advance(slot, ran, deliver);
     }
@@ -228,7 +235,7 @@ private:
     void Advance(int slot, int64_t ran, Deliver&& deliver)
     {
         Flight& flight = flight_[slot];
-        PairLane& lane = pair_.lane[slot];
+        BlockLane& lane = lanes_.lane[slot];
         flight.done += ran;
         const bool escaped = lane.escaped != 0;
         if (escaped || flight.done == blocks_) {
@@ -259,24 +266,24 @@ private:
 
     const PixelSetup setup_;
     const int64_t blocks_;
-    BlockPair pair_;
-    std::array<Flight, 2> flight_{};
+    LaneBlocks lanes_;
+    std::array<Flight, slots> flight_{};
 };
 
 template <int Variant, bool Lagged>
 PixelResult OnePixel(const PixelSetup& setup, long double zr, long double zi, long double cr,
                      long double ci)
 {
-    PixelPair<Variant, Lagged> pair(setup);
+    PixelLanes<Variant, Lagged> lanes(setup);
     PixelResult result{};
     bool finished = false;
     const auto deliver = [&](int64_t, const PixelResult& pixel) {
         result = pixel;
         finished = true;
     };
-    pair.Start(0, 0, 0, zr, zi, cr, ci, deliver);
+    lanes.Start(0, 0, 0, zr, zi, cr, ci, deliver);
     while (!finished)
-        pair.Run(deliver);
+        lanes.Run(deliver);
     return result;
 }
 
@@ -334,16 +341,16 @@ void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone)
         }
     };
 
-    PixelPair<Variant, false> pair(setup);
+    PixelLanes<Variant, false> lanes(setup);
     const int64_t total = width * rows;
     int64_t next = 0;
     long double x = rec.Re0;
     long double y = rec.Im0;
     while (!stopped) {
-        for (int slot = 0; slot < 2; ++slot) {
-            while (pair.Free(slot) && next < total && next - stored < ReorderWindow &&
-                   pair.Accepts(mandelbrot ? next / width : 0)) {
-                pair.Start(slot, next, mandelbrot ? next / width : 0, x, y, mandelbrot ? x : rec.JuliaRe,
+        for (int slot = 0; slot < PixelLanes<Variant, false>::slots; ++slot) {
+            while (lanes.Free(slot) && next < total && next - stored < ReorderWindow &&
+                   lanes.Accepts(mandelbrot ? next / width : 0)) {
+                lanes.Start(slot, next, mandelbrot ? next / width : 0, x, y, mandelbrot ? x : rec.JuliaRe,
                            mandelbrot ? y : rec.JuliaIm, deliver);
                 ++next;
                 x += rec.StepRe;
@@ -353,10 +360,10 @@ void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone)
                 }
             }
         }
-        if (pair.Idle() && next == total)
+        if (lanes.Idle() && next == total)
             break;
-        if (!pair.Idle())
-            pair.Run(deliver);
+        if (!lanes.Idle())
+            lanes.Run(deliver);
         store();
     }
     store();

@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
 
-// Two pixels iterated side by side on the x87 stack, four steps a block, so
-// that each pixel's multiply-add chain fills the other's latency. The loop
+// Three pixels iterated side by side on the x87 stack, four steps a block, so
+// that each pixel's multiply-add chain fills the others' latency. The loop
 // reads and writes these fields by offset: the layout is fixed.
-struct alignas(16) PairLane {
+constexpr int BlockLaneCount = 3;
+
+struct alignas(16) BlockLane {
     long double zr = 0;          // z at the start of the next block
     long double zi = 0;
     long double checkRe = 0;     // z at the start of the last block run
@@ -18,8 +20,8 @@ struct alignas(16) PairLane {
     int64_t marked = 0;          // the last block's checkpoint mantissa equals `mark`
 };
 
-struct alignas(16) BlockPair {
-    PairLane lane[2];
+struct alignas(16) LaneBlocks {
+    BlockLane lane[BlockLaneCount];
     long double ci = 0;          // shared: the pixels of a row have the same imaginary part
     uint64_t threshold = 0;      // a tested radius (bits, unsigned) at or above it escapes
     int64_t lagged = 0;          // the test looks at the previous block's radius
@@ -29,6 +31,6 @@ struct alignas(16) BlockPair {
 // bits are compared.
 enum class RadiusWidth { Float, Double };
 
-// Runs blocks on both lanes until one of them escapes, meets its mark or
-// uses up blocksLeft; both lanes run the same number of blocks.
-void RunPairBlocks(BlockPair& pair, RadiusWidth width);
+// Runs blocks on all lanes until one of them escapes, meets its mark or uses
+// up blocksLeft; every lane runs the same number of blocks.
+void RunLaneBlocks(LaneBlocks& lanes, RadiusWidth width);

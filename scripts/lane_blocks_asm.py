@@ -1,0 +1,203 @@
+#!/usr/bin/env python3
+"""Writes engine/lane_blocks_loop.h: the x87 loop that runs three pixels side by side.
+
+The loop's text tracks the register stack by name, which is error-prone by
+hand; this script keeps the stack model and emits the instructions with their
+st(i) operands. Run it after changing the loop:
+    scripts/lane_blocks_asm.py > engine/lane_blocks_loop.h
+"""
+
+LANES = 3
+LANE_BYTES = 128
+# Field offsets in BlockLane and LaneBlocks; lane_blocks.cpp asserts them.
+ZR, ZI, CHECK_RE, CHECK_IM, CR, RADIUS, PREVIOUS, MARK, BLOCKS_LEFT, ESCAPED, MARKED = (
+    0, 16, 32, 48, 64, 80, 88, 96, 104, 112, 120)
+CI = LANES * LANE_BYTES
+THRESHOLD = CI + 16
+LAGGED = CI + 24
+
+
+class Stack:
+    """The x87 register stack by name, st(0) first."""
+
+    def __init__(self, names):
+        self.names = list(names)
+        self.code = []
+
+    def at(self, name):
+        return self.names.index(name)
+
+    def emit(self, text):
+        self.code.append(text)
+
+    def copy(self, name, new):
+        self.emit(f"fld %%st({self.at(name)})")
+        self.names.insert(0, new)
+        assert len(self.names) <= 8
+
+    def load(self, offset, new):
+        self.emit(f"fldt {offset}(%[c])")
+        self.names.insert(0, new)
+        assert len(self.names) <= 8
+
+    def to_top(self, name):
+        k = self.at(name)
+        if k:
+            self.emit(f"fxch %%st({k})")
+            self.names[0], self.names[k] = self.names[k], self.names[0]
+
+    def square_top(self):
+        self.emit("fmul %%st(0), %%st")
+
+    def multiply_top(self, name):
+        self.emit(f"fmul %%st({self.at(name)}), %%st")
+
+    def multiply_into(self, name, new):
+        """st(k) <- st(k) * st(0)."""
+        k = self.at(name)
+        self.emit(f"fmul %%st, %%st({k})")
+        self.names[k] = new
+
+    def add_to_top(self, name):
+        self.emit(f"fadd %%st({self.at(name)}), %%st")
+
+    def double_top(self):
+        self.emit("fadd %%st(0), %%st")
+
+    def subtract_into(self, name, new):
+        """st(k) <- st(0) - st(k), pop (AT&T operand order)."""
+        k = self.at(name)
+        self.emit(f"fsubp %%st, %%st({k})")
+        self.names[k] = new
+        self.names.pop(0)
+
+    def add_into(self, name, new):
+        k = self.at(name)
+        self.emit(f"faddp %%st, %%st({k})")
+        self.names[k] = new
+        self.names.pop(0)
+
+    def store_top(self, op, offset):
+        self.emit(f"{op} {offset}(%[c])")
+        self.names.pop(0)
+
+    def drop(self, name):
+        self.to_top(name)
+        self.emit("fstp %%st(0)")
+        self.names.pop(0)
+
+    def arrange(self, order):
+        """Brings the stack into `order` with exchanges."""
+        for position in range(len(order) - 1, 0, -1):
+            wanted = order[position]
+            if self.names[position] != wanted:
+                self.to_top(wanted)
+                self.emit(f"fxch %%st({position})")
+                self.names[0], self.names[position] = self.names[position], self.names[0]
+        assert self.names == list(order)
+
+
+def step(stack, lane, last):
+    """One z <- z^2 + c of a lane: zr <- (zr*zr - zi*zi) + cr, zi <- (zr*zi + zr*zi) + ci.
+    The last step of a block also stores the radius zr*zr + zi*zi, rounded, and
+    takes ci from memory, since its stack slot holds the radius sum."""
+    zr, zi = f"zr{lane}", f"zi{lane}"
+    base = lane * LANE_BYTES
+    stack.copy(zi, "cross")
+    stack.multiply_into(zi, "zi^2")
+    stack.multiply_top(zr)
+    stack.double_top()
+    if last:
+        stack.load(CI, "ci copy")
+        stack.add_into("cross", "new zi")
+    else:
+        stack.add_to_top("ci")
+        stack.names[0] = "new zi"
+    stack.to_top(zr)
+    stack.square_top()
+    if last:
+        stack.copy(zr, "radius")
+        stack.add_to_top("zi^2")
+        stack.store_top("RADIUS_STORE", base + RADIUS)
+    stack.subtract_into("zi^2", "difference")
+    stack.load(base + CR, "cr")
+    stack.add_into("difference", zr)
+    stack.names[stack.at("new zi")] = zi
+
+
+def lane_tests(lane, load):
+    """After a block: the radius test (on this block's or, lagged, the previous
+    block's radius), the cycle check's mark and the block count; r8 collects
+    whether any lane needs attention."""
+    base = lane * LANE_BYTES
+    return [
+        f"{load} {base + RADIUS}(%[c]), %%RADIUS_REGISTER",
+        "movq %%rax, %%rdx",
+        f"cmpq $0, {LAGGED}(%[c])",
+        f"cmovneq {base + PREVIOUS}(%[c]), %%rdx",
+        f"movq %%rax, {base + PREVIOUS}(%[c])",
+        "xorl %%ecx, %%ecx",
+        f"cmpq {THRESHOLD}(%[c]), %%rdx",
+        "setae %%cl",
+        f"movq %%rcx, {base + ESCAPED}(%[c])",
+        "orq %%rcx, %%r8",
+        f"movq {base + CHECK_RE}(%[c]), %%rax",
+        "xorl %%ecx, %%ecx",
+        f"cmpq {base + MARK}(%[c]), %%rax",
+        "sete %%cl",
+        f"movq %%rcx, {base + MARKED}(%[c])",
+        "orq %%rcx, %%r8",
+        f"subq $1, {base + BLOCKS_LEFT}(%[c])",
+        "sete %%cl",
+        "orq %%rcx, %%r8",
+    ]
+
+
+def loop_text():
+    order = [name for lane in range(LANES) for name in (f"zr{lane}", f"zi{lane}")] + ["ci"]
+    stack = Stack([])
+    stack.load(CI, "ci")
+    for lane in reversed(range(LANES)):
+        stack.load(lane * LANE_BYTES + ZI, f"zi{lane}")
+        stack.load(lane * LANE_BYTES + ZR, f"zr{lane}")
+    assert stack.names == order
+    stack.emit("1:")
+    for lane in range(LANES):
+        base = lane * LANE_BYTES
+        stack.copy(f"zr{lane}", "checkpoint")
+        stack.store_top("fstpt", base + CHECK_RE)
+        stack.copy(f"zi{lane}", "checkpoint")
+        stack.store_top("fstpt", base + CHECK_IM)
+    for _ in range(3):
+        for lane in range(LANES):
+            step(stack, lane, last=False)
+    stack.drop("ci")
+    for lane in range(LANES):
+        step(stack, lane, last=True)
+    stack.load(CI, "ci")
+    stack.arrange(order)
+    stack.emit("xorl %%r8d, %%r8d")
+    for lane in range(LANES):
+        stack.code += lane_tests(lane, "LOAD_RADIUS")
+    stack.emit("testq %%r8, %%r8")
+    stack.emit("jz 1b")
+    for lane in range(LANES):
+        stack.store_top("fstpt", lane * LANE_BYTES + ZR)
+        stack.store_top("fstpt", lane * LANE_BYTES + ZI)
+    stack.emit("fstp %%st(0)")
+    return stack.code
+
+
+def main():
+    print("// Written by scripts/lane_blocks_asm.py; do not edit by hand.")
+    print("#pragma once")
+    print("#define LANE_BLOCKS_LOOP(RADIUS_STORE, LOAD_RADIUS, RADIUS_REGISTER) \\")
+    for line in loop_text():
+        line = line.replace("RADIUS_STORE", '" RADIUS_STORE "').replace(
+            "LOAD_RADIUS", '" LOAD_RADIUS "').replace("%%RADIUS_REGISTER", '%%" RADIUS_REGISTER "')
+        print(f'    "{line}\\n\\t" \\')
+    print()
+
+
+if __name__ == "__main__":
+    main()
