@@ -122,6 +122,18 @@ PixelResult FamilyBSlowPhase(const PixelSetup& setup, long double zr, long doubl
     return {0, static_cast<float>(Variant == 5 ? lastProduct : zr), static_cast<float>(zi), 0};
 }
 
+// The lane loop's four steps of a block, with its association.
+void RunBlock(long double& zr, long double& zi, long double cr, long double ci)
+{
+    for (int step = 0; step < 4; ++step) {
+        const long double sr = zr * zr;
+        const long double si = zi * zi;
+        const long double cross = zr * zi;
+        zi = cross + cross + ci;
+        zr = sr - si + cr;
+    }
+}
+
 bool SameBits(long double a, long double b)
 {
     return std::memcmp(&a, &b, 10) == 0;
@@ -238,11 +250,17 @@ private:
         BlockLane& lane = lanes_.lane[slot];
         flight.done += ran;
         const bool escaped = lane.escaped != 0;
+        // The loop stores the checkpoint in every other block; the start of
+        // a block that did not store it is one block on from the stored one.
+        const bool lastStored = lane.skipCheckpoint != 0;
         if (escaped || flight.done == blocks_) {
+            long double re = lane.checkRe;
+            long double im = lane.checkIm;
+            if (!lastStored)
+                RunBlock(re, im, lane.cr, flight.ci);
             const int64_t pixel = flight.pixel;
             flight.pixel = -1;
-            deliver(pixel, Slow(lane.checkRe, lane.checkIm, lane.cr, flight.ci,
-                                Phase::Counter(setup_.iterMax, flight.done, escaped)));
+            deliver(pixel, Slow(re, im, lane.cr, flight.ci, Phase::Counter(setup_.iterMax, flight.done, escaped)));
             return;
         }
         // The state after a block is z and, for the lagged tests, the radius
@@ -254,7 +272,11 @@ private:
             flight.done += (blocks_ - flight.done - 1) / period * period;
             flight.saveAt = std::numeric_limits<int64_t>::max();
         }
-        if (flight.done == flight.saveAt) {
+        // The mark is compared with stored checkpoints only: a save waits
+        // for a block that stores one.
+        if (flight.done == flight.saveAt && !lastStored)
+            ++flight.saveAt;
+        else if (flight.done == flight.saveAt) {
             lane.mark = Mantissa(lane.checkRe);
             flight.savedRe = lane.zr;
             flight.savedIm = lane.zi;

@@ -2,18 +2,20 @@
 
 #include <cstddef>
 
-static_assert(sizeof(BlockLane) == 128 && offsetof(BlockLane, cr) == 64 &&
-              offsetof(BlockLane, radius) == 80 && offsetof(BlockLane, marked) == 120);
-static_assert(offsetof(LaneBlocks, ci) == 384 && offsetof(LaneBlocks, threshold) == 400 &&
-              offsetof(LaneBlocks, lagged) == 408);
+static_assert(sizeof(BlockLane) == 144 && offsetof(BlockLane, cr) == 64 &&
+              offsetof(BlockLane, radius) == 80 && offsetof(BlockLane, marked) == 120 &&
+              offsetof(BlockLane, skipCheckpoint) == 128);
+static_assert(offsetof(LaneBlocks, ci) == 432 && offsetof(LaneBlocks, threshold) == 448 &&
+              offsetof(LaneBlocks, lagged) == 456);
 
 // At the top of the loop the stack holds zr0 zi0 zr1 zi1 zr2 zi2 ci. A lane's
 // step: a copy of zi squares zi in place and becomes the cross term zi*zr,
 // then (cross + cross) + ci, the association every picture depends on; zr is
 // squared in place, zr^2 - zi^2 popped into one slot, + cr loaded from memory.
 // In the fourth step ci's slot holds the radius sum, which is stored rounded,
-// and ci is loaded from memory. The checkpoint goes to memory at each block's
-// start; the tests are integer compares of the radius's bits. Three lanes keep
+// and ci is loaded from memory. The checkpoint goes to memory at the start of
+// every other block (80-bit stores are costly); the tests are integer compares
+// of the radius's bits. Three lanes keep
 // the multiply-add unit busy where two left it waiting on each chain's
 // latency, and one exchange a step leaves the decoders to the other core's
 // thread where the two share a physical core.

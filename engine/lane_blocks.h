@@ -9,7 +9,7 @@ constexpr int BlockLaneCount = 3;
 struct alignas(16) BlockLane {
     long double zr = 0;          // z at the start of the next block
     long double zi = 0;
-    long double checkRe = 0;     // z at the start of the last block run
+    long double checkRe = 0;     // z at the start of the last block that stored it
     long double checkIm = 0;
     long double cr = 0;
     uint64_t radius = 0;         // rounded |z3|^2 of the last block, as bits
@@ -18,6 +18,7 @@ struct alignas(16) BlockLane {
     int64_t blocksLeft = 0;      // the loop hands back when this reaches 0
     int64_t escaped = 0;         // the last block's radius test fired
     int64_t marked = 0;          // the last block's checkpoint mantissa equals `mark`
+    int64_t skipCheckpoint = 0;  // the next block leaves the checkpoint as it is; flips each block
 };
 
 struct alignas(16) LaneBlocks {

@@ -8,10 +8,10 @@ st(i) operands. Run it after changing the loop:
 """
 
 LANES = 3
-LANE_BYTES = 128
+LANE_BYTES = 144
 # Field offsets in BlockLane and LaneBlocks; lane_blocks.cpp asserts them.
-ZR, ZI, CHECK_RE, CHECK_IM, CR, RADIUS, PREVIOUS, MARK, BLOCKS_LEFT, ESCAPED, MARKED = (
-    0, 16, 32, 48, 64, 80, 88, 96, 104, 112, 120)
+ZR, ZI, CHECK_RE, CHECK_IM, CR, RADIUS, PREVIOUS, MARK, BLOCKS_LEFT, ESCAPED, MARKED, SKIP_CHECK = (
+    0, 16, 32, 48, 64, 80, 88, 96, 104, 112, 120, 128)
 CI = LANES * LANE_BYTES
 THRESHOLD = CI + 16
 LAGGED = CI + 24
@@ -147,6 +147,7 @@ def lane_tests(lane, load):
         "sete %%cl",
         f"movq %%rcx, {base + MARKED}(%[c])",
         "orq %%rcx, %%r8",
+        f"xorq $1, {base + SKIP_CHECK}(%[c])",
         f"subq $1, {base + BLOCKS_LEFT}(%[c])",
         "sete %%cl",
         "orq %%rcx, %%r8",
@@ -162,12 +163,17 @@ def loop_text():
         stack.load(lane * LANE_BYTES + ZR, f"zr{lane}")
     assert stack.names == order
     stack.emit("1:")
+    # Every other block of a lane stores its checkpoint; the caller finds the
+    # start of an unstored block by running one block from the stored one.
     for lane in range(LANES):
         base = lane * LANE_BYTES
+        stack.emit(f"cmpq $0, {base + SKIP_CHECK}(%[c])")
+        stack.emit(f"jne {lane + 2}f")
         stack.copy(f"zr{lane}", "checkpoint")
         stack.store_top("fstpt", base + CHECK_RE)
         stack.copy(f"zi{lane}", "checkpoint")
         stack.store_top("fstpt", base + CHECK_IM)
+        stack.emit(f"{lane + 2}:")
     for _ in range(3):
         for lane in range(LANES):
             step(stack, lane, last=False)
