@@ -5,7 +5,10 @@ The loop's text tracks the register stack by name, which is error-prone by
 hand; this script keeps the stack model and emits the instructions with their
 st(i) operands. Run it after changing the loop:
     scripts/lane_blocks_asm.py > engine/lane_blocks_loop.h
+`--check SOURCE_DIR` fails when the header there differs from what this script writes.
 """
+
+import sys
 
 LANES = 3
 LANE_BYTES = 144
@@ -194,15 +197,24 @@ def loop_text():
     return stack.code
 
 
-def main():
-    print("// Written by scripts/lane_blocks_asm.py; do not edit by hand.")
-    print("#pragma once")
-    print("#define LANE_BLOCKS_LOOP(RADIUS_STORE, LOAD_RADIUS, RADIUS_REGISTER) \\")
+def header_text():
+    lines = ["// Written by scripts/lane_blocks_asm.py; do not edit by hand.", "#pragma once",
+             "#define LANE_BLOCKS_LOOP(RADIUS_STORE, LOAD_RADIUS, RADIUS_REGISTER) \\"]
     for line in loop_text():
         line = line.replace("RADIUS_STORE", '" RADIUS_STORE "').replace(
             "LOAD_RADIUS", '" LOAD_RADIUS "').replace("%%RADIUS_REGISTER", '%%" RADIUS_REGISTER "')
-        print(f'    "{line}\\n\\t" \\')
-    print()
+        lines.append(f'    "{line}\\n\\t" \\')
+    return "\n".join(lines) + "\n\n"
+
+
+def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--check":
+        path = f"{sys.argv[2]}/engine/lane_blocks_loop.h"
+        with open(path, encoding="utf-8") as header:
+            if header.read() != header_text():
+                sys.exit(f"{path} is not what scripts/lane_blocks_asm.py writes: run it again")
+        return
+    sys.stdout.write(header_text())
 
 
 if __name__ == "__main__":
