@@ -10,6 +10,12 @@ T Magnitude(T re, T im)
     return std::hypot(re, im);
 }
 
+template <typename T>
+void SetModulus(BlaStep<T>& step)
+{
+    step.aModulus = std::sqrt(step.aRe * step.aRe + step.aIm * step.aIm);
+}
+
 // x followed by y.
 template <typename T>
 BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
@@ -26,6 +32,7 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
                         std::isfinite(merged.bIm);
     if (!usable)
         merged.radius = -1;
+    SetModulus(merged);
     return merged;
 }
 
@@ -47,6 +54,7 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
         single[m] = {2 * z.re, 2 * z.im, 1, 0, 2 * epsilon * Magnitude(z.re, z.im)};
         if (!(single[m].radius > 0) || !std::isfinite(single[m].radius))
             single[m].radius = -1;
+        SetModulus(single[m]);
     }
     std::vector<BlaStep<T>> passes(static_cast<size_t>(lastLanding - 3));
     for (int64_t m = 0; m + 4 <= lastLanding; ++m) {

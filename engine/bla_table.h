@@ -18,6 +18,7 @@ template <typename T>
 struct BlaStep {
     T aRe, aIm, bRe, bIm;
     T radius;  // valid while |delta.re| + |delta.im| < radius; never for radius <= 0
+    T aModulus = 0;  // sqrt(aRe^2 + aIm^2), which the pixels' rounding bound grows by
 };
 
 // A pass's pre-test cannot fire while |Z|^2 stays below this at its fourth

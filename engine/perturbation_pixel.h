@@ -119,12 +119,6 @@ template <typename T, typename D, typename Frame>
     return p.m < p.last;
 }
 
-template <typename T>
-inline T Modulus(T re, T im)
-{
-    return std::sqrt(re * re + im * im);
-}
-
 // A first-order bound on the rounding error z carries: a pass multiplies it
 // by the product of its |2 z| and adds the rounding of its new difference, a
 // table step multiplies it by |A| and adds the terms it dropped. Where it
@@ -172,7 +166,7 @@ struct RoundingBound {
     void AfterTableStep(const BlaStep<T>& step, int64_t iterations, T epsilon, T kernelUnit, const Cursor<T, D>& p)
     {
         if constexpr (Tracked)
-            Grow(Modulus(step.aRe, step.aIm), Unit + T(iterations) * epsilon, T(iterations) * kernelUnit, p);
+            Grow(step.aModulus, Unit + T(iterations) * epsilon, T(iterations) * kernelUnit, p);
     }
 
 private:
