@@ -149,10 +149,10 @@ uint64_t Mantissa(long double value)
 // Up to three pixels in the lane loop, each taken through its fast phase and
 // then finished alone. A pixel whose fast-phase state comes round again bit for
 // bit is periodic: Brent's method saves the state at power-of-two block
-// counts, the loop flags a checkpoint whose mantissa matches the saved one,
-// and a full match skips whole periods up to the end of the budget.
-// Saving from the first block on would hand back to this code at every power
-// of two; escaping pixels, most of a picture, rarely run this long.
+// counts (the loop itself does, from block 32 on: escaping pixels, most of a
+// picture, rarely run this long), the loop flags a checkpoint whose mantissa
+// matches the saved one, and a full match here skips whole periods up to the
+// end of the budget.
 constexpr int64_t FirstSave = 32;
 
 template <int Variant, bool Lagged>
@@ -196,6 +196,7 @@ public:
         lane.zi = zi;
         lane.cr = cr;
         lane.previous = Phase::firstPrevious;
+        lane.saveLeft = FirstSave;
     }
 
     // Runs the loop until a lane needs attention and delivers the pixels
@@ -208,18 +209,16 @@ public:
             ++first;
         for (int slot = first; slot < slots; ++slot)
             if (!Free(slot))
-                lanes_.lane[slot].blocksLeft = std::min(blocks_, flight_[slot].saveAt) - flight_[slot].done;
+                lanes_.lane[slot].blocksLeft = blocks_ - lanes_.lane[slot].done;
         // Free lanes run a copy of a pixel in flight, whose flags are ignored.
         for (int slot = 0; slot < slots; ++slot)
             if (Free(slot))
                 lanes_.lane[slot] = lanes_.lane[first];
         lanes_.ci = flight_[first].ci;
-        const int64_t before = lanes_.lane[first].blocksLeft;
         RunLaneBlocks(lanes_, Phase::width);
-        const int64_t ran = before - lanes_.lane[first].blocksLeft;
         for (int slot = first; slot < slots; ++slot)
             if (!Free(slot))
-                Advance(slot, ran, deliver);
+                Advance(slot, deliver);
     }
 
 private:
@@ -227,12 +226,6 @@ private:
         int64_t pixel = -1;
         int64_t group = 0;
         long double ci = 0;
-        int64_t done = 0;     // blocks run
-        int64_t saveAt = FirstSave;  // the next block count at which the state is saved
-        int64_t savedAt = 0;  // 0: nothing saved yet
-        long double savedRe = 0;
-        long double savedIm = 0;
-        uint64_t savedRadius = 0;
     };
 
     PixelResult Slow(long double zr, long double zi, long double cr, long double ci, int64_t counter) const
@@ -244,45 +237,44 @@ private:
     }
 
     template <class Deliver>
-    void Advance(int slot, int64_t ran, Deliver&& deliver)
+    void Advance(int slot, Deliver&& deliver)
     {
         Flight& flight = flight_[slot];
         BlockLane& lane = lanes_.lane[slot];
-        flight.done += ran;
         const bool escaped = lane.escaped != 0;
         // The loop stores the checkpoint in every other block; the start of
         // a block that did not store it is one block on from the stored one.
         const bool lastStored = lane.skipCheckpoint != 0;
-        if (escaped || flight.done == blocks_) {
+        if (escaped || lane.done == blocks_) {
             long double re = lane.checkRe;
             long double im = lane.checkIm;
             if (!lastStored)
                 RunBlock(re, im, lane.cr, flight.ci);
             const int64_t pixel = flight.pixel;
             flight.pixel = -1;
-            deliver(pixel, Slow(re, im, lane.cr, flight.ci, Phase::Counter(setup_.iterMax, flight.done, escaped)));
+            deliver(pixel, Slow(re, im, lane.cr, flight.ci, Phase::Counter(setup_.iterMax, lane.done, escaped)));
             return;
         }
         // The state after a block is z and, for the lagged tests, the radius
         // just stored; equal states go on identically, so whole periods can
         // be skipped while at least one block is left to run.
-        if (lane.marked && flight.savedAt > 0 && SameBits(lane.zr, flight.savedRe) &&
-            SameBits(lane.zi, flight.savedIm) && lane.radius == flight.savedRadius) {
-            const int64_t period = flight.done - flight.savedAt;
-            flight.done += (blocks_ - flight.done - 1) / period * period;
-            flight.saveAt = std::numeric_limits<int64_t>::max();
+        if (lane.marked && lane.savedAt > 0 && lane.done > lane.savedAt && SameBits(lane.zr, lane.savedRe) &&
+            SameBits(lane.zi, lane.savedIm) && lane.radius == lane.savedRadius) {
+            const int64_t period = lane.done - lane.savedAt;
+            lane.done += (blocks_ - lane.done - 1) / period * period;
+            lane.saveLeft = std::numeric_limits<int64_t>::max();
         }
-        // The mark is compared with stored checkpoints only: a save waits
-        // for a block that stores one.
-        if (flight.done == flight.saveAt && !lastStored)
-            ++flight.saveAt;
-        else if (flight.done == flight.saveAt) {
+        // A save the loop left (the block was marked) waits, as there, for a
+        // block that stores its checkpoint: the mark is compared with those only.
+        if (lane.saveLeft == 0 && !lastStored) {
+            lane.saveLeft = 1;
+        } else if (lane.saveLeft == 0) {
             lane.mark = Mantissa(lane.checkRe);
-            flight.savedRe = lane.zr;
-            flight.savedIm = lane.zi;
-            flight.savedRadius = lane.radius;
-            flight.savedAt = flight.done;
-            flight.saveAt = flight.done * 2;
+            lane.savedRe = lane.zr;
+            lane.savedIm = lane.zi;
+            lane.savedRadius = lane.radius;
+            lane.savedAt = lane.done;
+            lane.saveLeft = lane.done;
         }
     }
 

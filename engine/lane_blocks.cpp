@@ -2,11 +2,12 @@
 
 #include <cstddef>
 
-static_assert(sizeof(BlockLane) == 144 && offsetof(BlockLane, cr) == 64 &&
+static_assert(sizeof(BlockLane) == 208 && offsetof(BlockLane, cr) == 64 &&
               offsetof(BlockLane, radius) == 80 && offsetof(BlockLane, marked) == 120 &&
-              offsetof(BlockLane, skipCheckpoint) == 128);
-static_assert(offsetof(LaneBlocks, ci) == 432 && offsetof(LaneBlocks, threshold) == 448 &&
-              offsetof(LaneBlocks, lagged) == 456);
+              offsetof(BlockLane, skipCheckpoint) == 128 && offsetof(BlockLane, savedRe) == 144 &&
+              offsetof(BlockLane, savedRadius) == 176 && offsetof(BlockLane, saveLeft) == 192);
+static_assert(offsetof(LaneBlocks, ci) == 624 && offsetof(LaneBlocks, threshold) == 640 &&
+              offsetof(LaneBlocks, lagged) == 648);
 
 // At the top of the loop the stack holds zr0 zi0 zr1 zi1 zr2 zi2 ci. A lane's
 // step: a copy of zi squares zi in place and becomes the cross term zi*zr,

@@ -19,6 +19,16 @@ struct alignas(16) BlockLane {
     int64_t escaped = 0;         // the last block's radius test fired
     int64_t marked = 0;          // the last block's checkpoint mantissa equals `mark`
     int64_t skipCheckpoint = 0;  // the next block leaves the checkpoint as it is; flips each block
+    int64_t done = 0;            // blocks run
+    // Brent's cycle check: the state after block `savedAt`, kept when
+    // `saveLeft` counts down to 0 in a block that stored its checkpoint
+    // (`mark` is then that checkpoint's mantissa); a marked block leaves the
+    // save to the caller with `saveLeft` at 0.
+    long double savedRe = 0;
+    long double savedIm = 0;
+    uint64_t savedRadius = 0;
+    int64_t savedAt = 0;         // 0: nothing kept yet
+    int64_t saveLeft = 0;
 };
 
 struct alignas(16) LaneBlocks {
@@ -33,5 +43,6 @@ struct alignas(16) LaneBlocks {
 enum class RadiusWidth { Float, Double };
 
 // Runs blocks on all lanes until one of them escapes, meets its mark or uses
-// up blocksLeft; every lane runs the same number of blocks.
+// up blocksLeft; every lane runs the same number of blocks and keeps its own
+// count and saves.
 void RunLaneBlocks(LaneBlocks& lanes, RadiusWidth width);

@@ -11,10 +11,11 @@ st(i) operands. Run it after changing the loop:
 import sys
 
 LANES = 3
-LANE_BYTES = 144
+LANE_BYTES = 208
 # Field offsets in BlockLane and LaneBlocks; lane_blocks.cpp asserts them.
-ZR, ZI, CHECK_RE, CHECK_IM, CR, RADIUS, PREVIOUS, MARK, BLOCKS_LEFT, ESCAPED, MARKED, SKIP_CHECK = (
-    0, 16, 32, 48, 64, 80, 88, 96, 104, 112, 120, 128)
+(ZR, ZI, CHECK_RE, CHECK_IM, CR, RADIUS, PREVIOUS, MARK, BLOCKS_LEFT, ESCAPED, MARKED, SKIP_CHECK, DONE,
+ SAVED_RE, SAVED_IM, SAVED_RADIUS, SAVED_AT, SAVE_LEFT) = (
+    0, 16, 32, 48, 64, 80, 88, 96, 104, 112, 120, 128, 136, 144, 160, 176, 184, 192)
 CI = LANES * LANE_BYTES
 THRESHOLD = CI + 16
 LAGGED = CI + 24
@@ -157,6 +158,39 @@ def lane_tests(lane, load):
     ]
 
 
+def save_state(stack, lane):
+    """Brent's save for the cycle check, without leaving the loop: when the
+    lane's countdown ends in a block that stored its checkpoint, the state
+    after the block and the checkpoint's mantissa (the mark) are kept, and
+    the next save comes after as many blocks again. A block without a
+    stored checkpoint puts the save off by one block; a marked block leaves
+    it to the caller, which compares the state kept before."""
+    base = lane * LANE_BYTES
+    done, store = 5 + lane, 5 + LANES + lane
+    stack.emit(f"addq $1, {base + DONE}(%[c])")
+    stack.emit(f"subq $1, {base + SAVE_LEFT}(%[c])")
+    stack.emit(f"jnz {done}f")
+    stack.emit(f"cmpq $0, {base + MARKED}(%[c])")
+    stack.emit(f"jne {done}f")
+    stack.emit(f"cmpq $0, {base + SKIP_CHECK}(%[c])")
+    stack.emit(f"jne {store}f")
+    stack.emit(f"movq $1, {base + SAVE_LEFT}(%[c])")
+    stack.emit(f"jmp {done}f")
+    stack.emit(f"{store}:")
+    stack.copy(f"zr{lane}", "saved")
+    stack.store_top("fstpt", base + SAVED_RE)
+    stack.copy(f"zi{lane}", "saved")
+    stack.store_top("fstpt", base + SAVED_IM)
+    stack.emit(f"movq {base + RADIUS}(%[c]), %%rax")
+    stack.emit(f"movq %%rax, {base + SAVED_RADIUS}(%[c])")
+    stack.emit(f"movq {base + CHECK_RE}(%[c]), %%rax")
+    stack.emit(f"movq %%rax, {base + MARK}(%[c])")
+    stack.emit(f"movq {base + DONE}(%[c]), %%rax")
+    stack.emit(f"movq %%rax, {base + SAVED_AT}(%[c])")
+    stack.emit(f"movq %%rax, {base + SAVE_LEFT}(%[c])")
+    stack.emit(f"{done}:")
+
+
 def loop_text():
     order = [name for lane in range(LANES) for name in (f"zr{lane}", f"zi{lane}")] + ["ci"]
     stack = Stack([])
@@ -188,6 +222,8 @@ def loop_text():
     stack.emit("xorl %%r8d, %%r8d")
     for lane in range(LANES):
         stack.code += lane_tests(lane, "LOAD_RADIUS")
+    for lane in range(LANES):
+        save_state(stack, lane)
     stack.emit("testq %%r8, %%r8")
     stack.emit("jz 1b")
     for lane in range(LANES):
