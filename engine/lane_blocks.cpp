@@ -15,11 +15,11 @@ static_assert(offsetof(LaneBlocks, ci) == 624 && offsetof(LaneBlocks, threshold)
 // squared in place, zr^2 - zi^2 popped into one slot, + cr loaded from memory.
 // In the fourth step ci's slot holds the radius sum, which is stored rounded,
 // and ci is loaded from memory. The checkpoint goes to memory at the start of
-// every other block (80-bit stores are costly); the tests are integer compares
-// of the radius's bits. Three lanes keep
-// the multiply-add unit busy where two left it waiting on each chain's
-// latency, and one exchange a step leaves the decoders to the other core's
-// thread where the two share a physical core.
+// every other block (80-bit stores are costly); after each block come the
+// tests, integer compares of the radius's bits, and the cycle check's saves.
+// Three lanes keep the multiply-add unit busy where two left it waiting on
+// each chain's latency, and one exchange a step leaves the decoders to the
+// other thread where two share a physical core.
 #include "engine/lane_blocks_loop.h"
 
 #define RUN_LANE_BLOCKS(RADIUS_STORE, LOAD_RADIUS, RADIUS_REGISTER) \
