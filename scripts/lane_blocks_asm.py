@@ -50,8 +50,9 @@ class Stack:
             self.emit(f"fxch %%st({k})")
             self.names[0], self.names[k] = self.names[k], self.names[0]
 
-    def square_top(self):
+    def square_top(self, new):
         self.emit("fmul %%st(0), %%st")
+        self.names[0] = new
 
     def multiply_top(self, name):
         self.emit(f"fmul %%st({self.at(name)}), %%st")
@@ -118,9 +119,9 @@ def step(stack, lane, last):
         stack.add_to_top("ci")
         stack.names[0] = "new zi"
     stack.to_top(zr)
-    stack.square_top()
+    stack.square_top("zr^2")
     if last:
-        stack.copy(zr, "radius")
+        stack.copy("zr^2", "radius")
         stack.add_to_top("zi^2")
         stack.store_top("RADIUS_STORE", base + RADIUS)
     stack.subtract_into("zi^2", "difference")
