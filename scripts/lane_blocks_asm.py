@@ -159,6 +159,14 @@ def lane_tests(lane, load):
     ]
 
 
+def store_z(stack, lane, re_offset, im_offset):
+    """Copies of a lane's z to memory, the stack left as it was."""
+    stack.copy(f"zr{lane}", "copy")
+    stack.store_top("fstpt", re_offset)
+    stack.copy(f"zi{lane}", "copy")
+    stack.store_top("fstpt", im_offset)
+
+
 def save_state(stack, lane):
     """Brent's save for the cycle check, without leaving the loop: when the
     lane's countdown ends in a block that stored its checkpoint, the state
@@ -178,10 +186,7 @@ def save_state(stack, lane):
     stack.emit(f"movq $1, {base + SAVE_LEFT}(%[c])")
     stack.emit(f"jmp {done}f")
     stack.emit(f"{store}:")
-    stack.copy(f"zr{lane}", "saved")
-    stack.store_top("fstpt", base + SAVED_RE)
-    stack.copy(f"zi{lane}", "saved")
-    stack.store_top("fstpt", base + SAVED_IM)
+    store_z(stack, lane, base + SAVED_RE, base + SAVED_IM)
     stack.emit(f"movq {base + RADIUS}(%[c]), %%rax")
     stack.emit(f"movq %%rax, {base + SAVED_RADIUS}(%[c])")
     stack.emit(f"movq {base + CHECK_RE}(%[c]), %%rax")
@@ -207,10 +212,7 @@ def loop_text():
         base = lane * LANE_BYTES
         stack.emit(f"cmpq $0, {base + SKIP_CHECK}(%[c])")
         stack.emit(f"jne {lane + 2}f")
-        stack.copy(f"zr{lane}", "checkpoint")
-        stack.store_top("fstpt", base + CHECK_RE)
-        stack.copy(f"zi{lane}", "checkpoint")
-        stack.store_top("fstpt", base + CHECK_IM)
+        store_z(stack, lane, base + CHECK_RE, base + CHECK_IM)
         stack.emit(f"{lane + 2}:")
     for _ in range(3):
         for lane in range(LANES):
