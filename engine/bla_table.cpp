@@ -73,13 +73,11 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
         const int64_t k = static_cast<int64_t>(levels_.size());
         std::vector<BlaStep<T>> level;
         for (int64_t index = 0;; ++index) {
-            const int64_t m = ((index >> 2) << (k + 2)) + (index & 3);
+            const int64_t m = k < EveryStartLevels ? index : ((index >> 2) << (k + 2)) + (index & 3);
             if (m + span > lastLanding)
                 break;
             const int64_t half = span / 2;
-            const int64_t first = ((m >> 2) >> (k - 1) << 2) + (m & 3);
-            const int64_t second = (((m + half) >> 2) >> (k - 1) << 2) + (m & 3);
-            level.push_back(Merge(below[first], below[second], maxDc));
+            level.push_back(Merge(below[IndexOf(k - 1, m)], below[IndexOf(k - 1, m + half)], maxDc));
         }
         if (level.empty())
             break;
