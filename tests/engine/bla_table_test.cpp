@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <vector>
+
+#include "engine/bla_table.h"
+
+namespace {
+
+using Complex = std::complex<long double>;
+
+// |Z| = 0.5 turning by 0.7 radians a step: every pass is safe and linear
+// steps stay of size 1, so any step length is valid for a small delta.
+std::vector<OrbitValue<double>> TurningOrbit(int length)
+{
+    std::vector<OrbitValue<double>> orbit;
+    for (int m = 0; m < length; ++m)
+        orbit.push_back({0.5 * std::cos(0.7 * m), 0.5 * std::sin(0.7 * m)});
+    return orbit;
+}
+
+// A and B of the iterations from m to m + count, one by one.
+void ComposedStep(const std::vector<OrbitValue<double>>& orbit, int64_t m, int64_t count, Complex& a, Complex& b)
+{
+    a = 1;
+    b = 0;
+    for (int64_t j = m; j < m + count; ++j) {
+        const Complex twiceZ(2.0L * orbit[j].re, 2.0L * orbit[j].im);
+        a = twiceZ * a;
+        b = twiceZ * b + 1.0L;
+    }
+}
+
+void ExpectStepFrom(const BlaTable<double>& table, const std::vector<OrbitValue<double>>& orbit, int64_t m,
+                    int64_t maxPasses, int64_t expectedPasses)
+{
+    int64_t passes = 0;
+    const BlaStep<double>* step = table.Find(m, 1e-30, maxPasses, passes);
+    ASSERT_NE(step, nullptr) << "from " << m;
+    EXPECT_EQ(passes, expectedPasses) << "from " << m;
+    Complex a, b;
+    ComposedStep(orbit, m, 4 * passes, a, b);
+    EXPECT_LT(std::abs(Complex(step->aRe, step->aIm) - a), 1e-12L * std::abs(a)) << "from " << m;
+    EXPECT_LT(std::abs(Complex(step->bRe, step->bIm) - b), 1e-12L * std::abs(b)) << "from " << m;
+}
+
+TEST(BlaTableTest, StepsFromAnyIndexComposeTheOrbitsIterations)
+{
+    const std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
+    BlaTable<double> table;
+    table.Build(orbit, std::ldexp(1.0, -36), 0.0);
+    // Steps of up to 32 passes start anywhere, longer ones where their
+    // length divides the pass count m / 4.
+    for (int64_t m : {5, 13, 130, 391})
+        ExpectStepFrom(table, orbit, m, 1000, 32);
+    ExpectStepFrom(table, orbit, 257, 1000, 64);
+    ExpectStepFrom(table, orbit, 1, 1000, 128);
+    // The end of the iterations caps the step; so does the orbit's end.
+    ExpectStepFrom(table, orbit, 5, 3, 2);
+    ExpectStepFrom(table, orbit, 500, 1000, 16);
+}
+
+TEST(BlaTableTest, StepsStopBeforeAPassNearZero)
+{
+    std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
+    orbit[300] = {1e-20, 0};
+    BlaTable<double> table;
+    table.Build(orbit, std::ldexp(1.0, -36), 0.0);
+    // Steps one after another end on one of the passes that take in Z_300.
+    for (int64_t start : {150, 231, 270, 281, 296}) {
+        int64_t m = start;
+        int64_t passes = 0;
+        while (table.Find(m, 1e-15, 1000, passes))
+            m += 4 * passes;
+        EXPECT_GE(m, 297) << "from " << start;
+        EXPECT_LE(m, 300) << "from " << start;
+    }
+}
+
+}  // namespace
