@@ -48,6 +48,7 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
     const int64_t lastLanding = length - 2;
     if (lastLanding < 4)
         return;
+    everyStartLevels_ = length <= EveryStartLengthLimit ? EveryStartLevels : 1;
     std::vector<BlaStep<T>> single(static_cast<size_t>(length));
     for (int64_t m = 0; m < length; ++m) {
         const OrbitValue<T>& z = orbit[m];
@@ -73,7 +74,7 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
         const int64_t k = static_cast<int64_t>(levels_.size());
         std::vector<BlaStep<T>> level;
         for (int64_t index = 0;; ++index) {
-            const int64_t m = k < EveryStartLevels ? index : ((index >> 2) << (k + 2)) + (index & 3);
+            const int64_t m = k < everyStartLevels_ ? index : ((index >> 2) << (k + 2)) + (index & 3);
             if (m + span > lastLanding)
                 break;
             const int64_t half = span / 2;

@@ -54,14 +54,17 @@ public:
 
 private:
     // levels_[k]: steps of 2^k passes from every m (at index m) below
-    // EveryStartLevels, above it from every m = 4q + r with q a multiple of
+    // everyStartLevels_, above it from every m = 4q + r with q a multiple of
     // 2^k, at index (q >> k) * 4 + r. Orbits that pass near 0 every few
     // dozen iterations refuse a pass there: the short steps from every m
-    // reach the next such pass in one step.
+    // reach the next such pass in one step. Orbits too long to hold them
+    // have them at level 0 only.
     static constexpr int64_t EveryStartLevels = 6;
-    static int64_t IndexOf(int64_t k, int64_t m)
+    static constexpr int64_t EveryStartLengthLimit = int64_t{1} << 18;
+    int64_t everyStartLevels_ = 1;
+    int64_t IndexOf(int64_t k, int64_t m) const
     {
-        return k < EveryStartLevels ? m : (((m >> 2) >> k) << 2) + (m & 3);
+        return k < everyStartLevels_ ? m : (((m >> 2) >> k) << 2) + (m & 3);
     }
     std::vector<std::vector<BlaStep<T>>> levels_;
     // The radii of levels_[0] alone: most asks end there, refused.
@@ -80,7 +83,7 @@ inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t ma
     // Radii shrink as steps grow, so the first refusal ends the search.
     for (size_t k = 0; k < levels_.size(); ++k) {
         const int64_t count = int64_t{1} << k;
-        if (count > maxPasses || (static_cast<int64_t>(k) >= EveryStartLevels && (q & (count - 1)) != 0))
+        if (count > maxPasses || (static_cast<int64_t>(k) >= everyStartLevels_ && (q & (count - 1)) != 0))
             break;
         const size_t index = static_cast<size_t>(IndexOf(static_cast<int64_t>(k), m));
         if (index >= levels_[k].size() || !(deltaSize < Size(levels_[k][index].radius)))

@@ -61,6 +61,16 @@ TEST(BlaTableTest, StepsFromAnyIndexComposeTheOrbitsIterations)
     ExpectStepFrom(table, orbit, 500, 1000, 16);
 }
 
+TEST(BlaTableTest, LongOrbitsStepFromEveryIndexOnlyOnePassAtATime)
+{
+    const std::vector<OrbitValue<double>> orbit = TurningOrbit(300000);
+    BlaTable<double> table;
+    table.Build(orbit, std::ldexp(1.0, -36), 0.0);
+    ExpectStepFrom(table, orbit, 5, 1000, 1);
+    ExpectStepFrom(table, orbit, 10, 1000, 2);
+    ExpectStepFrom(table, orbit, 4096, 1000, 512);
+}
+
 TEST(BlaTableTest, StepsStopBeforeAPassNearZero)
 {
     std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
