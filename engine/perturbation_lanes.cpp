@@ -165,13 +165,72 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
             }
         });
     };
-    // Whether Begin has more to do at lane l's pass start than count the pass.
+    // Whether Begin has more to do at lane l's pass start than count the
+    // pass and take table steps.
     const auto needsBegin = [&](auto l) __attribute__((always_inline)) {
         const auto& q = *loops[l];
         return starts[l] + 1 == q.repeats.saveAt || MayProveInside<Tracked>(f, cursorOf(l), q.near) ||
-               (TableMayServe<Variant>(f, previous[l]) && tableOf(l)->MayStep(m[l], Size(dr[l], di[l]))) ||
                (q.repeats.savedAt >= 0 && f.findCycles &&
                 SameState(cursorOf(l), previous[l], q.repeats.saved, q.repeats.savedPrevious));
+    };
+    // Begin's table steps for the lanes in `due`, side by side: each lane's
+    // search is its own, the steps' arithmetic and rounding bound are
+    // TakeTableSteps' and RoundingBound's for every lane at once.
+    const auto takeTableSteps = [&](unsigned due) __attribute__((always_inline, target("avx2"))) {
+        while (due != 0) {
+            Values aRe{}, aIm{}, bRe{}, bIm{}, aModulus{}, iterations{};
+            LaneMask take{};
+            ForLanes([&](auto l) __attribute__((always_inline)) {
+                if ((due >> l & 1) == 0)
+                    return;
+                int64_t passes = 0;
+                const BlaStep<double>* step =
+                    f.iterMax - e[l] >= 4
+                        ? tableOf(l)->Find(m[l], Size(dr[l], di[l]), (f.iterMax - e[l]) / 4, passes)
+                        : nullptr;
+                if (!step) {
+                    due &= ~(1u << l);
+                    return;
+                }
+                aRe[l] = step->aRe;
+                aIm[l] = step->aIm;
+                bRe[l] = step->bRe;
+                bIm[l] = step->bIm;
+                aModulus[l] = step->aModulus;
+                iterations[l] = static_cast<double>(4 * passes);
+                take[l] = -1;
+                auto& q = *loops[l];
+                q.repeats.longestStep = std::max(q.repeats.longestStep, passes);
+                m[l] += 4 * passes;
+                e[l] += 4 * passes;
+                q.skipped->byTable += 4 * passes;
+            });
+            if (due == 0)
+                return;
+            const Values nextDr = (aRe * dr - aIm * di) + (bRe * dcr - bIm * dci);
+            const Values nextDi = (aRe * di + aIm * dr) + (bRe * dci + bIm * dcr);
+            dr = Blend(take, nextDr, dr);
+            di = Blend(take, nextDi, di);
+            ForLanes([&](auto l) __attribute__((always_inline)) {
+                if ((due >> l & 1) == 0)
+                    return;
+                orbitRe[l] = base[l][m[l]].re;
+                orbitIm[l] = base[l][m[l]].im;
+                const OrbitValue<double>& preTested = base[l][m[l] - 1];
+                previous[l] = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
+            });
+            zr = Blend(take, orbitRe + dr, zr);
+            zi = Blend(take, orbitIm + di, zi);
+            if constexpr (Tracked) {
+                const Values rounding = Bound::Unit + iterations * f.tableEpsilon;
+                Values grown = aModulus * bound + rounding * (Magnitude(dr) + Magnitude(di));
+                const Values norm = zr * zr + zi * zi;
+                if (f.kernelUnit != 0)
+                    grown += (iterations * f.kernelUnit) * (norm + 1.0);
+                doubtful |= (grown * grown > (Bound::Share * Bound::Share) * norm) & take;
+                bound = Blend(take, grown, bound);
+            }
+        }
     };
     for (;;) {
         squares = Values{} + 1.0;
@@ -198,6 +257,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
             doubtful |= (bound * bound > (Bound::Share * Bound::Share) * norm) & ~ended;
         }
         bool leave = false;
+        unsigned tableDue = 0;
         ForLanes([&](auto l) __attribute__((always_inline)) {
             if ((running >> l & 1) == 0) {
                 // An idle lane stays at the start of an orbit longer than a pass.
@@ -225,14 +285,26 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
                 ends[l] = LaneEnd::AfterBegin;
                 leave |= m[l] + 4 >= lastOf(l);
             } else {
-                // Begin with nothing else to do.
+                // Begin with nothing else to do but table steps.
                 ++starts[l];
                 TakeNear<Tracked>(loops[l]->near, zr[l], zi[l], bound[l], e[l], starts[l]);
+                if (TableMayServe<Variant>(f, previous[l]) && tableOf(l)->MayStep(m[l], Size(dr[l], di[l])))
+                    tableDue |= 1u << l;
                 passZr[l] = zr[l];
                 passZi[l] = zi[l];
                 ends[l] = LaneEnd::AfterBegin;
             }
         });
+        if (tableDue != 0) {
+            takeTableSteps(tableDue);
+            ForLanes([&](auto l) __attribute__((always_inline)) {
+                if ((tableDue >> l & 1) == 0)
+                    return;
+                passZr[l] = zr[l];
+                passZi[l] = zi[l];
+                leave |= m[l] + 4 >= lastOf(l);
+            });
+        }
         if (leave)
             break;
     }
