@@ -182,6 +182,11 @@ bool HasContinuousCount(int32_t modeNumber)
     return modeNumber < FirstFormulaMode || modeNumber > LastFormulaMode;
 }
 
+bool InsideColorReadsValues(const ColoringConstants& k)
+{
+    return k.insideColor || k.inside != InsideRule::IndexZero;
+}
+
 int32_t ColorValue(const ColoringConstants& k, int32_t n, float A, float B, long double s)
 {
     const long double a = A;

@@ -30,6 +30,9 @@ ColoringConstants PrepareColoring();
 long double ContinuousCount(const ColoringConstants& k, long double n, long double s);
 bool HasContinuousCount(int32_t modeNumber);
 
+// Whether an inside pixel's colour depends on its final values A and B.
+bool InsideColorReadsValues(const ColoringConstants& k);
+
 // Colour value of one pixel from its escape value n and final values A, B:
 // >= 0 a palette index, < 0 a direct colour stored negated. s is the
 // escape-test value of the caller (A + B for whole frames); only the generic

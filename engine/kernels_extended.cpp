@@ -307,7 +307,7 @@ PixelResult OnePixel(const PixelSetup& setup, long double zr, long double zi, lo
 constexpr int64_t ReorderWindow = 64;
 
 template <int Variant>
-void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone)
+void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone, const uint8_t* escapeFree)
 {
     constexpr bool familyA = Variant <= 2;
     const PixelSetup setup = MakePixelSetup(rec.IterMax, rec.Bailout);
@@ -364,8 +364,11 @@ void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone)
         for (int slot = 0; slot < PixelLanes<Variant, false>::slots; ++slot) {
             while (lanes.Free(slot) && next < total && next - stored < ReorderWindow &&
                    lanes.Accepts(mandelbrot ? next / width : 0)) {
-                lanes.Start(slot, next, mandelbrot ? next / width : 0, x, y, mandelbrot ? x : rec.JuliaRe,
-                           mandelbrot ? y : rec.JuliaIm, deliver);
+                if (escapeFree && escapeFree[next])
+                    deliver(next, PixelResult{0, 0, 0, 0});
+                else
+                    lanes.Start(slot, next, mandelbrot ? next / width : 0, x, y, mandelbrot ? x : rec.JuliaRe,
+                                mandelbrot ? y : rec.JuliaIm, deliver);
                 ++next;
                 x += rec.StepRe;
                 if (next % width == 0) {
@@ -421,14 +424,14 @@ void IterateKernelPixel(int32_t variant, const PixelSetup& setup, long double zr
 }
 
 void RunExtendedKernel(int32_t variant, const WorkerRecord& record,
-                       RelaxedAtomic<int32_t>* rowsDone)
+                       RelaxedAtomic<int32_t>* rowsDone, const uint8_t* escapeFree)
 {
     const WorkerRecord copy = record;
     switch (variant) {
-    case 2: RunBand<2>(copy, rowsDone); break;
-    case 3: RunBand<3>(copy, rowsDone); break;
-    case 4: RunBand<4>(copy, rowsDone); break;
-    case 5: RunBand<5>(copy, rowsDone); break;
-    default: RunBand<1>(copy, rowsDone); break;
+    case 2: RunBand<2>(copy, rowsDone, escapeFree); break;
+    case 3: RunBand<3>(copy, rowsDone, escapeFree); break;
+    case 4: RunBand<4>(copy, rowsDone, escapeFree); break;
+    case 5: RunBand<5>(copy, rowsDone, escapeFree); break;
+    default: RunBand<1>(copy, rowsDone, escapeFree); break;
     }
 }

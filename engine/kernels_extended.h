@@ -27,9 +27,11 @@ struct WorkerRecord {
 };
 
 // Computes the record's band with the given variant (1..5). Variants 1 and 2
-// end early when StopRequest is set; `rowsDone` counts finished rows.
+// end early when StopRequest is set; `rowsDone` counts finished rows. The
+// band's pixels flagged in `escapeFree` (one byte a pixel, may be null) are
+// known not to escape: they are stored as inside with A and B 0, uncomputed.
 void RunExtendedKernel(int32_t variant, const WorkerRecord& record,
-                       RelaxedAtomic<int32_t>* rowsDone);
+                       RelaxedAtomic<int32_t>* rowsDone, const uint8_t* escapeFree = nullptr);
 
 // One pixel of the single-thread progressive path: the kernel result plus the
 // float32 value of the last escape test, which that path colours with.

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <thread>
 #include <vector>
 
 #include "color/coloring.h"
 #include "color/display.h"
 #include "color/drawing_modes.h"
+#include "engine/escape_free_tiles.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_extended.h"
 #include "engine/row_window.h"
@@ -33,6 +35,13 @@ struct FrameRows {
     // the extended kernels must compute.
     bool perturbed = false;
     ExtendedByPerturbation perturbation;
+    // Movie frames: the pixels proven never to escape, which the workers
+    // find tile by tile before they take rows.
+    EscapeFreeFrame escapeFree;
+    std::vector<uint8_t> escapeFreeMarks;
+    int32_t tiles = 0;
+    std::atomic<int32_t> nextTile{0};
+    std::atomic<int32_t> tilesDone{0};
     std::atomic<size_t> next{0};
     RelaxedAtomic<int32_t> rowsDone{0};
     RunningWorkers running;
@@ -57,7 +66,8 @@ void RunRows(FrameRows& frame, bool compute)
             std::fill_n(record.ZReOut, width, 0.0f);
             std::fill_n(record.ZImOut, width, 0.0f);
             if (run)
-                RunExtendedKernel(frame.variant, record, &frame.rowsDone);
+                RunExtendedKernel(frame.variant, record, &frame.rowsDone,
+                                  frame.escapeFreeMarks.empty() ? nullptr : &frame.escapeFreeMarks[k * width]);
         }
         if (EscapeValueCapture)
             std::copy_n(record.IterOut, width, EscapeValueCapture->begin() + static_cast<ptrdiff_t>(first));
@@ -65,9 +75,22 @@ void RunRows(FrameRows& frame, bool compute)
     }
 }
 
+// Proves tiles until none is left, then waits for the others' last tiles:
+// any row may lie in them.
+void ProveTiles(FrameRows& frame)
+{
+    for (int32_t tile = frame.nextTile.fetch_add(1); tile < frame.tiles; tile = frame.nextTile.fetch_add(1)) {
+        MarkEscapeFreeTile(frame.escapeFree, tile, frame.escapeFreeMarks.data());
+        frame.tilesDone.fetch_add(1);
+    }
+    while (frame.tilesDone.load() < frame.tiles)
+        std::this_thread::yield();
+}
+
 void* ExtendedWorker(void* argument)
 {
     auto* frame = static_cast<FrameRows*>(argument);
+    ProveTiles(*frame);
     RunRows(*frame, true);
     frame->running.Done();
     return nullptr;
@@ -140,6 +163,33 @@ std::vector<WorkerRecord> RowRecords(int32_t threads)
     return records;
 }
 
+// A movie frame is only shown: where inside pixels show as index 0, the
+// pixels that provably never escape need not be iterated.
+void PrepareEscapeFreeTiles(FrameRows& frame)
+{
+    if (State.MovieMode != 1 || frame.perturbed || frame.records.empty() || InsideColorReadsValues(frame.coloring))
+        return;
+    const WorkerRecord& first = frame.records.front();
+    const double limit = EscapeFreeLimit(frame.variant, first.Bailout);
+    if (limit == 0)
+        return;
+    EscapeFreeFrame& tiles = frame.escapeFree;
+    long double x = first.Re0;
+    for (int32_t column = 0; column < first.Width; ++column) {
+        tiles.columnRe.push_back(x);
+        x += first.StepRe;
+    }
+    for (const WorkerRecord& record : frame.records)
+        tiles.rowIm.push_back(record.Im0);
+    tiles.mandelbrot = first.IsMandelbrot != 0;
+    tiles.juliaRe = first.JuliaRe;
+    tiles.juliaIm = first.JuliaIm;
+    tiles.iterMax = first.IterMax;
+    tiles.limit = limit;
+    frame.escapeFreeMarks.assign(tiles.columnRe.size() * tiles.rowIm.size(), 0);
+    frame.tiles = EscapeFreeTileCount(tiles);
+}
+
 }  // namespace
 
 void ThreadedDriver()
@@ -177,6 +227,7 @@ void ThreadedDriver()
         stopped = State.FrameAborted == 1 && !movie;
         frame.perturbed = false;
     }
+    PrepareEscapeFreeTiles(frame);
     const size_t workers = State.FrameAborted == 1
                                ? 0
                                : std::clamp<size_t>(frame.records.size(), 1, static_cast<size_t>(threads));

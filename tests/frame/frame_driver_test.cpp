@@ -276,6 +276,32 @@ TEST_F(FrameTest, EscInMovieEndsTheMovieWithAFinishedFrame)
     EXPECT_EQ(State.MovieMode, 0);
 }
 
+TEST_F(FrameTest, MovieFramesSkipProvenInsidePixelsOnlyWherePicturesDoNotShowTheirValues)
+{
+    UseView(64, 48, {"-0.80", "-0.64", "0.02", "0.14"});
+    State.IterMax = 3000;
+    const auto picture = [] { return std::vector<int32_t>(Results.IterBuffer.begin(), Results.IterBuffer.begin() + 3072); };
+    // Inside pixels whose final values were never computed.
+    const auto uncomputed = [this] {
+        int32_t count = 0;
+        for (size_t k = 0; k < captured.size(); ++k)
+            count += captured[k] == 0 && Results.ZReBuffer[k] == 0 && Results.ZImBuffer[k] == 0;
+        return count;
+    };
+    const std::vector<int32_t> values = Frame(2);
+    const std::vector<int32_t> shown = picture();
+    ASSERT_GT(std::count(values.begin(), values.end(), 0), 1000);
+    EXPECT_EQ(uncomputed(), 0);
+    State.MovieMode = 1;
+    EXPECT_EQ(Frame(2), values);
+    EXPECT_EQ(picture(), shown);
+    EXPECT_GT(uncomputed(), 1000);
+    // "Inside color" shows them: every pixel is computed.
+    State.ColorOptions |= 1;
+    EXPECT_EQ(Frame(2), values);
+    EXPECT_EQ(uncomputed(), 0);
+}
+
 TEST_F(FrameTest, LongFramesShowTheirProgressInThePictureTitle)
 {
     UseView(64, 48, WanderingRow);

@@ -1,0 +1,164 @@
+#include "engine/escape_free_tiles.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Tiles are split no further than this: below it a failed proof costs about
+// what iterating the pixels does.
+constexpr int32_t SmallestTile = 4;
+
+// Each bound computed in double is scaled by this to cover the roundings of
+// its own few operations.
+constexpr double RoundUp = 1 + 0x1p-40;
+
+// One step's roundings, relative to the size of what is rounded: the
+// centre's and its derivative's in double (each below 5 * 2^-53 for the
+// real and imaginary parts together) and every pixel's on the x87 unit
+// (below 2^-61).
+constexpr double StepRounding = 0x1p-50;
+
+// The tests compare float32 roundings of extended values: a margin of 2^-20
+// keeps a value below the limit below the test's threshold after them.
+constexpr double TestMargin = 1 - 0x1p-20;
+
+struct Disc {
+    double re;
+    double im;
+    double radius;
+};
+
+struct Rect {
+    int32_t column0;
+    int32_t column1;  // one past the last
+    int32_t row0;
+    int32_t row1;
+};
+
+// The disc around the double nearest the middle of the coordinates that
+// holds all of them.
+Disc Enclose(const long double* re, int32_t reCount, const long double* im, int32_t imCount)
+{
+    const auto [reMin, reMax] = std::minmax_element(re, re + reCount);
+    const auto [imMin, imMax] = std::minmax_element(im, im + imCount);
+    const double centreRe = static_cast<double>((*reMin + *reMax) / 2);
+    const double centreIm = static_cast<double>((*imMin + *imMax) / 2);
+    const long double dx = std::max(fabsl(*reMin - centreRe), fabsl(*reMax - centreRe));
+    const long double dy = std::max(fabsl(*imMin - centreIm), fabsl(*imMax - centreIm));
+    return {centreRe, centreIm, static_cast<double>(sqrtl(dx * dx + dy * dy)) * RoundUp};
+}
+
+// Whether every orbit of the rectangle's pixels stays below the limit for
+// the kernels' steps. Its pixels are c0 + t with |t| <= rho (Mandelbrot: z
+// starts at c, so z0 = c0 + t as well; Julia: z0 = c0 + t and c the Julia
+// constant within `constant.radius` of its double). Each pixel's z is written
+// w + d t + e: the centre's orbit w and its derivative d in double, computed,
+// and a remainder with |e| <= E bounded from
+//   e' = d^2 t^2 + 2 (w + d t) e + e^2 + (the roundings of w', d' and the pixel's step),
+// which keeps the phase of d where a bound on |z - w| alone would add up
+// every step's spread.
+bool StaysBelowLimit(const EscapeFreeFrame& frame, const Disc& pixels, const Disc& constant)
+{
+    // The kernels compute at most four steps past the budget (a block that
+    // runs out of it) and never fewer than one block.
+    const int64_t steps = std::max<int64_t>(frame.iterMax, 4) + 4;
+    const double rho = pixels.radius;
+    const double cr = frame.mandelbrot ? pixels.re : constant.re;
+    const double ci = frame.mandelbrot ? pixels.im : constant.im;
+    const double cSize = std::sqrt(cr * cr + ci * ci) * RoundUp + rho + constant.radius;
+    const double dc = frame.mandelbrot ? 1 : 0;
+    double wr = pixels.re;
+    double wi = pixels.im;
+    double dr = 1;
+    double di = 0;
+    double e = 0;
+    for (int64_t n = 0;; ++n) {
+        const double size = std::sqrt(wr * wr + wi * wi) * RoundUp;
+        const double spread = std::sqrt(dr * dr + di * di) * RoundUp * rho;
+        const double reach = (size + spread + e) * RoundUp;
+        // Written so that a NaN fails.
+        if (!(reach * reach * RoundUp < frame.limit))
+            return false;
+        if (n == steps)
+            return true;
+        const double rounding =
+            StepRounding * (size * size + cSize + (2 * size * spread + rho) + reach * reach);
+        e = (spread * spread + 2 * (size + spread) * e + e * e + rounding + constant.radius) * RoundUp;
+        const double nextDr = 2 * (wr * dr - wi * di) + dc;
+        di = 2 * (wr * di + wi * dr);
+        dr = nextDr;
+        const double re = wr * wr - wi * wi + cr;
+        wi = 2 * wr * wi + ci;
+        wr = re;
+    }
+}
+
+bool Proven(const EscapeFreeFrame& frame, const Rect& rect)
+{
+    const Disc pixels = Enclose(frame.columnRe.data() + rect.column0, rect.column1 - rect.column0,
+                                frame.rowIm.data() + rect.row0, rect.row1 - rect.row0);
+    const double re = static_cast<double>(frame.juliaRe);
+    const double im = static_cast<double>(frame.juliaIm);
+    const long double dx = fabsl(frame.juliaRe - re);
+    const long double dy = fabsl(frame.juliaIm - im);
+    return StaysBelowLimit(frame, pixels, {re, im, frame.mandelbrot ? 0 : static_cast<double>(dx + dy) * RoundUp});
+}
+
+void Mark(const EscapeFreeFrame& frame, const Rect& rect, uint8_t* marks)
+{
+    if (Proven(frame, rect)) {
+        const size_t width = frame.columnRe.size();
+        for (int32_t row = rect.row0; row < rect.row1; ++row)
+            std::memset(marks + row * width + rect.column0, 1, static_cast<size_t>(rect.column1 - rect.column0));
+        return;
+    }
+    const int32_t columns = rect.column1 - rect.column0;
+    const int32_t rows = rect.row1 - rect.row0;
+    if (columns <= SmallestTile && rows <= SmallestTile)
+        return;
+    const int32_t columnSplit = columns > SmallestTile ? rect.column0 + columns / 2 : rect.column1;
+    const int32_t rowSplit = rows > SmallestTile ? rect.row0 + rows / 2 : rect.row1;
+    for (const Rect& part : {Rect{rect.column0, columnSplit, rect.row0, rowSplit},
+                             Rect{columnSplit, rect.column1, rect.row0, rowSplit},
+                             Rect{rect.column0, columnSplit, rowSplit, rect.row1},
+                             Rect{columnSplit, rect.column1, rowSplit, rect.row1}})
+        if (part.column0 < part.column1 && part.row0 < part.row1)
+            Mark(frame, part, marks);
+}
+
+int32_t TilesAcross(const EscapeFreeFrame& frame)
+{
+    return static_cast<int32_t>((frame.columnRe.size() + EscapeFreeTileSize - 1) / EscapeFreeTileSize);
+}
+
+}  // namespace
+
+double EscapeFreeLimit(int32_t variant, double bailout)
+{
+    // Below it the float32 roundings of the slow tests are no longer relative.
+    if (!(bailout >= 0x1p-100))
+        return 0;
+    if (variant == 1)
+        return std::min(4.0, bailout) * TestMargin;
+    if (variant == 2)
+        return std::min(4.0, bailout / 2) * TestMargin;
+    return 0;
+}
+
+int32_t EscapeFreeTileCount(const EscapeFreeFrame& frame)
+{
+    const auto tilesDown = static_cast<int32_t>((frame.rowIm.size() + EscapeFreeTileSize - 1) / EscapeFreeTileSize);
+    return frame.limit > 0 ? TilesAcross(frame) * tilesDown : 0;
+}
+
+void MarkEscapeFreeTile(const EscapeFreeFrame& frame, int32_t tile, uint8_t* marks)
+{
+    const int32_t column0 = tile % TilesAcross(frame) * EscapeFreeTileSize;
+    const int32_t row0 = tile / TilesAcross(frame) * EscapeFreeTileSize;
+    Mark(frame,
+         {column0, std::min<int32_t>(column0 + EscapeFreeTileSize, static_cast<int32_t>(frame.columnRe.size())),
+          row0, std::min<int32_t>(row0 + EscapeFreeTileSize, static_cast<int32_t>(frame.rowIm.size()))},
+         marks);
+}

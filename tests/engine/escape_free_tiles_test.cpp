@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/escape_free_tiles.h"
+#include "engine/kernels_extended.h"
+#include "test_support.h"
+
+namespace {
+
+struct View {
+    long double re0;
+    long double im0;
+    long double step;
+    int32_t iterMax;
+    double bailout;
+    bool julia = false;
+    long double juliaRe = 0;
+    long double juliaIm = 0;
+};
+
+constexpr int32_t Width = 96;
+constexpr int32_t Height = 72;
+
+EscapeFreeFrame FrameOf(const View& view, int32_t variant)
+{
+    EscapeFreeFrame frame;
+    long double x = view.re0;
+    for (int32_t column = 0; column < Width; ++column, x += view.step)
+        frame.columnRe.push_back(x);
+    long double y = view.im0;
+    for (int32_t row = 0; row < Height; ++row, y += view.step)
+        frame.rowIm.push_back(y);
+    frame.mandelbrot = !view.julia;
+    frame.juliaRe = view.juliaRe;
+    frame.juliaIm = view.juliaIm;
+    frame.iterMax = view.iterMax;
+    frame.limit = EscapeFreeLimit(variant, view.bailout);
+    return frame;
+}
+
+// The kernel's escape values of the whole view, every pixel iterated.
+std::vector<int32_t> Escapes(const View& view, int32_t variant)
+{
+    std::vector<int32_t> escapes(Width * Height);
+    std::vector<float> a(escapes.size()), b(escapes.size());
+    WorkerRecord record;
+    record.IterMax = view.iterMax;
+    record.IterOut = escapes.data();
+    record.ZReOut = a.data();
+    record.ZImOut = b.data();
+    record.IsMandelbrot = view.julia ? 0 : 1;
+    record.Width = Width;
+    record.FirstRow = 0;
+    record.LastRow = Height - 1;
+    record.Bailout = view.bailout;
+    record.Re0 = view.re0;
+    record.StepRe = view.step;
+    record.Im0 = view.im0;
+    record.StepIm = view.step;
+    record.JuliaRe = view.juliaRe;
+    record.JuliaIm = view.juliaIm;
+    RunExtendedKernel(variant, record, nullptr);
+    return escapes;
+}
+
+class EscapeFreeTiles : public FreshStateTest {};
+
+TEST_F(EscapeFreeTiles, ProveOnlyPixelsTheKernelsFindInsideAndMostOfThoseInLargeAreas)
+{
+    const View views[] = {
+        // Seahorse valley spiral: filaments that escape just before the budget.
+        {-0.7436439L, 0.1318255L, 2e-8L, 1000, 128},
+        // The cardioid's edge and the disc of period 2 at a bailout below 4.
+        {-0.80L, -0.05L, 0.0025L, 400, 2.5},
+        // The rabbit's Julia set, its interior and its hairs.
+        {-1.2L, -0.9L, 0.025L, 300, 128, true, -0.123L, 0.745L},
+    };
+    for (int32_t variant = 1; variant <= 2; ++variant) {
+        for (const View& view : views) {
+            SCOPED_TRACE(testing::Message() << "variant " << variant << " at " << static_cast<double>(view.re0));
+            const EscapeFreeFrame frame = FrameOf(view, variant);
+            std::vector<uint8_t> marks(Width * Height, 0);
+            for (int32_t tile = 0; tile < EscapeFreeTileCount(frame); ++tile)
+                MarkEscapeFreeTile(frame, tile, marks.data());
+            const std::vector<int32_t> escapes = Escapes(view, variant);
+            int64_t inside = 0;
+            int64_t proven = 0;
+            for (size_t k = 0; k < marks.size(); ++k) {
+                inside += escapes[k] == 0;
+                proven += marks[k];
+                ASSERT_TRUE(marks[k] == 0 || escapes[k] == 0) << "pixel " << k << " escapes at " << escapes[k];
+            }
+            EXPECT_GT(proven, inside / 3);
+            EXPECT_LT(inside, Width * Height);
+        }
+    }
+}
+
+TEST_F(EscapeFreeTiles, NothingIsProvenWhereTheTestsAreNotFamilyA)
+{
+    EXPECT_EQ(EscapeFreeLimit(3, 128), 0);
+    EXPECT_EQ(EscapeFreeLimit(5, 128), 0);
+    EXPECT_EQ(EscapeFreeLimit(1, -1), 0);
+    EXPECT_EQ(EscapeFreeLimit(1, 0x1p-120), 0);
+    EXPECT_GT(EscapeFreeLimit(2, 1), 0);
+    const EscapeFreeFrame frame = FrameOf({-0.2L, -0.1L, 0.001L, 100, 128}, 4);
+    EXPECT_EQ(EscapeFreeTileCount(frame), 0);
+}
+
+TEST_F(EscapeFreeTiles, KernelStoresFlaggedPixelsAsInsideWithoutIteratingThem)
+{
+    // c = 1 escapes at once; flagged, it is stored as inside all the same.
+    int32_t escape[2] = {-1, -1};
+    float a[2] = {-1, -1}, b[2] = {-1, -1};
+    const uint8_t flags[2] = {1, 0};
+    WorkerRecord record;
+    record.IterMax = 100;
+    record.IterOut = escape;
+    record.ZReOut = a;
+    record.ZImOut = b;
+    record.IsMandelbrot = 1;
+    record.Width = 2;
+    record.LastRow = 0;
+    record.Bailout = 4;
+    record.Re0 = 1;
+    record.StepRe = 0;
+    RunExtendedKernel(1, record, nullptr, flags);
+    EXPECT_EQ(escape[0], 0);
+    EXPECT_EQ(a[0], 0.0f);
+    EXPECT_GT(escape[1], 0);
+}
+
+}  // namespace
