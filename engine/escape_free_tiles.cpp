@@ -162,3 +162,12 @@ void MarkEscapeFreeTile(const EscapeFreeFrame& frame, int32_t tile, uint8_t* mar
           row0, std::min<int32_t>(row0 + EscapeFreeTileSize, static_cast<int32_t>(frame.rowIm.size()))},
          marks);
 }
+
+int32_t MarkEscapeFreeTiles(const EscapeFreeFrame& frame, RelaxedAtomic<int32_t>& nextTile, uint8_t* marks)
+{
+    const int32_t tiles = EscapeFreeTileCount(frame);
+    int32_t marked = 0;
+    for (int32_t tile = nextTile.fetch_add(1); tile < tiles; tile = nextTile.fetch_add(1), ++marked)
+        MarkEscapeFreeTile(frame, tile, marks);
+    return marked;
+}

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/relaxed_atomic.h"
+
 // Rectangles of pixels whose extended-precision orbits provably pass none of
 // the family-A kernels' escape tests within the budget, found without
 // iterating the pixels: one orbit in double from the rectangle's centre and a
@@ -30,3 +32,7 @@ int32_t EscapeFreeTileCount(const EscapeFreeFrame& frame);
 // Sets the bytes of the proven pixels of tile `tile` to 1 in `marks`, one
 // byte a pixel in picture order, and leaves the others as they are.
 void MarkEscapeFreeTile(const EscapeFreeFrame& frame, int32_t tile, uint8_t* marks);
+
+// Marks the tiles handed out by `nextTile` until none is left, so that a
+// frame's workers share them; returns how many this caller marked.
+int32_t MarkEscapeFreeTiles(const EscapeFreeFrame& frame, RelaxedAtomic<int32_t>& nextTile, uint8_t* marks);

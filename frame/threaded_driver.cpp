@@ -15,6 +15,7 @@
 #include "engine/view_texts.h"
 #include "engine/worker_thread.h"
 #include "files/autosave.h"
+#include "frame/deep_workers.h"
 #include "frame/extended_by_perturbation.h"
 #include "frame/frame_driver.h"
 #include "frame/frame_progress.h"
@@ -39,8 +40,8 @@ struct FrameRows {
     // find tile by tile before they take rows.
     EscapeFreeFrame escapeFree;
     std::vector<uint8_t> escapeFreeMarks;
-    int32_t tiles = 0;
-    std::atomic<int32_t> nextTile{0};
+    int32_t tiles = 0;  // left to the workers
+    RelaxedAtomic<int32_t> nextTile{0};
     std::atomic<int32_t> tilesDone{0};
     std::atomic<size_t> next{0};
     RelaxedAtomic<int32_t> rowsDone{0};
@@ -79,10 +80,9 @@ void RunRows(FrameRows& frame, bool compute)
 // any row may lie in them.
 void ProveTiles(FrameRows& frame)
 {
-    for (int32_t tile = frame.nextTile.fetch_add(1); tile < frame.tiles; tile = frame.nextTile.fetch_add(1)) {
-        MarkEscapeFreeTile(frame.escapeFree, tile, frame.escapeFreeMarks.data());
-        frame.tilesDone.fetch_add(1);
-    }
+    if (frame.tiles == 0)
+        return;
+    frame.tilesDone.fetch_add(MarkEscapeFreeTiles(frame.escapeFree, frame.nextTile, frame.escapeFreeMarks.data()));
     while (frame.tilesDone.load() < frame.tiles)
         std::this_thread::yield();
 }
@@ -167,7 +167,7 @@ std::vector<WorkerRecord> RowRecords(int32_t threads)
 // pixels that provably never escape need not be iterated.
 void PrepareEscapeFreeTiles(FrameRows& frame)
 {
-    if (State.MovieMode != 1 || frame.perturbed || frame.records.empty() || InsideColorReadsValues(frame.coloring))
+    if (State.MovieMode != 1 || frame.records.empty() || InsideColorReadsValues(frame.coloring))
         return;
     const WorkerRecord& first = frame.records.front();
     const double limit = EscapeFreeLimit(frame.variant, first.Bailout);
@@ -188,6 +188,24 @@ void PrepareEscapeFreeTiles(FrameRows& frame)
     tiles.limit = limit;
     frame.escapeFreeMarks.assign(tiles.columnRe.size() * tiles.rowIm.size(), 0);
     frame.tiles = EscapeFreeTileCount(tiles);
+}
+
+// The perturbation takes every pixel at once, so the tiles are proven
+// first, by workers of their own. False when Esc stopped either.
+bool ComputeByPerturbation(FrameRows& frame, int32_t threads)
+{
+    if (frame.tiles > 0) {
+        uint64_t finished = 0;
+        const auto percentDone = [&] { return frame.nextTile.load() * 100 / frame.tiles; };
+        const bool stopped = RunDeepWorkers(
+            threads,
+            [&](int32_t) { MarkEscapeFreeTiles(frame.escapeFree, frame.nextTile, frame.escapeFreeMarks.data()); },
+            percentDone, CalculatingTitle, nullptr, finished, WorkerWait::Prompt);
+        frame.tiles = 0;
+        if (stopped)
+            return false;
+    }
+    return frame.perturbation.Compute(frame.records, threads, frame.variant, frame.escapeFreeMarks);
 }
 
 }  // namespace
@@ -222,12 +240,12 @@ void ThreadedDriver()
     frame.perturbed = ExtendedByPerturbation::Serves(frame.records, frame.variant);
     State.ExtendedPerturbed = frame.perturbed ? 1 : 0;
     const bool movie = State.MovieMode == 1;
-    if (frame.perturbed && !frame.perturbation.Compute(frame.records, threads, frame.variant)) {
+    PrepareEscapeFreeTiles(frame);
+    if (frame.perturbed && !ComputeByPerturbation(frame, threads)) {
         // Esc: the frame is marked stopped (and a movie ended); its rows are cleared below.
         stopped = State.FrameAborted == 1 && !movie;
         frame.perturbed = false;
     }
-    PrepareEscapeFreeTiles(frame);
     const size_t workers = State.FrameAborted == 1
                                ? 0
                                : std::clamp<size_t>(frame.records.size(), 1, static_cast<size_t>(threads));

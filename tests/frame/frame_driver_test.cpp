@@ -300,6 +300,17 @@ TEST_F(FrameTest, MovieFramesSkipProvenInsidePixelsOnlyWherePicturesDoNotShowThe
     State.ColorOptions |= 1;
     EXPECT_EQ(Frame(2), values);
     EXPECT_EQ(uncomputed(), 0);
+
+    // Views that fast deep zoom computes by perturbation skip them there.
+    State.ColorOptions &= ~1;
+    State.MovieMode = 0;
+    UseView(64, 48, {"-0.74364414", "-0.74364364", "0.13182575", "0.13182612"});
+    const std::vector<int32_t> exact = Frame(2);
+    State.FastDeepZoom = 1;
+    State.MovieMode = 1;
+    EXPECT_EQ(Frame(2), exact);
+    EXPECT_EQ(State.ExtendedPerturbed, 1);
+    EXPECT_GT(uncomputed(), 1000);
 }
 
 TEST_F(FrameTest, LongFramesShowTheirProgressInThePictureTitle)
