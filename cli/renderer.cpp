@@ -603,10 +603,12 @@ ComputedFrame ComputeFrame(const Outputs& outputs, std::vector<int32_t>* escapeV
     frame.deep = State.DeepZoom;
     frame.precisionBits = frame.deep ? State.PrecisionBits : 80;
     EscapeValueCapture = escapeValues;
+    KernelResultsExported = escapeValues != nullptr;
     State.FrameValid = 0;
     State.PictureLocked = 0;
     Redraw();
     EscapeValueCapture = nullptr;
+    KernelResultsExported = false;
     if (kept)
         kept->Restore();
     frame.complete = State.FrameValid == 1;

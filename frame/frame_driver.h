@@ -20,3 +20,9 @@ extern FrameHooks InstalledFrameHooks;
 // When not null, every frame also leaves its kernel escape values here
 // (storage order), before the colouring pass overwrites them.
 extern std::vector<int32_t>* EscapeValueCapture;
+
+// Set while frames' kernel results are written out as they are (the
+// renderer's raw and EXR files, its agreement figures). Otherwise movie
+// frames, and frames with fast deep zoom on, may leave the final values of
+// pixels proven inside at 0 where the picture does not show them.
+extern bool KernelResultsExported;

@@ -163,11 +163,13 @@ std::vector<WorkerRecord> RowRecords(int32_t threads)
     return records;
 }
 
-// A movie frame is only shown: where inside pixels show as index 0, the
-// pixels that provably never escape need not be iterated.
+// Where inside pixels show as index 0, the pixels that provably never
+// escape need not be iterated: in movie frames, which are only shown, and
+// with fast deep zoom on unless the kernel results are written out.
 void PrepareEscapeFreeTiles(FrameRows& frame)
 {
-    if (State.MovieMode != 1 || frame.records.empty() || InsideColorReadsValues(frame.coloring))
+    const bool shownOnly = State.MovieMode == 1 || (State.FastDeepZoom == 1 && !KernelResultsExported);
+    if (!shownOnly || frame.records.empty() || InsideColorReadsValues(frame.coloring))
         return;
     const WorkerRecord& first = frame.records.front();
     const double limit = EscapeFreeLimit(frame.variant, first.Bailout);
