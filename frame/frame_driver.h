@@ -22,7 +22,7 @@ extern FrameHooks InstalledFrameHooks;
 extern std::vector<int32_t>* EscapeValueCapture;
 
 // Set while frames' kernel results are written out as they are (the
-// renderer's raw and EXR files, its agreement figures). Otherwise movie
-// frames, and frames with fast deep zoom on, may leave the final values of
-// pixels proven inside at 0 where the picture does not show them.
+// renderer's raw and EXR files, its agreement figures). Otherwise extended
+// frames leave the final values A and B of pixels proven inside at 0 where
+// the picture does not show them.
 extern bool KernelResultsExported;

@@ -163,13 +163,12 @@ std::vector<WorkerRecord> RowRecords(int32_t threads)
     return records;
 }
 
-// Where inside pixels show as index 0, the pixels that provably never
-// escape need not be iterated: in movie frames, which are only shown, and
-// with fast deep zoom on unless the kernel results are written out.
+// Where inside pixels show as index 0 and the kernel results are not
+// written out, nothing reads the final values of pixels that provably never
+// escape: they need not be iterated.
 void PrepareEscapeFreeTiles(FrameRows& frame)
 {
-    const bool shownOnly = State.MovieMode == 1 || (State.FastDeepZoom == 1 && !KernelResultsExported);
-    if (!shownOnly || frame.records.empty() || InsideColorReadsValues(frame.coloring))
+    if (KernelResultsExported || frame.records.empty() || InsideColorReadsValues(frame.coloring))
         return;
     const WorkerRecord& first = frame.records.front();
     const double limit = EscapeFreeLimit(frame.variant, first.Bailout);
