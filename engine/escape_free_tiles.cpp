@@ -4,7 +4,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/fractal_state.h"
+
 namespace {
+
+// A proof follows a tile's orbit for the whole budget, where the kernels
+// skip the periods of pixels whose state repeats: beyond this budget the
+// proofs of large inside areas cost more than the kernels.
+constexpr int32_t LongestProof = 1 << 16;
 
 // Tiles are split no further than this: below it a failed proof costs about
 // what iterating the pixels does.
@@ -159,7 +166,7 @@ double EscapeFreeLimit(int32_t variant, double bailout)
 int32_t EscapeFreeTileCount(const EscapeFreeFrame& frame)
 {
     const auto tilesDown = static_cast<int32_t>((frame.rowIm.size() + EscapeFreeTileSize - 1) / EscapeFreeTileSize);
-    return frame.limit > 0 ? TilesAcross(frame) * tilesDown : 0;
+    return frame.limit > 0 && frame.iterMax <= LongestProof ? TilesAcross(frame) * tilesDown : 0;
 }
 
 void MarkEscapeFreeTile(const EscapeFreeFrame& frame, int32_t tile, uint8_t* marks)
@@ -176,7 +183,9 @@ int32_t MarkEscapeFreeTiles(const EscapeFreeFrame& frame, RelaxedAtomic<int32_t>
 {
     const int32_t tiles = EscapeFreeTileCount(frame);
     int32_t marked = 0;
+    // After Esc the tiles are only taken, so that every worker sees them all gone.
     for (int32_t tile = nextTile.fetch_add(1); tile < tiles; tile = nextTile.fetch_add(1), ++marked)
-        MarkEscapeFreeTile(frame, tile, marks);
+        if (State.StopRequest.load() == 0)
+            MarkEscapeFreeTile(frame, tile, marks);
     return marked;
 }

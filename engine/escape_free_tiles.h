@@ -25,7 +25,8 @@ struct EscapeFreeFrame {
 double EscapeFreeLimit(int32_t variant, double bailout);
 
 // The frame is covered by square tiles, in row order, that are proven whole
-// or split down to a few pixels.
+// or split down to a few pixels; none where no proof applies or the budget
+// is too long for proofs to pay.
 constexpr int32_t EscapeFreeTileSize = 32;
 int32_t EscapeFreeTileCount(const EscapeFreeFrame& frame);
 
@@ -34,5 +35,6 @@ int32_t EscapeFreeTileCount(const EscapeFreeFrame& frame);
 void MarkEscapeFreeTile(const EscapeFreeFrame& frame, int32_t tile, uint8_t* marks);
 
 // Marks the tiles handed out by `nextTile` until none is left, so that a
-// frame's workers share them; returns how many this caller marked.
+// frame's workers share them (after a stop request only takes them);
+// returns how many this caller took.
 int32_t MarkEscapeFreeTiles(const EscapeFreeFrame& frame, RelaxedAtomic<int32_t>& nextTile, uint8_t* marks);

@@ -51,9 +51,9 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
 
 // The reference, then every row by perturbation with a table of the given
 // precision into the result buffers, with the pixels the frame's type cannot
-// decide marked in `doubtful`. False when Esc stopped it.
-// Pixels flagged in `escapeFree` (one byte a pixel, or none) are stored as
-// inside with A and B 0 instead.
+// decide marked in `doubtful`; the pixels flagged in `escapeFree` (one byte
+// a pixel, or none) are stored as inside with A and B 0 instead. False when
+// Esc stopped it.
 template <typename D>
 bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, PerturbationReference& reference,
                  PerturbationFrame<D>& frame, std::vector<uint8_t>& doubtful, PerturbationCounts& counts,

@@ -36,8 +36,8 @@ struct FrameRows {
     // the extended kernels must compute.
     bool perturbed = false;
     ExtendedByPerturbation perturbation;
-    // Movie frames: the pixels proven never to escape, which the workers
-    // find tile by tile before they take rows.
+    // The pixels proven never to escape, which the workers find tile by
+    // tile before they take rows, where nothing reads their final values.
     EscapeFreeFrame escapeFree;
     std::vector<uint8_t> escapeFreeMarks;
     int32_t tiles = 0;  // left to the workers
@@ -197,7 +197,7 @@ bool ComputeByPerturbation(FrameRows& frame, int32_t threads)
 {
     if (frame.tiles > 0) {
         uint64_t finished = 0;
-        const auto percentDone = [&] { return frame.nextTile.load() * 100 / frame.tiles; };
+        const auto percentDone = [&] { return std::min(frame.nextTile.load(), frame.tiles) * 100 / frame.tiles; };
         const bool stopped = RunDeepWorkers(
             threads,
             [&](int32_t) { MarkEscapeFreeTiles(frame.escapeFree, frame.nextTile, frame.escapeFreeMarks.data()); },
