@@ -44,8 +44,7 @@ bool ExtendedByPerturbation::Serves(const std::vector<WorkerRecord>& records, in
            step >= first.IterMax * RoundingGrowth;
 }
 
-bool ExtendedByPerturbation::Compute(const std::vector<WorkerRecord>& records, int32_t threads, int32_t variant,
-                                     const std::vector<uint8_t>& escapeFree)
+bool ExtendedByPerturbation::Compute(const std::vector<WorkerRecord>& records, int32_t threads, int32_t variant)
 {
     const WorkerRecord& first = records.front();
     const int32_t width = first.Width;
@@ -90,7 +89,7 @@ bool ExtendedByPerturbation::Compute(const std::vector<WorkerRecord>& records, i
     layout.columnValues = columns_.data();
     layout.rowValues = rows.data();
     uint64_t finished = 0;
-    return PerturbExtendedView(layout, escapeFree, marked_, finished);
+    return PerturbExtendedView(layout, marked_, finished);
 }
 
 void ExtendedByPerturbation::FinishRow(const WorkerRecord& record, int32_t variant) const

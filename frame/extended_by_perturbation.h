@@ -19,12 +19,9 @@ public:
     // whole-number bailout, and a view deep and long enough to gain.
     static bool Serves(const std::vector<WorkerRecord>& records, int32_t variant);
 
-    // The reference and every row by perturbation into the result buffers,
-    // but for the pixels flagged in `escapeFree` (one byte a pixel, or
-    // none), which are stored as inside with A and B 0; false when Esc
-    // stopped it.
-    bool Compute(const std::vector<WorkerRecord>& records, int32_t threads, int32_t variant,
-                 const std::vector<uint8_t>& escapeFree);
+    // The reference and every row by perturbation into the result buffers;
+    // false when Esc stopped it.
+    bool Compute(const std::vector<WorkerRecord>& records, int32_t threads, int32_t variant);
 
     // The pixels of a computed row (its record) that the extended kernels
     // must compute, computed.

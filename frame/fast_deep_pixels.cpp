@@ -1,6 +1,5 @@
 #include "frame/fast_deep_pixels.h"
 
-#include <algorithm>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -51,13 +50,11 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
 
 // The reference, then every row by perturbation with a table of the given
 // precision into the result buffers, with the pixels the frame's type cannot
-// decide marked in `doubtful`; the pixels flagged in `escapeFree` (one byte
-// a pixel, or none) are stored as inside with A and B 0 instead. False when
-// Esc stopped it.
+// decide marked in `doubtful`. False when Esc stopped it.
 template <typename D>
 bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, PerturbationReference& reference,
                  PerturbationFrame<D>& frame, std::vector<uint8_t>& doubtful, PerturbationCounts& counts,
-                 FrameProgress& progress, uint64_t& finished, const std::vector<uint8_t>& escapeFree = {})
+                 FrameProgress& progress, uint64_t& finished)
 {
     RelaxedAtomic<int64_t> orbitDone{0};
     bool prepared = false;
@@ -80,24 +77,6 @@ bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, Pertur
     frame.iterOut = Results.IterBuffer.data();
     frame.aOut = Results.ZReBuffer.data();
     frame.bOut = Results.ZImBuffer.data();
-    if (!escapeFree.empty()) {
-        std::vector<int32_t> pixels;
-        for (size_t i = 0; i < escapeFree.size(); ++i) {
-            if (escapeFree[i] == 0) {
-                pixels.push_back(static_cast<int32_t>(i));
-            } else {
-                frame.iterOut[i] = 0;
-                frame.aOut[i] = 0;
-                frame.bOut[i] = 0;
-            }
-        }
-        RelaxedAtomic<int32_t> next{0};
-        return !RunDeepWorkers(
-            layout.threads, [&](int32_t) { RunPerturbationPixels(frame, pixels, next, counts); },
-            [&] { return static_cast<int32_t>(std::min<int64_t>(next.load(), std::ssize(pixels)) * 100 /
-                                              std::max<int64_t>(std::ssize(pixels), 1)); },
-            CalculatingTitle, &progress, finished, WorkerWait::Prompt);
-    }
     RelaxedAtomic<int32_t> nextRow{0};
     RelaxedAtomic<int32_t> rowsDone{0};
     return !RunDeepWorkers(
@@ -203,8 +182,7 @@ void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout,
     }
 }
 
-bool PerturbExtendedView(const DeepFrameLayout& layout, const std::vector<uint8_t>& escapeFree,
-                         std::vector<uint8_t>& kernelsDecide, uint64_t& finished)
+bool PerturbExtendedView(const DeepFrameLayout& layout, std::vector<uint8_t>& kernelsDecide, uint64_t& finished)
 {
     PerturbationReference reference;
     PerturbationFrame<double> frame;
@@ -217,8 +195,7 @@ bool PerturbExtendedView(const DeepFrameLayout& layout, const std::vector<uint8_
     FrameProgress progress(100, false);
     // The strict table: pixels its bound doubts are the extended kernels', at their cost.
     const bool computed =
-        PerturbRows(layout, TablePrecision::Full, reference, frame, kernelsDecide, counts, progress, finished,
-                    escapeFree);
+        PerturbRows(layout, TablePrecision::Full, reference, frame, kernelsDecide, counts, progress, finished);
     progress.Report(100);
     return computed;
 }

@@ -15,11 +15,9 @@ void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout,
 // the pixel coordinates of the extended kernels: into the result buffers,
 // but for the pixels marked in `kernelsDecide`, which the extended kernels
 // must compute (those whose rounding, or theirs, the bound cannot rule out
-// changing the result, and those perturbation cannot follow). The pixels
-// flagged in `escapeFree` (one byte a pixel, or none) are stored as inside
-// with A and B 0. False when Esc stopped it.
-bool PerturbExtendedView(const DeepFrameLayout& layout, const std::vector<uint8_t>& escapeFree,
-                         std::vector<uint8_t>& kernelsDecide, uint64_t& finished);
+// changing the result, and those perturbation cannot follow). False when Esc
+// stopped it.
+bool PerturbExtendedView(const DeepFrameLayout& layout, std::vector<uint8_t>& kernelsDecide, uint64_t& finished);
 
 // The current deep view as the deep kernels lay it out over `threads` bands.
 DeepFrameLayout CurrentDeepLayout(int32_t threads, int32_t variant, bool mandelbrot);
