@@ -6,9 +6,9 @@
 
 // Rectangles of pixels whose extended-precision orbits provably pass none of
 // the family-A kernels' escape tests within the budget, found without
-// iterating the pixels: one orbit in double from the rectangle's centre and a
-// disc around it that holds every pixel's orbit, the roundings of both
-// included. Such pixels are inside; what is not known is their final z, which
+// iterating the pixels: one orbit in double from the rectangle's centre, its
+// derivative, and a bound on how far every pixel's orbit lies from their
+// first-order estimate, the roundings of both included. Such pixels are inside; what is not known is their final z, which
 // a colouring that shows inside pixels as index 0 never reads.
 struct EscapeFreeFrame {
     std::vector<long double> columnRe;  // each column's real coordinate, as the kernels reach it

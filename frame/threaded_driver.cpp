@@ -186,8 +186,9 @@ void PrepareEscapeFreeTiles(FrameRows& frame)
     tiles.juliaIm = first.JuliaIm;
     tiles.iterMax = first.IterMax;
     tiles.limit = limit;
-    frame.escapeFreeMarks.assign(tiles.columnRe.size() * tiles.rowIm.size(), 0);
     frame.tiles = EscapeFreeTileCount(tiles);
+    if (frame.tiles > 0)
+        frame.escapeFreeMarks.assign(tiles.columnRe.size() * tiles.rowIm.size(), 0);
 }
 
 }  // namespace
