@@ -63,6 +63,36 @@ long double PotentialIndexArgument(const ColoringConstants& k, long double n, lo
     return k.S * ContinuousCount(k, n, logArgument);
 }
 
+// The potential's index computed in double where it cannot round to another
+// integer than the long double steps: the two logarithms in long double are
+// most of a frame's colouring. Far from 1 the logarithms are well
+// conditioned, and both ways stay within 2^-48 of S (|K| + n + 1.5 |ln ln s|
+// + 4); the margin is 16 times that. False where it is not certain.
+bool PotentialIndexInDouble(const ColoringConstants& k, int32_t n, long double logArgument, int32_t& index)
+{
+    const double s = static_cast<double>(logArgument);
+    if (!(s > 1.7 && s < 1e300))
+        return false;
+    const double lnln = std::log(std::log(s));
+    const double count = (static_cast<double>(k.K) + n) - lnln * static_cast<double>(k.L);
+    const double x = static_cast<double>(k.S) * count;
+    const double margin = std::fabs(static_cast<double>(k.S)) *
+                          (std::fabs(static_cast<double>(k.K)) + std::fabs(static_cast<double>(n)) + 1.5 * std::fabs(lnln) + 4) * 0x1p-44;
+    const double nearest = std::nearbyint(x);  // halves to even, as the long double rounding
+    if (!(std::fabs(std::fabs(x - nearest) - 0.5) > margin && std::fabs(x) < 0x1p52))
+        return false;
+    index = static_cast<int32_t>(static_cast<int64_t>(nearest) & IndexMask);
+    return true;
+}
+
+int32_t PotentialIndex(const ColoringConstants& k, int32_t n, long double logArgument)
+{
+    int32_t index;
+    if (PotentialIndexInDouble(k, n, logArgument, index))
+        return index;
+    return Wrap(PotentialIndexArgument(k, n, logArgument));
+}
+
 int32_t FormulaValue(const ColoringConstants& k, int32_t n, long double a, long double b)
 {
     const long double s = a + b;
@@ -98,7 +128,7 @@ int32_t FormulaValue(const ColoringConstants& k, int32_t n, long double a, long 
         return value == 0 ? 1 : value;
     }
     case 12:  // "B"
-        return Wrap(PotentialIndexArgument(k, nn, a * b + a + b));
+        return PotentialIndex(k, n, a * b + a + b);
     case 13:  // "C"
         return Wrap(LowBits(remaining, 1023) * (arc((k.bailout - a) * b * a) + 0.75L));
     case 14:  // "D"
@@ -118,7 +148,7 @@ int32_t FormulaValue(const ColoringConstants& k, int32_t n, long double a, long 
     case 20:  // "J"
         return bBelowA ? n : static_cast<int32_t>(remaining);
     case 21:  // "K"
-        return Wrap(PotentialIndexArgument(k, nn, a * b));
+        return PotentialIndex(k, n, a * b);
     case 22:  // "L"
         return bBelowA ? Wrap(2 * k.bailout + nn + s) : static_cast<int32_t>(remaining);
     case 23:  // "M"
@@ -126,7 +156,7 @@ int32_t FormulaValue(const ColoringConstants& k, int32_t n, long double a, long 
     case 24:  // "N"
         return bBelowA ? Wrap(LowBits(un + 100u, 1023) * (arc(b) + 0.5L)) : Wrap(nn + a);
     case 25:  // "O"
-        return bBelowA ? Wrap(PotentialIndexArgument(k, nn, s))
+        return bBelowA ? PotentialIndex(k, n, s)
                        : Wrap(k.S * (nn - Ln(Ln(s)) * k.L));
     default:
         return 0;
@@ -198,7 +228,7 @@ int32_t ColorValue(const ColoringConstants& k, int32_t n, float A, float B, long
     if (k.modeNumber >= FirstFormulaMode && k.modeNumber <= LastFormulaMode)
         index = FormulaValue(k, n, a, b);
     else if (k.byPotential)
-        index = Wrap(PotentialIndexArgument(k, n, s));
+        index = PotentialIndex(k, n, s);
     else
         index = n;
 

@@ -1,8 +1,10 @@
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "color/coloring.h"
 #include "color/display.h"
+#include "engine/rounding.h"
 #include "test_support.h"
 
 namespace {
@@ -44,6 +46,28 @@ TEST_F(ColoringTest, GenericModes)
     EXPECT_EQ(ColorValue(For(0, 4), 10, 0, 0, 10000), 195);  // no mode bit: as mode "0"
     EXPECT_EQ(ColorValue(For(1, 4), 0, 3, 4, 10000), 0);
     EXPECT_EQ(Value(For(1, 0), 300000, 1, 2), 300000);  // n itself, even beyond the table
+}
+
+// The potential's index is the long double formula's to the integer, also
+// where the product lies within roundings of a half (potential factors chosen
+// to put it there), for small and huge sums and counts.
+TEST_F(ColoringTest, PotentialIndexIsTheLongDoubleFormulas)
+{
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> unit(0, 1);
+    State.Bailout = 100;
+    for (int trial = 0; trial < 200000; ++trial) {
+        const int32_t n = static_cast<int32_t>(random() % (trial % 2 ? 2000 : 2000000)) + 1;
+        const long double s = std::exp2l(unit(random) * (trial % 3 ? 12 : 1000)) + (trial % 5 ? 1.0L : 0.0L);
+        State.PotValue = static_cast<float>(std::exp2(unit(random) * 20 - 24));
+        ColoringConstants k = For(1, 4);
+        if (trial % 4 == 0) {
+            const long double count = ContinuousCount(k, n, s);
+            k.S = (std::floor(k.S * count) + 0.5L) / count;
+        }
+        const int32_t expected = static_cast<int32_t>(RoundToInt64(k.S * ContinuousCount(k, n, s)) & 262143);
+        ASSERT_EQ(ColorValue(k, n, 0, 0, s), expected) << n << " " << static_cast<double>(s);
+    }
 }
 
 TEST_F(ColoringTest, ModeFormulas)
