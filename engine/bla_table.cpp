@@ -11,12 +11,37 @@ T Magnitude(T re, T im)
 }
 
 template <typename T>
-void SetModulus(BlaStep<T>& step)
+void SetModuli(BlaStep<T>& step)
 {
     step.aModulus = std::sqrt(step.aRe * step.aRe + step.aIm * step.aIm);
+    step.cModulus = std::sqrt(step.cRe * step.cRe + step.cIm * step.cIm);
+    step.dModulus = std::sqrt(step.dRe * step.dRe + step.dIm * step.dIm);
 }
 
-// x followed by y.
+template <typename T>
+struct Complex {
+    T re, im;
+};
+
+template <typename T>
+Complex<T> operator*(Complex<T> x, Complex<T> y)
+{
+    return {x.re * y.re - x.im * y.im, x.re * y.im + x.im * y.re};
+}
+
+template <typename T>
+Complex<T> operator+(Complex<T> x, Complex<T> y)
+{
+    return {x.re + y.re, x.im + y.im};
+}
+
+template <typename T>
+Complex<T> Twice(Complex<T> x)
+{
+    return {x.re + x.re, x.im + x.im};
+}
+
+// x followed by y: y's terms of x's delta, to second order.
 template <typename T>
 BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
 {
@@ -25,14 +50,31 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
     merged.aIm = y.aRe * x.aIm + y.aIm * x.aRe;
     merged.bRe = (y.aRe * x.bRe - y.aIm * x.bIm) + y.bRe;
     merged.bIm = (y.aRe * x.bIm + y.aIm * x.bRe) + y.bIm;
-    const T reach = (y.radius - Magnitude(x.bRe, x.bIm) * maxDc) / Magnitude(x.aRe, x.aIm);
+    const Complex<T> ax{x.aRe, x.aIm}, bx{x.bRe, x.bIm}, cx{x.cRe, x.cIm}, dx{x.dRe, x.dIm}, ex{x.eRe, x.eIm};
+    const Complex<T> ay{y.aRe, y.aIm}, cy{y.cRe, y.cIm}, dy{y.dRe, y.dIm}, ey{y.eRe, y.eIm};
+    const Complex<T> c = ay * cx + cy * (ax * ax);
+    const Complex<T> d = ay * dx + Twice(cy * (ax * bx)) + dy * ax;
+    const Complex<T> e = ((ay * ex + cy * (bx * bx)) + dy * bx) + ey;
+    merged.cRe = c.re;
+    merged.cIm = c.im;
+    merged.dRe = d.re;
+    merged.dIm = d.im;
+    merged.eRe = e.re;
+    merged.eIm = e.im;
+    SetModuli(merged);
+    // The largest delta whose value after x, linear and second-order terms
+    // together, stays within y's radius.
+    const T aSize = Magnitude(x.aRe, x.aIm);
+    const T dcTerms = (Magnitude(x.bRe, x.bIm) + Magnitude(x.eRe, x.eIm) * maxDc) * maxDc;
+    const T linearReach = (y.radius - dcTerms) / aSize;
+    const T reach = linearReach / (T(1) + (x.cModulus * std::fmax(T(0), linearReach) + x.dModulus * maxDc) / aSize);
     merged.radius = std::fmin(x.radius, std::fmax(T(0), reach));
     const bool usable = x.radius > 0 && y.radius > 0 && merged.radius > 0 && std::isfinite(merged.radius) &&
                         std::isfinite(merged.aRe) && std::isfinite(merged.aIm) && std::isfinite(merged.bRe) &&
-                        std::isfinite(merged.bIm);
+                        std::isfinite(merged.bIm) && std::isfinite(merged.cModulus) &&
+                        std::isfinite(merged.dModulus) && std::isfinite(merged.eRe) && std::isfinite(merged.eIm);
     if (!usable)
         merged.radius = -1;
-    SetModulus(merged);
     return merged;
 }
 
@@ -49,13 +91,14 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
     if (lastLanding < 4)
         return;
     everyStartLevels_ = length <= EveryStartLengthLimit ? EveryStartLevels : 1;
+    const T reachShare = std::sqrt(epsilon);
     std::vector<BlaStep<T>> single(static_cast<size_t>(length));
     for (int64_t m = 0; m < length; ++m) {
         const OrbitValue<T>& z = orbit[m];
-        single[m] = {2 * z.re, 2 * z.im, 1, 0, 2 * epsilon * Magnitude(z.re, z.im)};
+        single[m] = {2 * z.re, 2 * z.im, 1, 0, 2 * reachShare * Magnitude(z.re, z.im)};
         if (!(single[m].radius > 0) || !std::isfinite(single[m].radius))
             single[m].radius = -1;
-        SetModulus(single[m]);
+        SetModuli(single[m]);
     }
     std::vector<BlaStep<T>> passes(static_cast<size_t>(lastLanding - 3));
     for (int64_t m = 0; m + 4 <= lastLanding; ++m) {
@@ -73,6 +116,8 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
         const std::vector<BlaStep<T>>& below = levels_.back();
         const int64_t k = static_cast<int64_t>(levels_.size());
         std::vector<BlaStep<T>> level;
+        const int64_t starts = lastLanding - span + 1;  // how many m a step of this span may start from
+        level.reserve(static_cast<size_t>(k < everyStartLevels_ ? starts : 4 * (((starts - 1) >> (k + 2)) + 1)));
         for (int64_t index = 0;; ++index) {
             const int64_t m = k < everyStartLevels_ ? index : ((index >> 2) << (k + 2)) + (index & 3);
             if (m + span > lastLanding)

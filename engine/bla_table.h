@@ -3,10 +3,14 @@
 #include <cstdint>
 #include <vector>
 
-// Bilinear approximation of a reference orbit: while |delta| stays small
-// against |Z|, n iterations of delta := 2 Z delta + delta^2 + dc are
-// delta := A delta + B dc. The table merges the steps of passes of four
-// iterations by powers of two.
+// Approximation of a reference orbit to second order: while |delta| stays
+// small against |Z|, n iterations of delta := 2 Z delta + delta^2 + dc are
+// delta := A delta + B dc + C delta^2 + D delta dc + E dc^2. A single
+// iteration is that exactly; merged steps drop terms of third order, about
+// (|delta| / |2 Z|)^2 of the step where the linear terms alone would drop
+// |delta| / |2 Z|, so the same error allows steps at the square root of that
+// share. The table merges the steps of passes of four iterations by powers
+// of two.
 
 template <typename T>
 struct OrbitValue {
@@ -18,7 +22,9 @@ template <typename T>
 struct BlaStep {
     T aRe, aIm, bRe, bIm;
     T radius;  // valid while |delta.re| + |delta.im| < radius; never for radius <= 0
-    T aModulus = 0;  // sqrt(aRe^2 + aIm^2), which the pixels' rounding bound grows by
+    T cRe = 1, cIm = 0, dRe = 0, dIm = 0, eRe = 0, eIm = 0;
+    // |A|, |C| and |D|: the pixels' rounding bound grows by |A + 2 C delta + D dc|.
+    T aModulus = 0, cModulus = 0, dModulus = 0;
 };
 
 // A pass's pre-test cannot fire while |Z|^2 stays below this at its fourth
@@ -28,7 +34,8 @@ constexpr double PreTestSafeNorm = 4.0 * (1.0 - 1.0 / (1 << 20));
 template <typename T>
 class BlaTable {
 public:
-    // epsilon: the size of delta^2 against |2 Z delta| that may be dropped;
+    // epsilon: the size of the dropped terms against |2 Z delta| a step may
+    // have, per iteration;
     // maxDc: the largest |dc| of the frame's pixels (0 where dc is 0).
     // A pass enters the table only when its pre-test cannot fire.
     void Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc);

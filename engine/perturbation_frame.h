@@ -30,6 +30,7 @@ struct PerturbationFrame {
     int32_t iterMax = 0;
     unsigned long bailout = 0;
     bool mandelbrot = true;
+    // Table steps over whole passes; a frame without them builds no table.
     bool useTable = true;
     // Pass starts that repeat bit for bit skip whole periods.
     bool findCycles = true;

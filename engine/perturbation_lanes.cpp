@@ -124,6 +124,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
         dci[l] = loops[l]->dci;
     });
     const double kernelRounding = 4.0 * f.kernelUnit;
+    const Values dcSize = Magnitude(dcr) + Magnitude(dci);
     const Values rebaseRe = Values{} + rebaseBase[0].re;
     const Values rebaseIm = Values{} + rebaseBase[0].im;
     Values squares;
@@ -178,7 +179,10 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
     // TakeTableSteps' and RoundingBound's for every lane at once.
     const auto takeTableSteps = [&](unsigned due) __attribute__((always_inline, target("avx2"))) {
         while (due != 0) {
-            Values aRe{}, aIm{}, bRe{}, bIm{}, aModulus{}, iterations{};
+            struct {
+                Values aRe{}, aIm{}, bRe{}, bIm{}, cRe{}, cIm{}, dRe{}, dIm{}, eRe{}, eIm{};
+            } steps;
+            Values aModulus{}, cModulus{}, dModulus{}, iterations{};
             LaneMask take{};
             ForLanes([&](auto l) __attribute__((always_inline)) {
                 if ((due >> l & 1) == 0)
@@ -192,11 +196,19 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
                     due &= ~(1u << l);
                     return;
                 }
-                aRe[l] = step->aRe;
-                aIm[l] = step->aIm;
-                bRe[l] = step->bRe;
-                bIm[l] = step->bIm;
+                steps.aRe[l] = step->aRe;
+                steps.aIm[l] = step->aIm;
+                steps.bRe[l] = step->bRe;
+                steps.bIm[l] = step->bIm;
+                steps.cRe[l] = step->cRe;
+                steps.cIm[l] = step->cIm;
+                steps.dRe[l] = step->dRe;
+                steps.dIm[l] = step->dIm;
+                steps.eRe[l] = step->eRe;
+                steps.eIm[l] = step->eIm;
                 aModulus[l] = step->aModulus;
+                cModulus[l] = step->cModulus;
+                dModulus[l] = step->dModulus;
                 iterations[l] = static_cast<double>(4 * passes);
                 take[l] = -1;
                 auto& q = *loops[l];
@@ -207,8 +219,10 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
             });
             if (due == 0)
                 return;
-            const Values nextDr = (aRe * dr - aIm * di) + (bRe * dcr - bIm * dci);
-            const Values nextDi = (aRe * di + aIm * dr) + (bRe * dci + bIm * dcr);
+            const TableStepTerms<Values> terms(dr, di, dcr, dci);
+            const Values nextDr = terms.Re(steps);
+            const Values nextDi = terms.Im(steps);
+            const Values factor = (aModulus + (2.0 * cModulus) * (Magnitude(dr) + Magnitude(di))) + dModulus * dcSize;
             dr = Blend(take, nextDr, dr);
             di = Blend(take, nextDi, di);
             ForLanes([&](auto l) __attribute__((always_inline)) {
@@ -223,7 +237,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
             zi = Blend(take, orbitIm + di, zi);
             if constexpr (Tracked) {
                 const Values rounding = Bound::Unit + iterations * f.tableEpsilon;
-                Values grown = aModulus * bound + rounding * (Magnitude(dr) + Magnitude(di));
+                Values grown = factor * bound + rounding * (Magnitude(dr) + Magnitude(di));
                 const Values norm = zr * zr + zi * zi;
                 if (f.kernelUnit != 0)
                     grown += (iterations * f.kernelUnit) * (norm + 1.0);

@@ -162,11 +162,12 @@ struct RoundingBound {
         }
     }
 
+    // factor: |A| + 2 |C| |delta| + |D| |dc| for the delta before the step.
     template <typename D>
-    void AfterTableStep(const BlaStep<T>& step, int64_t iterations, T epsilon, T kernelUnit, const Cursor<T, D>& p)
+    void AfterTableStep(T factor, int64_t iterations, T epsilon, T kernelUnit, const Cursor<T, D>& p)
     {
         if constexpr (Tracked)
-            Grow(step.aModulus, Unit + T(iterations) * epsilon, T(iterations) * kernelUnit, p);
+            Grow(factor, Unit + T(iterations) * epsilon, T(iterations) * kernelUnit, p);
     }
 
 private:
@@ -186,6 +187,47 @@ private:
         doubtful |= bound * bound > Share * Share * norm;
     }
 };
+
+// A table step's value from delta and dc: the linear terms, then those of
+// second order. V: D, or a vector of lanes of double (the step's
+// coefficients are then vectors too).
+template <typename V>
+struct TableStepTerms {
+    V dr, di, dcr, dci;
+    V squareRe, squareIm, crossRe, crossIm, dcSquareRe, dcSquareIm;
+
+    TableStepTerms(V deltaRe, V deltaIm, V dcRe, V dcIm)
+        : dr(deltaRe), di(deltaIm), dcr(dcRe), dci(dcIm), squareRe(dr * dr - di * di), squareIm((dr + dr) * di),
+          crossRe(dr * dcr - di * dci), crossIm(dr * dci + di * dcr), dcSquareRe(dcr * dcr - dci * dci),
+          dcSquareIm((dcr + dcr) * dci)
+    {
+    }
+
+    template <typename Step>
+    V Re(const Step& s) const
+    {
+        const V linear = (V(s.aRe) * dr - V(s.aIm) * di) + (V(s.bRe) * dcr - V(s.bIm) * dci);
+        const V second = ((V(s.cRe) * squareRe - V(s.cIm) * squareIm) + (V(s.dRe) * crossRe - V(s.dIm) * crossIm)) +
+                         (V(s.eRe) * dcSquareRe - V(s.eIm) * dcSquareIm);
+        return linear + second;
+    }
+
+    template <typename Step>
+    V Im(const Step& s) const
+    {
+        const V linear = (V(s.aRe) * di + V(s.aIm) * dr) + (V(s.bRe) * dci + V(s.bIm) * dcr);
+        const V second = ((V(s.cRe) * squareIm + V(s.cIm) * squareRe) + (V(s.dRe) * crossIm + V(s.dIm) * crossRe)) +
+                         (V(s.eRe) * dcSquareIm + V(s.eIm) * dcSquareRe);
+        return linear + second;
+    }
+};
+
+// How much a table step may grow an error of delta: its derivative's size.
+template <typename T>
+[[gnu::always_inline]] inline T TableStepFactor(const BlaStep<T>& s, T deltaSize, T dcSize)
+{
+    return (s.aModulus + T(2) * s.cModulus * deltaSize) + s.dModulus * dcSize;
+}
 
 template <typename T, typename D, typename Frame, bool Tracked>
 [[gnu::always_inline]] inline bool BoundedStep(Cursor<T, D>& p, D dcr, D dci, const Frame& f,
@@ -341,8 +383,10 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
             const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);
             if (!s)
                 break;
-            const D dr = (D(s->aRe) * p.dr - D(s->aIm) * p.di) + (D(s->bRe) * dcr - D(s->bIm) * dci);
-            const D di = (D(s->aRe) * p.di + D(s->aIm) * p.dr) + (D(s->bRe) * dci + D(s->bIm) * dcr);
+            const TableStepTerms<D> terms(p.dr, p.di, dcr, dci);
+            const D dr = terms.Re(*s);
+            const D di = terms.Im(*s);
+            const T factor = TableStepFactor(*s, ToHardware(Size(p.dr, p.di)), ToHardware(Size(dcr, dci)));
             p.dr = dr;
             p.di = di;
             repeats.longestStep = std::max(repeats.longestStep, passes);
@@ -351,7 +395,7 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
             skipped.byTable += 4 * passes;
             p.zr = D(p.orbit[p.m].re) + dr;
             p.zi = D(p.orbit[p.m].im) + di;
-            rounding.AfterTableStep(*s, 4 * passes, f.tableEpsilon, f.kernelUnit, p);
+            rounding.AfterTableStep(factor, 4 * passes, f.tableEpsilon, f.kernelUnit, p);
             const OrbitValue<T>& preTested = p.orbit[p.m - 1];
             previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
         }

@@ -211,12 +211,15 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
 }
 
 template <typename T>
-void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, T epsilon, HardwareOrbit<T>& hardware)
+void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, T epsilon, bool withTable, HardwareOrbit<T>& hardware)
 {
     hardware.values.resize(static_cast<size_t>(orbit.size()));
     for (int64_t k = 0; k < orbit.size(); ++k)
         hardware.values[k] = {static_cast<T>(orbit.re[k]), static_cast<T>(orbit.im[k])};
-    hardware.table.Build(hardware.values, epsilon, maxDc);
+    if (withTable)
+        hardware.table.Build(hardware.values, epsilon, maxDc);
+    else
+        hardware.table.Clear();
 }
 
 template <typename D>
@@ -379,9 +382,9 @@ void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationRefe
                                                             LargestMagnitude(frame.deltaIm)),
                                                  std::numeric_limits<T>::min())
                                       : T(0);
-    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.start);
+    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.useTable, frame.start);
     if (!layout.mandelbrot)
-        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.zero);
+        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.zero);
 }
 
 template <typename D>

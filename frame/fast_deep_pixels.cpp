@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int64_t TableWorthIterations = 500;
+
 // The marked pixels with a table to the type's full precision; where
 // `stillDoubtful` is given, with the rounding bound, marking there the
 // pixels it leaves doubtful.
@@ -28,6 +30,10 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
         if (marked[i] != 0)
             pixels.push_back(static_cast<int32_t>(i));
     PerturbationFrame<Wider> frame;
+    // A table costs about as much as a few hundred iterations of each orbit
+    // value: few pixels go faster without one.
+    frame.useTable =
+        static_cast<int64_t>(pixels.size()) * layout.iterMax >= TableWorthIterations * ReferenceLength(layout);
     // The rows are done: progress stays just short of the end meanwhile.
     const auto almostDone = [] { return 99; };
     if (RunDeepWorkers(

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/bla_table.h"
+#include "engine/perturbation_pixel.h"
 
 namespace {
 
@@ -59,6 +60,35 @@ TEST(BlaTableTest, StepsFromAnyIndexComposeTheOrbitsIterations)
     // The end of the iterations caps the step; so does the orbit's end.
     ExpectStepFrom(table, orbit, 5, 3, 2);
     ExpectStepFrom(table, orbit, 500, 1000, 16);
+}
+
+// A step taken at half its radius, with the frame's largest dc, lands within
+// the share of the iterations' own value the table may drop; its linear
+// terms alone would not.
+TEST(BlaTableTest, StepsKeepTheIterationsToSecondOrder)
+{
+    const std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
+    const double epsilon = std::ldexp(1.0, -36);
+    const double maxDc = 1e-9;
+    BlaTable<double> table;
+    table.Build(orbit, epsilon, maxDc);
+    const Complex dc(0.6e-9, -0.8e-9);
+    for (int64_t m : {5, 130, 257}) {
+        int64_t passes = 0;
+        const BlaStep<double>* step = table.Find(m, 1e-30, 1000, passes);
+        ASSERT_NE(step, nullptr);
+        const long double size = step->radius / 2;
+        const Complex start(size * 0.6L, size * 0.4L);
+        Complex exact = start;
+        for (int64_t j = m; j < m + 4 * passes; ++j)
+            exact = Complex(2.0L * orbit[j].re, 2.0L * orbit[j].im) * exact + exact * exact + dc;
+        const perturbation::TableStepTerms<long double> terms(start.real(), start.imag(), dc.real(), dc.imag());
+        const Complex stepped(terms.Re(*step), terms.Im(*step));
+        const long double allowed = 4 * passes * epsilon * std::abs(exact);
+        EXPECT_LT(std::abs(stepped - exact), allowed) << "from " << m << ", " << passes << " passes";
+        const Complex linear = Complex(step->aRe, step->aIm) * start + Complex(step->bRe, step->bIm) * dc;
+        EXPECT_GT(std::abs(linear - exact), allowed) << "from " << m;
+    }
 }
 
 TEST(BlaTableTest, LongOrbitsStepFromEveryIndexOnlyOnePassAtATime)
