@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int64_t TableWorthIterations = 500;
+constexpr int64_t TableWorthIterations = 2000;
 
 // The marked pixels with a table to the type's full precision; where
 // `stillDoubtful` is given, with the rounding bound, marking there the
