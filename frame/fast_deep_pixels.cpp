@@ -30,7 +30,7 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
         if (marked[i] != 0)
             pixels.push_back(static_cast<int32_t>(i));
     PerturbationFrame<Wider> frame;
-    // A table costs about as much as a few hundred iterations of each orbit
+    // A table costs about as much as a few thousand iterations of each orbit
     // value: few pixels go faster without one.
     frame.useTable =
         static_cast<int64_t>(pixels.size()) * layout.iterMax >= TableWorthIterations * ReferenceLength(layout);
