@@ -41,11 +41,11 @@ constexpr int32_t LeastNewtonSteps = 4;
 // iterations.
 constexpr int64_t NewtonIterationCost = 3;
 
-// The share of delta^2 against 2 Z delta a table step may drop: for a Full
+// The share of its value a table step may drop per iteration: for a Full
 // table the type's own rounding; for a Fast one 2^-36 in double and 2^-48 in
-// long double, so that pixels within that of the orbit (where long orbits
-// spend most of their iterations) skip it. Pixels whose rounding bound that
-// spoils are computed again with Full tables.
+// long double, so that pixels within its square root of the orbit (where
+// long orbits spend most of their iterations) skip it. Pixels whose rounding
+// bound that spoils are computed again with Full tables.
 template <typename T>
 T TableEpsilon(TablePrecision precision)
 {
