@@ -219,9 +219,8 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
             });
             if (due == 0)
                 return;
-            const TableStepTerms<Values> terms(dr, di, dcr, dci);
-            const Values nextDr = terms.Re(steps);
-            const Values nextDi = terms.Im(steps);
+            Values nextDr, nextDi;
+            TableStepTerms<Values>(dr, di, dcr, dci).Apply(steps, nextDr, nextDi);
             const Values factor = (aModulus + (2.0 * cModulus) * (Magnitude(dr) + Magnitude(di))) + dModulus * dcSize;
             dr = Blend(take, nextDr, dr);
             di = Blend(take, nextDi, di);

@@ -190,13 +190,14 @@ private:
 
 // A table step's value from delta and dc: the linear terms, then those of
 // second order. V: D, or a vector of lanes of double (the step's
-// coefficients are then vectors too).
+// coefficients are then vectors too); taken and given by reference, which
+// keeps vectors out of the calling convention where this is not inlined.
 template <typename V>
 struct TableStepTerms {
     V dr, di, dcr, dci;
     V squareRe, squareIm, crossRe, crossIm, dcSquareRe, dcSquareIm;
 
-    TableStepTerms(V deltaRe, V deltaIm, V dcRe, V dcIm)
+    TableStepTerms(const V& deltaRe, const V& deltaIm, const V& dcRe, const V& dcIm)
         : dr(deltaRe), di(deltaIm), dcr(dcRe), dci(dcIm), squareRe(dr * dr - di * di), squareIm((dr + dr) * di),
           crossRe(dr * dcr - di * dci), crossIm(dr * dci + di * dcr), dcSquareRe(dcr * dcr - dci * dci),
           dcSquareIm((dcr + dcr) * dci)
@@ -204,21 +205,16 @@ struct TableStepTerms {
     }
 
     template <typename Step>
-    V Re(const Step& s) const
+    void Apply(const Step& s, V& re, V& im) const
     {
-        const V linear = (V(s.aRe) * dr - V(s.aIm) * di) + (V(s.bRe) * dcr - V(s.bIm) * dci);
-        const V second = ((V(s.cRe) * squareRe - V(s.cIm) * squareIm) + (V(s.dRe) * crossRe - V(s.dIm) * crossIm)) +
-                         (V(s.eRe) * dcSquareRe - V(s.eIm) * dcSquareIm);
-        return linear + second;
-    }
-
-    template <typename Step>
-    V Im(const Step& s) const
-    {
-        const V linear = (V(s.aRe) * di + V(s.aIm) * dr) + (V(s.bRe) * dci + V(s.bIm) * dcr);
-        const V second = ((V(s.cRe) * squareIm + V(s.cIm) * squareRe) + (V(s.dRe) * crossIm + V(s.dIm) * crossRe)) +
-                         (V(s.eRe) * dcSquareIm + V(s.eIm) * dcSquareRe);
-        return linear + second;
+        const V linearRe = (V(s.aRe) * dr - V(s.aIm) * di) + (V(s.bRe) * dcr - V(s.bIm) * dci);
+        const V secondRe = ((V(s.cRe) * squareRe - V(s.cIm) * squareIm) + (V(s.dRe) * crossRe - V(s.dIm) * crossIm)) +
+                           (V(s.eRe) * dcSquareRe - V(s.eIm) * dcSquareIm);
+        const V linearIm = (V(s.aRe) * di + V(s.aIm) * dr) + (V(s.bRe) * dci + V(s.bIm) * dcr);
+        const V secondIm = ((V(s.cRe) * squareIm + V(s.cIm) * squareRe) + (V(s.dRe) * crossIm + V(s.dIm) * crossRe)) +
+                           (V(s.eRe) * dcSquareIm + V(s.eIm) * dcSquareRe);
+        re = linearRe + secondRe;
+        im = linearIm + secondIm;
     }
 };
 
@@ -383,9 +379,8 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
             const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);
             if (!s)
                 break;
-            const TableStepTerms<D> terms(p.dr, p.di, dcr, dci);
-            const D dr = terms.Re(*s);
-            const D di = terms.Im(*s);
+            D dr, di;
+            TableStepTerms<D>(p.dr, p.di, dcr, dci).Apply(*s, dr, di);
             const T factor = TableStepFactor(*s, ToHardware(Size(p.dr, p.di)), ToHardware(Size(dcr, dci)));
             p.dr = dr;
             p.di = di;
