@@ -76,8 +76,9 @@ bool PotentialIndexInDouble(const ColoringConstants& k, int32_t n, long double l
     const double lnln = std::log(std::log(s));
     const double count = (static_cast<double>(k.K) + n) - lnln * static_cast<double>(k.L);
     const double x = static_cast<double>(k.S) * count;
-    const double margin = std::fabs(static_cast<double>(k.S)) *
-                          (std::fabs(static_cast<double>(k.K)) + std::fabs(static_cast<double>(n)) + 1.5 * std::fabs(lnln) + 4) * 0x1p-44;
+    const double terms = std::fabs(static_cast<double>(k.K)) + std::fabs(static_cast<double>(n)) +
+                         1.5 * std::fabs(lnln) + 4;
+    const double margin = std::fabs(static_cast<double>(k.S)) * terms * 0x1p-44;
     const double nearest = std::nearbyint(x);  // halves to even, as the long double rounding
     if (!(std::fabs(std::fabs(x - nearest) - 0.5) > margin && std::fabs(x) < 0x1p52))
         return false;

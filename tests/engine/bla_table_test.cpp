@@ -83,7 +83,8 @@ TEST(BlaTableTest, StepsKeepTheIterationsToSecondOrder)
         for (int64_t j = m; j < m + 4 * passes; ++j)
             exact = Complex(2.0L * orbit[j].re, 2.0L * orbit[j].im) * exact + exact * exact + dc;
         long double re = 0, im = 0;
-        perturbation::TableStepTerms<long double>(start.real(), start.imag(), dc.real(), dc.imag()).Apply(*step, re, im);
+        const perturbation::TableStepTerms<long double> terms(start.real(), start.imag(), dc.real(), dc.imag());
+        terms.Apply(*step, re, im);
         const Complex stepped(re, im);
         const long double allowed = 4 * passes * epsilon * std::abs(exact);
         EXPECT_LT(std::abs(stepped - exact), allowed) << "from " << m << ", " << passes << " passes";
