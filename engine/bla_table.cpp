@@ -41,6 +41,13 @@ Complex<T> Twice(Complex<T> x)
     return {x.re + x.re, x.im + x.im};
 }
 
+template <typename T>
+void Store(Complex<T> z, T& re, T& im)
+{
+    re = z.re;
+    im = z.im;
+}
+
 // x followed by y: y's terms of x's delta, to second order.
 template <typename T>
 BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
@@ -52,15 +59,9 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
     merged.bIm = (y.aRe * x.bIm + y.aIm * x.bRe) + y.bIm;
     const Complex<T> ax{x.aRe, x.aIm}, bx{x.bRe, x.bIm}, cx{x.cRe, x.cIm}, dx{x.dRe, x.dIm}, ex{x.eRe, x.eIm};
     const Complex<T> ay{y.aRe, y.aIm}, cy{y.cRe, y.cIm}, dy{y.dRe, y.dIm}, ey{y.eRe, y.eIm};
-    const Complex<T> c = ay * cx + cy * (ax * ax);
-    const Complex<T> d = ay * dx + Twice(cy * (ax * bx)) + dy * ax;
-    const Complex<T> e = ((ay * ex + cy * (bx * bx)) + dy * bx) + ey;
-    merged.cRe = c.re;
-    merged.cIm = c.im;
-    merged.dRe = d.re;
-    merged.dIm = d.im;
-    merged.eRe = e.re;
-    merged.eIm = e.im;
+    Store(ay * cx + cy * (ax * ax), merged.cRe, merged.cIm);
+    Store(ay * dx + Twice(cy * (ax * bx)) + dy * ax, merged.dRe, merged.dIm);
+    Store(((ay * ex + cy * (bx * bx)) + dy * bx) + ey, merged.eRe, merged.eIm);
     SetModuli(merged);
     // The largest delta whose value after x, linear and second-order terms
     // together, stays within y's radius.
