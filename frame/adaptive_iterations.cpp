@@ -93,7 +93,9 @@ void ComputeWithAdaptiveIterMax(const std::function<void()>& computeFrame)
         previous.swap(escapes);
         State.IterMax = std::min(2 * static_cast<int64_t>(State.IterMax), static_cast<int64_t>(AdaptiveIterMaxLimit));
         State.FrameValid = 0;
+        EscapesWithFewerIterations = &previous;
         computeFrame();
+        EscapesWithFewerIterations = nullptr;
         if (!finished())
             break;
         if (AllInside(escapes)) {

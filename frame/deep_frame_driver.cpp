@@ -112,7 +112,6 @@ void RunDeepFrame()
     const bool mandelbrot = IsMandelbrot(State.FractalFlags);
     RefreshBigSteps();
     State.KernelIsMandelbrot = mandelbrot ? 1 : 0;
-    std::fill(Results.IterBuffer.begin(), Results.IterBuffer.end(), 0);
     State.StopRequest = 0;
     if (!State.MovieMode)
         platform.SetInputWindowsEnabled(false);
@@ -128,10 +127,24 @@ void RunDeepFrame()
     const FastArithmetic fast = State.FastDeepZoom == 1
                                     ? FastArithmeticFor(layout.stepRe, layout.stepIm, layout.iterMax)
                                     : FastArithmetic::None;
-    if (fast == FastArithmetic::None)
-        RunExactDeepPixels(threads, variant, mandelbrot, now);
-    else
-        RunFastDeepPixels(fast, layout, now);
+    const size_t pixels = static_cast<size_t>(width) * height;
+    const std::vector<int32_t>* escapedBefore = EscapesWithFewerIterations;
+    if (fast != FastArithmetic::None && escapedBefore && escapedBefore->size() == pixels &&
+        Results.IterBuffer.size() >= pixels) {
+        // The colouring replaced the escape values; A and B are still the kernels'.
+        std::copy(escapedBefore->begin(), escapedBefore->end(), Results.IterBuffer.begin());
+        std::vector<int32_t> stillInside;
+        for (size_t k = 0; k < pixels; ++k)
+            if ((*escapedBefore)[k] == 0)
+                stillInside.push_back(static_cast<int32_t>(k));
+        RunFastDeepPixels(fast, layout, now, &stillInside);
+    } else {
+        std::fill(Results.IterBuffer.begin(), Results.IterBuffer.end(), 0);
+        if (fast == FastArithmetic::None)
+            RunExactDeepPixels(threads, variant, mandelbrot, now);
+        else
+            RunFastDeepPixels(fast, layout, now);
+    }
 
     State.StopRequest = 1;
     PauseForWindows(5);

@@ -1,5 +1,6 @@
 #include "frame/fast_deep_pixels.h"
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -54,13 +55,14 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
         CalculatingTitle, &progress, finished, WorkerWait::Prompt);
 }
 
-// The reference, then every row by perturbation with a table of the given
-// precision into the result buffers, with the pixels the frame's type cannot
-// decide marked in `doubtful`. False when Esc stopped it.
+// The reference, then every row (or only the listed pixels) by perturbation
+// with a table of the given precision into the result buffers, with the
+// pixels the frame's type cannot decide marked in `doubtful`. False when Esc
+// stopped it.
 template <typename D>
 bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, PerturbationReference& reference,
                  PerturbationFrame<D>& frame, std::vector<uint8_t>& doubtful, PerturbationCounts& counts,
-                 FrameProgress& progress, uint64_t& finished)
+                 FrameProgress& progress, uint64_t& finished, const std::vector<int32_t>* listed = nullptr)
 {
     RelaxedAtomic<int64_t> orbitDone{0};
     bool prepared = false;
@@ -83,6 +85,14 @@ bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, Pertur
     frame.iterOut = Results.IterBuffer.data();
     frame.aOut = Results.ZReBuffer.data();
     frame.bOut = Results.ZImBuffer.data();
+    if (listed) {
+        RelaxedAtomic<int32_t> next{0};
+        const int64_t count = std::max<int64_t>(static_cast<int64_t>(listed->size()), 1);
+        return !RunDeepWorkers(
+            layout.threads, [&](int32_t) { RunPerturbationPixels(frame, *listed, next, counts); },
+            [&] { return static_cast<int32_t>(std::min<int64_t>(next.load(), count) * 100 / count); },
+            CalculatingTitle, &progress, finished, WorkerWait::Prompt);
+    }
     RelaxedAtomic<int32_t> nextRow{0};
     RelaxedAtomic<int32_t> rowsDone{0};
     return !RunDeepWorkers(
@@ -92,7 +102,7 @@ bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, Pertur
 }
 
 template <typename D>
-void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
+void RunFast(const DeepFrameLayout& layout, const std::vector<int32_t>* listed, uint64_t& finished)
 {
     PerturbationReference reference;
     PerturbationFrame<D> frame;
@@ -105,7 +115,7 @@ void RunFast(const DeepFrameLayout& layout, uint64_t& finished)
     // all it hands on); then in long double (11 more bits than double, 16
     // more than long double's Fast table).
     int64_t exact = 0;
-    if (PerturbRows(layout, TablePrecision::Fast, reference, frame, doubtful, counts, progress, finished) &&
+    if (PerturbRows(layout, TablePrecision::Fast, reference, frame, doubtful, counts, progress, finished, listed) &&
         counts.doubtful.load() > 0) {
         // The first frame's orbits make room for the next one's.
         frame.start = {};
@@ -172,19 +182,20 @@ std::string ReferenceOrbitTitle(int32_t percent)
     return "QUORVATIX - Reference orbit " + NumberText(percent, 15) + "%" + " - STOP WITH ESC-KEY";
 }
 
-void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout, uint64_t& finished)
+void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout, uint64_t& finished,
+                       const std::vector<int32_t>* listed)
 {
     State.ExactDeepPixels = 0;
     State.RecomputedDeepPixels = 0;
     if (arithmetic == FastArithmetic::Double) {
         State.LastDeepPath = DeepPath::FastDouble;
-        RunFast<double>(layout, finished);
+        RunFast<double>(layout, listed, finished);
     } else if (arithmetic == FastArithmetic::Extended) {
         State.LastDeepPath = DeepPath::FastExtended;
-        RunFast<long double>(layout, finished);
+        RunFast<long double>(layout, listed, finished);
     } else {
         State.LastDeepPath = DeepPath::FastWideExponent;
-        RunFast<WideDelta>(layout, finished);
+        RunFast<WideDelta>(layout, listed, finished);
     }
 }
 

@@ -8,8 +8,10 @@
 
 // The deep frame's pixels by perturbation in the given arithmetic: the
 // reference orbit first (its progress in the title), then the rows, into the
-// result buffers. Sets State.LastDeepPath.
-void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout, uint64_t& finished);
+// result buffers; only the listed pixels (indices into the buffers) where
+// `listed` is given. Sets State.LastDeepPath.
+void RunFastDeepPixels(FastArithmetic arithmetic, const DeepFrameLayout& layout, uint64_t& finished,
+                       const std::vector<int32_t>* listed = nullptr);
 
 // An extended view's pixels by perturbation in double, the layout carrying
 // the pixel coordinates of the extended kernels: into the result buffers,

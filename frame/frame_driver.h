@@ -21,6 +21,12 @@ extern FrameHooks InstalledFrameHooks;
 // (storage order), before the colouring pass overwrites them.
 extern std::vector<int32_t>* EscapeValueCapture;
 
+// When not null, the escape values of the last frame of the same view with
+// fewer iterations: a deep frame by perturbation keeps the results of the
+// pixels that escaped there (they do not depend on IterMax) and computes
+// only the others.
+extern const std::vector<int32_t>* EscapesWithFewerIterations;
+
 // Set while frames' kernel results are written out as they are (the
 // renderer's raw and EXR files, its agreement figures). Otherwise extended
 // frames leave the final values A and B of pixels proven inside at 0 where

@@ -11,6 +11,7 @@
 
 FrameHooks InstalledFrameHooks;
 std::vector<int32_t>* EscapeValueCapture = nullptr;
+const std::vector<int32_t>* EscapesWithFewerIterations = nullptr;
 bool KernelResultsExported = false;
 
 namespace {

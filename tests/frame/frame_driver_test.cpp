@@ -228,6 +228,29 @@ TEST_F(FrameTest, EscStopsFastFramesWhileTheirReferenceIsIterated)
     }
 }
 
+TEST_F(FrameTest, AdaptiveFastFramesKeepThePixelsThatEscapedWithFewerIterations)
+{
+    // In the seahorse valley every pixel escapes between 8983 and 9716: at
+    // 9000 a few do, the rest run into IterMax and the frame at 18000 is
+    // computed again with only those.
+    UseView(32, 24, {"-0.743643887037158704757191506114774", "-0.743643887037158704747191506114774",
+                     "0.131825904205311970489382056385139", "0.131825904205311970496882056385139"});
+    State.FastDeepZoom = 1;
+    State.IterMax = 18000;
+    const auto kept = [](const std::vector<float>& buffer) {
+        return std::vector<float>(buffer.begin(), buffer.begin() + 768);
+    };
+    const std::vector<int32_t> direct = Frame(2);
+    const std::vector<float> directA = kept(Results.ZReBuffer), directB = kept(Results.ZImBuffer);
+    State.AdaptiveIterMax = 1;
+    State.IterMax = 9000;
+    const std::vector<int32_t> adaptive = Frame(2);
+    ASSERT_EQ(State.IterMax, 18000);
+    EXPECT_EQ(adaptive, direct);
+    EXPECT_EQ(kept(Results.ZReBuffer), directA);
+    EXPECT_EQ(kept(Results.ZImBuffer), directB);
+}
+
 TEST_F(FrameTest, EscStopsThreadedFrameAndItIsComputedAgainLater)
 {
     QTemporaryDir folder;
