@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "engine/fractal_state.h"
+#include "files/png_encoder.h"
 
 namespace {
 
@@ -98,10 +99,14 @@ int SaveImageByExtension(const std::string& path, const QImage& image)
     if (mimeType.empty())
         return 0;
 
+    // PNG is always written here, by its own encoder.
+    const bool png = mimeType == "image/png";
     std::string format;
-    FindEncoder(mimeType, format);
-    if (format.empty())
-        return SaveImageNoEncoder;
+    if (!png) {
+        FindEncoder(mimeType, format);
+        if (format.empty())
+            return SaveImageNoEncoder;
+    }
     if (image.isNull())
         return SaveImageWriteFailed;
 
@@ -110,16 +115,17 @@ int SaveImageByExtension(const std::string& path, const QImage& image)
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return SaveImageWriteFailed;
-    QImageWriter writer(&file, QByteArray::fromStdString(format));
-    // Quality is the lossy setting; the PNG writer reads it as a compression
-    // level (100 = uncompressed), so only JPEG gets it. PNG gets 50, zlib's
-    // level 4: files about a tenth larger than at the default level, written
-    // in about half the time.
-    if (mimeType == "image/jpeg")
-        writer.setQuality(quality);
-    else if (mimeType == "image/png")
-        writer.setQuality(50);
-    if (!writer.write(image)) {
+    bool written = false;
+    if (png) {
+        written = WritePng(file, image);
+    } else {
+        QImageWriter writer(&file, QByteArray::fromStdString(format));
+        // Quality is the lossy setting: only JPEG reads it as such.
+        if (mimeType == "image/jpeg")
+            writer.setQuality(quality);
+        written = writer.write(image);
+    }
+    if (!written) {
         file.cancelWriting();
         return SaveImageWriteFailed;
     }

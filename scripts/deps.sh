@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  libgmp-dev
+  libgmp-dev libpng-dev
   qt6-base-dev qt6-image-formats-plugins libqt6svg6
   qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libgtest-dev libbenchmark-dev
