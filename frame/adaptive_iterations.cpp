@@ -17,16 +17,51 @@ constexpr double SettledShare = 0.002;
 constexpr int AllInsideRounds = 4;
 // A picture more than this share inside shows next to nothing.
 constexpr double BlankShare = 0.5;
+// Fewer pixels of the last frame do not tell a zoom's picture.
+constexpr size_t MinimumLookAheadPixels = 256;
 
 bool AllInside(const std::vector<int32_t>& escapes)
 {
     return std::all_of(escapes.begin(), escapes.end(), [](int32_t value) { return value == 0; });
 }
 
-bool MostlyInside(const std::vector<int32_t>& escapes)
+double ShareInside(const std::vector<int32_t>& escapes)
 {
     const auto inside = std::count(escapes.begin(), escapes.end(), 0);
-    return static_cast<double>(inside) > BlankShare * static_cast<double>(escapes.size());
+    return escapes.empty() ? 0 : static_cast<double>(inside) / static_cast<double>(escapes.size());
+}
+
+bool MostlyInside(const std::vector<int32_t>& escapes) { return ShareInside(escapes) > BlankShare; }
+
+// The last frame the loop ended with, while it is the picture shown.
+struct AdaptiveFrame {
+    std::vector<int32_t> escapes;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t iterMax = 0;
+    float seconds = 0;
+    uint64_t shown = 0;  // fingerprint of the coloured values
+};
+AdaptiveFrame LastFrame;
+
+// FNV-1a over the coloured values of the picture shown.
+uint64_t ShownFingerprint(size_t pixels)
+{
+    uint64_t hash = 0xcbf29ce484222325u;
+    for (size_t k = 0; k < pixels; ++k)
+        hash = (hash ^ static_cast<uint32_t>(Results.IterBuffer[k])) * 0x100000001b3u;
+    return hash;
+}
+
+size_t PicturePixels() { return static_cast<size_t>(State.PicWidth) * static_cast<size_t>(State.PicHeight); }
+
+void RememberFrame(std::vector<int32_t>&& escapes)
+{
+    LastFrame = {};
+    if (escapes.size() != PicturePixels() || Results.IterBuffer.size() < escapes.size())
+        return;
+    LastFrame = {std::move(escapes), State.PicWidth, State.PicHeight, State.IterMax, State.ElapsedSeconds,
+                 ShownFingerprint(PicturePixels())};
 }
 
 }  // namespace
@@ -67,6 +102,7 @@ double ShareNewlyEscaped(const std::vector<int32_t>& before, const std::vector<i
 void ComputeWithAdaptiveIterMax(const std::function<void()>& computeFrame)
 {
     if (State.AdaptiveIterMax != 1 || State.MovieMode == 1 || State.JuliaFinderActive == 1) {
+        LastFrame = {};
         computeFrame();
         return;
     }
@@ -108,4 +144,29 @@ void ComputeWithAdaptiveIterMax(const std::function<void()>& computeFrame)
     EscapeValueCapture = outerCapture;
     if (outerCapture)
         *outerCapture = escapes;
+    if (finished())
+        RememberFrame(std::move(escapes));
+    else
+        LastFrame = {};
+}
+
+void RaiseIterMaxForZoomInto(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+{
+    const AdaptiveFrame& last = LastFrame;
+    if (State.AdaptiveIterMax != 1 || last.escapes.empty() || last.width != State.PicWidth ||
+        last.height != State.PicHeight || last.iterMax != State.IterMax || State.IterMax >= AdaptiveIterMaxLimit ||
+        ShownFingerprint(last.escapes.size()) != last.shown)
+        return;
+    std::vector<int32_t> part;
+    for (int32_t y = std::max(y0, 0); y < std::min(y1, last.height); ++y)
+        for (int32_t x = std::max(x0, 0); x < std::min(x1, last.width); ++x)
+            part.push_back(last.escapes[static_cast<size_t>(y) * last.width + x]);
+    // All inside is left to the frames: the view may lie inside the set.
+    if (part.size() < MinimumLookAheadPixels || AllInside(part) || !PictureCutOff(part, State.IterMax))
+        return;
+    // The escaped pixels cost what they did, the others up to twice.
+    const double nextFrameMs = 1000.0 * last.seconds * (1.0 + ShareInside(part));
+    if (State.AdaptiveBudgetMs > 0 && nextFrameMs > State.AdaptiveBudgetMs && !MostlyInside(part))
+        return;
+    State.IterMax = std::min(2 * State.IterMax, AdaptiveIterMaxLimit);
 }

@@ -21,3 +21,10 @@ double ShareNewlyEscaped(const std::vector<int32_t>& before, const std::vector<i
 // all inside for a few rounds), Esc was not pressed and the time budget
 // allows another frame.
 void ComputeWithAdaptiveIterMax(const std::function<void()>& computeFrame);
+
+// Before the frame of a zoom into the pixels [x0, x1) x [y0, y1) of the
+// picture shown: with "Adaptive iter max" on, where that part of the last
+// adaptive frame is cut off by IterMax and twice the iterations fit the time
+// budget, IterMax is doubled at once, so that the new view is not computed
+// twice. Nothing happens once the picture shown is not that frame's.
+void RaiseIterMaxForZoomInto(int32_t x0, int32_t y0, int32_t x1, int32_t y1);

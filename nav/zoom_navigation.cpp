@@ -9,6 +9,7 @@
 #include "engine/fractal_state.h"
 #include "engine/rounding.h"
 #include "engine/view_texts.h"
+#include "frame/adaptive_iterations.h"
 #include "platform/platform.h"
 
 PixelPoint PressPoint;
@@ -186,6 +187,9 @@ void ClickZoom(int32_t x, int32_t y)
     }
     if (State.AutoIterIncrease == 1)
         RaiseIterMax();
+    const int32_t quarterWidth = State.PicWidth / 4, quarterHeight = State.PicHeight / 4;
+    RaiseIterMaxForZoomInto(PressPoint.x - quarterWidth, PressPoint.y - quarterHeight, PressPoint.x + quarterWidth,
+                            PressPoint.y + quarterHeight);
     State.TitleFileName.clear();
     FinishRelease();
 }
@@ -210,6 +214,8 @@ bool BoxZoom(int32_t releaseX, int32_t releaseY)
     }
     if (State.AutoIterIncrease == 1)
         RaiseIterMax();
+    RaiseIterMaxForZoomInto(std::min(PressPoint.x, ReleasePoint.x), std::min(PressPoint.y, ReleasePoint.y),
+                            std::max(PressPoint.x, ReleasePoint.x), std::max(PressPoint.y, ReleasePoint.y));
     State.ParamFileName.clear();
     FinishRelease();
     return true;

@@ -135,3 +135,38 @@ TEST_F(AdaptiveIterMaxTest, StopsOnEscTheBudgetOrAPictureThatStaysInside)
     EXPECT_EQ(frames, 5);
     EXPECT_EQ(State.IterMax, 1600);
 }
+
+TEST_F(AdaptiveIterMaxTest, ZoomIntoACutOffPartDoublesBeforeTheFrameWhileThePictureIsShown)
+{
+    // The fake frame as a 40 x 25 picture whose counts grow row by row.
+    UsePictureSize(40, 25);
+    State.AdaptiveIterMax = 1;
+    State.AdaptiveBudgetMs = 100;
+    needed = 3000;
+    State.IterMax = 2500;  // a third inside, left so by the budget
+    ComputeWithAdaptiveIterMax([this] {
+        ComputeFakeFrame();
+        State.ElapsedSeconds = 0.2f;
+    });
+    ASSERT_EQ(frames, 1);
+    // Twice the iterations would not fit the budget either.
+    RaiseIterMaxForZoomInto(0, 0, 40, 25);
+    EXPECT_EQ(State.IterMax, 2500);
+
+    State.AdaptiveBudgetMs = 0;
+    RaiseIterMaxForZoomInto(0, 0, 40, 10);  // counts far below IterMax
+    RaiseIterMaxForZoomInto(-8, -8, 8, 8);  // too few pixels to tell
+    EXPECT_EQ(State.IterMax, 2500);
+    RaiseIterMaxForZoomInto(-10, -10, 50, 35);
+    EXPECT_EQ(State.IterMax, 5000);
+
+    // Once the picture shown is another, or IterMax another, it tells nothing.
+    State.IterMax = 2500;
+    Results.IterBuffer[3] += 1;
+    RaiseIterMaxForZoomInto(0, 0, 40, 25);
+    EXPECT_EQ(State.IterMax, 2500);
+    Results.IterBuffer[3] -= 1;
+    State.IterMax = 2400;
+    RaiseIterMaxForZoomInto(0, 0, 40, 25);
+    EXPECT_EQ(State.IterMax, 2400);
+}
