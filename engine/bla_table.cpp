@@ -82,7 +82,7 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
 }  // namespace
 
 template <typename T>
-void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc)
+void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts)
 {
     Clear();
     const int64_t length = static_cast<int64_t>(orbit.size());
@@ -91,7 +91,7 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
     const int64_t lastLanding = length - 2;
     if (lastLanding < 4)
         return;
-    everyStartLevels_ = length <= EveryStartLengthLimit ? EveryStartLevels : 1;
+    everyStartLevels_ = starts == TableStarts::Every && length <= EveryStartLengthLimit ? EveryStartLevels : 1;
     const T reachShare = std::sqrt(epsilon);
     std::vector<BlaStep<T>> single(static_cast<size_t>(length));
     for (int64_t m = 0; m < length; ++m) {

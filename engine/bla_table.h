@@ -31,6 +31,12 @@ struct BlaStep {
 // value: the pixel's z lies within a relative 2^-52 of Z there.
 constexpr double PreTestSafeNorm = 4.0 * (1.0 - 1.0 / (1 << 20));
 
+// Where a table's steps of more than one pass start: at every orbit index
+// (the frame's pixels at large, see levels_), or at aligned ones only, a
+// seventh of the memory and of its first touches (a few pixels computed
+// again, which take a step more now and then).
+enum class TableStarts { Every, Aligned };
+
 template <typename T>
 class BlaTable {
 public:
@@ -38,7 +44,7 @@ public:
     // have, per iteration;
     // maxDc: the largest |dc| of the frame's pixels (0 where dc is 0).
     // A pass enters the table only when its pre-test cannot fire.
-    void Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc);
+    void Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts = TableStarts::Every);
     void Clear()
     {
         levels_.clear();

@@ -32,6 +32,7 @@ struct PerturbationFrame {
     bool mandelbrot = true;
     // Table steps over whole passes; a frame without them builds no table.
     bool useTable = true;
+    TableStarts tableStarts = TableStarts::Every;
     // Pass starts that repeat bit for bit skip whole periods.
     bool findCycles = true;
     // Pass starts that come back near one another may prove a pixel inside

@@ -35,6 +35,7 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
     // value: few pixels go faster without one.
     frame.useTable =
         static_cast<int64_t>(pixels.size()) * layout.iterMax >= TableWorthIterations * ReferenceLength(layout);
+    frame.tableStarts = TableStarts::Aligned;
     // The rows are done: progress stays just short of the end meanwhile.
     const auto almostDone = [] { return 99; };
     if (RunDeepWorkers(

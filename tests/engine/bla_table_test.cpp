@@ -93,14 +93,19 @@ TEST(BlaTableTest, StepsKeepTheIterationsToSecondOrder)
     }
 }
 
-TEST(BlaTableTest, LongOrbitsStepFromEveryIndexOnlyOnePassAtATime)
+TEST(BlaTableTest, LongOrbitsAndAlignedTablesStepFromEveryIndexOnlyOnePassAtATime)
 {
-    const std::vector<OrbitValue<double>> orbit = TurningOrbit(300000);
-    BlaTable<double> table;
-    table.Build(orbit, std::ldexp(1.0, -36), 0.0);
-    ExpectStepFrom(table, orbit, 5, 1000, 1);
-    ExpectStepFrom(table, orbit, 10, 1000, 2);
-    ExpectStepFrom(table, orbit, 4096, 1000, 512);
+    const std::vector<OrbitValue<double>> longOrbit = TurningOrbit(300000);
+    const std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
+    BlaTable<double> table, aligned;
+    table.Build(longOrbit, std::ldexp(1.0, -36), 0.0);
+    aligned.Build(orbit, std::ldexp(1.0, -36), 0.0, TableStarts::Aligned);
+    ExpectStepFrom(table, longOrbit, 5, 1000, 1);
+    ExpectStepFrom(table, longOrbit, 10, 1000, 2);
+    ExpectStepFrom(table, longOrbit, 4096, 1000, 512);
+    ExpectStepFrom(aligned, orbit, 5, 1000, 1);
+    ExpectStepFrom(aligned, orbit, 10, 1000, 2);
+    ExpectStepFrom(aligned, orbit, 257, 1000, 64);
 }
 
 TEST(BlaTableTest, StepsStopBeforeAPassNearZero)
