@@ -334,6 +334,14 @@ bool ZoomAboutPixel(int32_t x, int32_t y, float factor)
     SettleChangedView();
     if (factor < 1 && State.AutoIterIncrease == 1)
         RaiseIterMax();
+    if (factor < 1) {
+        // The pixels of the picture that the new view spans.
+        const auto from = [factor](int32_t p) { return static_cast<int32_t>(std::lround(p * (1.0 - factor))); };
+        const auto to = [factor](int32_t p, int32_t size) {
+            return static_cast<int32_t>(std::lround(p + (size - p) * static_cast<double>(factor)));
+        };
+        RaiseIterMaxForZoomInto(from(point.x), from(point.y), to(point.x, State.PicWidth), to(point.y, State.PicHeight));
+    }
     FinishRelease();
     return true;
 }
