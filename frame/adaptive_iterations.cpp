@@ -155,7 +155,7 @@ void RaiseIterMaxForZoomInto(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
     const AdaptiveFrame& last = LastFrame;
     if (State.AdaptiveIterMax != 1 || last.escapes.empty() || last.width != State.PicWidth ||
         last.height != State.PicHeight || last.iterMax != State.IterMax || State.IterMax >= AdaptiveIterMaxLimit ||
-        ShownFingerprint(last.escapes.size()) != last.shown)
+        Results.IterBuffer.size() < last.escapes.size() || ShownFingerprint(last.escapes.size()) != last.shown)
         return;
     std::vector<int32_t> part;
     for (int32_t y = std::max(y0, 0); y < std::min(y1, last.height); ++y)
