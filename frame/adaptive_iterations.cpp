@@ -25,13 +25,14 @@ bool AllInside(const std::vector<int32_t>& escapes)
     return std::all_of(escapes.begin(), escapes.end(), [](int32_t value) { return value == 0; });
 }
 
-double ShareInside(const std::vector<int32_t>& escapes)
+bool MostlyInside(const std::vector<int32_t>& escapes)
 {
     const auto inside = std::count(escapes.begin(), escapes.end(), 0);
-    return escapes.empty() ? 0 : static_cast<double>(inside) / static_cast<double>(escapes.size());
+    return static_cast<double>(inside) > BlankShare * static_cast<double>(escapes.size());
 }
 
-bool MostlyInside(const std::vector<int32_t>& escapes) { return ShareInside(escapes) > BlankShare; }
+// Twice the iterations take at most about twice the time.
+uint64_t FrameWithTwiceTheIterationsMs(float seconds) { return static_cast<uint64_t>(2000.0f * seconds); }
 
 // The last frame the loop ended with, while it is the picture shown.
 struct AdaptiveFrame {
@@ -115,10 +116,9 @@ void ComputeWithAdaptiveIterMax(const std::function<void()>& computeFrame)
     int allInsideRounds = 0;
     bool overBudgetFrameTaken = false;
     while (finished() && State.IterMax < AdaptiveIterMaxLimit && PictureCutOff(escapes, State.IterMax)) {
-        // Twice the iterations take at most about twice the time; a picture
-        // mostly inside shows next to nothing, so it gets one more try
-        // whatever the time.
-        const uint64_t nextFrameMs = static_cast<uint64_t>(2000.0f * State.ElapsedSeconds);
+        // A picture mostly inside shows next to nothing, so it gets one more
+        // try whatever the time.
+        const uint64_t nextFrameMs = FrameWithTwiceTheIterationsMs(State.ElapsedSeconds);
         const bool overBudget = State.AdaptiveBudgetMs > 0 &&
                                 TickMilliseconds() - start + nextFrameMs > static_cast<uint64_t>(State.AdaptiveBudgetMs);
         if (overBudget) {
@@ -164,9 +164,9 @@ void RaiseIterMaxForZoomInto(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
     // All inside is left to the frames: the view may lie inside the set.
     if (part.size() < MinimumLookAheadPixels || AllInside(part) || !PictureCutOff(part, State.IterMax))
         return;
-    // The escaped pixels cost what they did, the others up to twice.
-    const double nextFrameMs = 1000.0 * last.seconds * (1.0 + ShareInside(part));
-    if (State.AdaptiveBudgetMs > 0 && nextFrameMs > State.AdaptiveBudgetMs && !MostlyInside(part))
+    if (State.AdaptiveBudgetMs > 0 &&
+        FrameWithTwiceTheIterationsMs(last.seconds) > static_cast<uint64_t>(State.AdaptiveBudgetMs) &&
+        !MostlyInside(part))
         return;
     State.IterMax = std::min(2 * State.IterMax, AdaptiveIterMaxLimit);
 }
