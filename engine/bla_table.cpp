@@ -93,7 +93,7 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
         return;
     everyStartLevels_ = starts == TableStarts::Every && length <= EveryStartLengthLimit ? EveryStartLevels : 1;
     const T reachShare = std::sqrt(epsilon);
-    std::vector<BlaStep<T>> single(static_cast<size_t>(length));
+    Steps single(static_cast<size_t>(length));
     for (int64_t m = 0; m < length; ++m) {
         const OrbitValue<T>& z = orbit[m];
         single[m] = {2 * z.re, 2 * z.im, 1, 0, 2 * reachShare * Magnitude(z.re, z.im)};
@@ -101,7 +101,7 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
             single[m].radius = -1;
         SetModuli(single[m]);
     }
-    std::vector<BlaStep<T>> passes(static_cast<size_t>(lastLanding - 3));
+    Steps passes(static_cast<size_t>(lastLanding - 3));
     for (int64_t m = 0; m + 4 <= lastLanding; ++m) {
         BlaStep<T> step = Merge(Merge(single[m], single[m + 1], maxDc), Merge(single[m + 2], single[m + 3], maxDc),
                                 maxDc);
@@ -110,13 +110,14 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
             step.radius = -1;
         passes[m] = step;
     }
+    firstRadii_.reserve(passes.size());
     for (const BlaStep<T>& step : passes)
         firstRadii_.push_back(step.radius);
     levels_.push_back(std::move(passes));
     for (int64_t span = 8; span <= lastLanding; span *= 2) {
-        const std::vector<BlaStep<T>>& below = levels_.back();
+        const Steps& below = levels_.back();
         const int64_t k = static_cast<int64_t>(levels_.size());
-        std::vector<BlaStep<T>> level;
+        Steps level;
         const int64_t starts = lastLanding - span + 1;  // how many m a step of this span may start from
         level.reserve(static_cast<size_t>(k < everyStartLevels_ ? starts : 4 * (((starts - 1) >> (k + 2)) + 1)));
         for (int64_t index = 0;; ++index) {

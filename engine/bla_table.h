@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/huge_page_allocator.h"
+
 // Approximation of a reference orbit to second order: while |delta| stays
 // small against |Z|, n iterations of delta := 2 Z delta + delta^2 + dc are
 // delta := A delta + B dc + C delta^2 + D delta dc + E dc^2. A single
@@ -79,9 +81,10 @@ private:
     {
         return k < everyStartLevels_ ? m : (((m >> 2) >> k) << 2) + (m & 3);
     }
-    std::vector<std::vector<BlaStep<T>>> levels_;
+    using Steps = std::vector<BlaStep<T>, HugePageAllocator<BlaStep<T>>>;
+    std::vector<Steps> levels_;
     // The radii of levels_[0] alone: most asks end there, refused.
-    std::vector<T> firstRadii_;
+    std::vector<T, HugePageAllocator<T>> firstRadii_;
 };
 
 // Inline: pixels ask at every pass start, mostly to be refused at once.
