@@ -13,7 +13,6 @@ template <typename T>
 struct HugePageAllocator {
     using value_type = T;
     static constexpr size_t HugePage = size_t{2} << 20;
-    static constexpr size_t SmallestMapped = HugePage;
 
     HugePageAllocator() = default;
     template <typename U>
@@ -26,7 +25,7 @@ struct HugePageAllocator {
         if (count > SIZE_MAX / sizeof(T))
             throw std::bad_array_new_length();
         const size_t bytes = count * sizeof(T);
-        if (bytes < SmallestMapped)
+        if (bytes < HugePage)
             return static_cast<T*>(::operator new(bytes));
         const size_t mapped = Rounded(bytes) + HugePage;
         void* start = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -48,7 +47,7 @@ struct HugePageAllocator {
     void deallocate(T* pointer, size_t count) noexcept
     {
         const size_t bytes = count * sizeof(T);
-        if (bytes < SmallestMapped)
+        if (bytes < HugePage)
             ::operator delete(pointer);
         else
             munmap(pointer, Rounded(bytes));
