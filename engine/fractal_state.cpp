@@ -4,7 +4,18 @@
 
 FractalState State;
 ResultBuffers Results;
-std::array<uint32_t, PaletteSize + 1> Palette{};
+namespace {
+
+// One 2 MB page: filled at start-up, 256 small pages would each fault.
+std::array<uint32_t, PaletteSize + 1>& NewPalette()
+{
+    using Table = std::array<uint32_t, PaletteSize + 1>;
+    return *new (HugePageAllocator<Table>().allocate(1)) Table{};
+}
+
+}  // namespace
+
+std::array<uint32_t, PaletteSize + 1>& Palette = NewPalette();
 
 void ResultBuffers::Allocate(int32_t width, int32_t height)
 {
@@ -17,9 +28,9 @@ void ResultBuffers::Allocate(int32_t width, int32_t height)
         std::fill(ZImBuffer.begin(), ZImBuffer.end(), 0.0f);
         return;
     }
-    IterBuffer = std::vector<int32_t>(count);
-    ZReBuffer = std::vector<float>(count);
-    ZImBuffer = std::vector<float>(count);
+    IterBuffer = HugePageVector<int32_t>(count);
+    ZReBuffer = HugePageVector<float>(count);
+    ZImBuffer = HugePageVector<float>(count);
 }
 
 int32_t DrawingModeNumber(int32_t fractalFlags)

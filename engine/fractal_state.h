@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/relaxed_atomic.h"
+#include "platform/huge_page_allocator.h"
 
 // How the last deep frame was computed: every pixel in arbitrary precision,
 // or by perturbation in double or long double.
@@ -126,9 +127,9 @@ extern FractalState State;
 // Per-pixel kernel results, (PicWidth + 2) x (PicHeight + 2) elements each;
 // pixel (row r, column j) is element r * PicWidth + j.
 struct ResultBuffers {
-    std::vector<int32_t> IterBuffer;  // escape value, later the colour value
-    std::vector<float> ZReBuffer;     // final value A
-    std::vector<float> ZImBuffer;     // final value B
+    HugePageVector<int32_t> IterBuffer;  // escape value, later the colour value
+    HugePageVector<float> ZReBuffer;     // final value A
+    HugePageVector<float> ZImBuffer;     // final value B
 
     void Allocate(int32_t width, int32_t height);
 };
@@ -136,7 +137,7 @@ struct ResultBuffers {
 extern ResultBuffers Results;
 
 constexpr int32_t PaletteSize = 262144;  // indices the drawing modes produce
-extern std::array<uint32_t, PaletteSize + 1> Palette;  // 0x00RRGGBB
+extern std::array<uint32_t, PaletteSize + 1>& Palette;  // 0x00RRGGBB
 
 // Drawing-mode bit helpers live with the state because the kernels and
 // drivers branch on the mode number too.

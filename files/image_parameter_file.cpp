@@ -34,7 +34,7 @@ void InstallPicture(StoredPicture&& picture)
     const size_t count = picture.values.size();
     State.PicWidth = picture.width;
     State.PicHeight = picture.height;
-    Results.IterBuffer = std::move(picture.values);
+    Results.IterBuffer.assign(picture.values.begin(), picture.values.end());
     Results.ZReBuffer.assign(count, 0.0f);
     Results.ZImBuffer.assign(count, 0.0f);
     CurrentPlatform().ResizePictureArea(picture.width, picture.height);

@@ -37,13 +37,13 @@ bool RebuildFrameImageForExport()
     if (Results.IterBuffer.size() < count)
         return false;
 
-    std::vector<uint32_t> pixels(count);
+    // In place: the shown picture's pages are already touched.
+    FrameImage.pixels.resize(count);
     const int32_t* values = Results.IterBuffer.data();
     for (size_t i = 0; i < count; ++i)
-        pixels[i] = ExportColor(values[i]);
+        FrameImage.pixels[i] = ExportColor(values[i]);
     FrameImage.width = width;
     FrameImage.height = height;
-    FrameImage.pixels = std::move(pixels);
     return true;
 }
 

@@ -26,13 +26,13 @@ ResultBuffers& PreviewBuffers()
 }
 
 template <typename T>
-std::vector<T> LeadingPart(const std::vector<T>& buffer)
+std::vector<T> LeadingPart(const HugePageVector<T>& buffer)
 {
     return {buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(std::min(buffer.size(), PreviewPixels))};
 }
 
 template <typename T>
-void PutBack(const std::vector<T>& part, std::vector<T>& buffer)
+void PutBack(const std::vector<T>& part, HugePageVector<T>& buffer)
 {
     std::copy_n(part.begin(), std::min(part.size(), buffer.size()), buffer.begin());
 }

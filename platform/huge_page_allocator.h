@@ -4,8 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <vector>
 
-// Allocates blocks of a few megabytes and more in whole 2 MB pages where the
+// Allocates blocks of a megabyte and more in whole 2 MB pages where the
 // kernel offers them: first touches cost one fault per 2 MB instead of one
 // per 4 kB, which on virtual machines takes several microseconds each.
 // Smaller blocks come from operator new.
@@ -13,6 +14,7 @@ template <typename T>
 struct HugePageAllocator {
     using value_type = T;
     static constexpr size_t HugePage = size_t{2} << 20;
+    static constexpr size_t SmallestMapped = HugePage / 2;
 
     HugePageAllocator() = default;
     template <typename U>
@@ -25,7 +27,7 @@ struct HugePageAllocator {
         if (count > SIZE_MAX / sizeof(T))
             throw std::bad_array_new_length();
         const size_t bytes = count * sizeof(T);
-        if (bytes < HugePage)
+        if (bytes < SmallestMapped)
             return static_cast<T*>(::operator new(bytes));
         const size_t mapped = Rounded(bytes) + HugePage;
         void* start = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -47,7 +49,7 @@ struct HugePageAllocator {
     void deallocate(T* pointer, size_t count) noexcept
     {
         const size_t bytes = count * sizeof(T);
-        if (bytes < HugePage)
+        if (bytes < SmallestMapped)
             ::operator delete(pointer);
         else
             munmap(pointer, Rounded(bytes));
@@ -62,3 +64,6 @@ struct HugePageAllocator {
 private:
     static size_t Rounded(size_t bytes) { return (bytes + HugePage - 1) & ~(HugePage - 1); }
 };
+
+template <typename T>
+using HugePageVector = std::vector<T, HugePageAllocator<T>>;

@@ -158,7 +158,7 @@ TEST_F(LoadedPictureTest, RedrawAfterLoadComputesNothing)
     State.FrameValid = 0;
     Redraw();
     ASSERT_EQ(State.FrameValid, 1);
-    const std::vector<int32_t> picture = Results.IterBuffer;
+    const auto picture = Results.IterBuffer;
     const std::string path = folder.filePath("f.fpi").toStdString();
     ASSERT_TRUE(SaveFpiFile(path));
 

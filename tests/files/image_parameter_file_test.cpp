@@ -53,7 +53,7 @@ protected:
         for (size_t i = 0; i < Results.IterBuffer.size(); ++i)
             Results.IterBuffer[i] = i % 3 ? static_cast<int32_t>(i * 37) : -static_cast<int32_t>(i * 40503 & 0xFFFFFF);
         Results.ZReBuffer.assign(Results.ZReBuffer.size(), 1.5f);
-        return Results.IterBuffer;
+        return {Results.IterBuffer.begin(), Results.IterBuffer.end()};
     }
     static void UseView(bool deep, bool mandelbrot)
     {
@@ -93,8 +93,8 @@ TEST_F(ImageFileTest, SizesAndSaveLoadSaveGivesTheSameBytes)
         ASSERT_EQ(LoadImageParameterFile(PathOf("first")), 1);
         EXPECT_TRUE(platform.messages.empty());
         EXPECT_EQ(State.PicWidth * 100 + State.PicHeight, 1209);
-        EXPECT_EQ(Results.IterBuffer, picture);
-        EXPECT_EQ(Results.ZReBuffer, std::vector<float>(14 * 11, 0.0f));
+        EXPECT_EQ(std::vector<int32_t>(Results.IterBuffer.begin(), Results.IterBuffer.end()), picture);
+        EXPECT_EQ(Results.ZReBuffer, HugePageVector<float>(14 * 11, 0.0f));
         EXPECT_EQ(Results.ZImBuffer, Results.ZReBuffer);
         EXPECT_EQ(State.IterMax + State.PaletteHSL + State.PaletteExp2, 4322);
         EXPECT_EQ(State.FractalFlags, mandelbrot ? 5 : 6);
@@ -186,7 +186,7 @@ TEST_F(ImageFileTest, DamagedPictureBlocksAreRefusedAndChangeNothing)
         ASSERT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(platform.messages[0].text, "Not a quorvatix-file!");
         EXPECT_EQ(State.PicWidth * 10 + State.PicHeight, 72);
-        EXPECT_EQ(Results.IterBuffer, picture);
+        EXPECT_EQ(std::vector<int32_t>(Results.IterBuffer.begin(), Results.IterBuffer.end()), picture);
         EXPECT_EQ(Results.ZReBuffer.size() + Results.ZImBuffer.size(), 72u);
         EXPECT_EQ(BigFloatText(BigRealmin, nullptr) + Texts.RealminText + State.ParamFileName, view + "shown.fpz");
     }

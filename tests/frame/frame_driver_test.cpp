@@ -57,7 +57,7 @@ protected:
         Redraw();
         return captured;
     }
-    static std::vector<float> Pixels(const std::vector<float>& buffer) { return {buffer.begin(), buffer.begin() + 1200}; }
+    static std::vector<float> Pixels(const HugePageVector<float>& buffer) { return {buffer.begin(), buffer.begin() + 1200}; }
     static bool TitleMatches(const std::string& title, const char* pattern)
     {
         return std::regex_match(title, std::regex(pattern));
@@ -237,7 +237,7 @@ TEST_F(FrameTest, AdaptiveFastFramesKeepThePixelsThatEscapedWithFewerIterations)
                      "0.131825904205311970489382056385139", "0.131825904205311970496882056385139"});
     State.FastDeepZoom = 1;
     State.IterMax = 18000;
-    const auto kept = [](const std::vector<float>& buffer) {
+    const auto kept = [](const HugePageVector<float>& buffer) {
         return std::vector<float>(buffer.begin(), buffer.begin() + 768);
     };
     const std::vector<int32_t> direct = Frame(2);

@@ -211,8 +211,8 @@ TEST_F(JuliaFinderTest, CancelGivesEverythingBack)
     State.JuliaRealmin = -0.5L;
     for (size_t i = 0; i < Results.IterBuffer.size(); ++i)
         Results.IterBuffer[i] = static_cast<int32_t>(i);
-    const std::vector<int32_t> picture = Results.IterBuffer;
-    const std::vector<float> a = Results.ZReBuffer;
+    const auto picture = Results.IterBuffer;
+    const auto a = Results.ZReBuffer;
 
     const std::optional<JuliaFinderSnapshot> snapshot = BeginJuliaFinder();
     ASSERT_TRUE(snapshot);

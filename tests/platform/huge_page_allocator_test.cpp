@@ -20,4 +20,8 @@ TEST(HugePageAllocatorTest, LargeBlocksAreWholePagesAndKeepTheirValuesThroughGro
     values.clear();
     values.shrink_to_fit();
     EXPECT_THROW(HugePageAllocator<int64_t>().allocate(SIZE_MAX / 4), std::bad_array_new_length);
+
+    // A 640x480 picture's buffer (1.2 MB) takes one page of its own.
+    const HugePageVector<int32_t> picture(642 * 482);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(picture.data()) % (2u << 20), 0u);
 }

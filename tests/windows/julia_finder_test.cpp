@@ -145,7 +145,7 @@ private slots:
         State.MultiThreaded = 1;
         State.ProcessorCount = 1;  // the first movement leaves "Multi-threaded" off
         const QImage mandelbrot = picture->picture();
-        const std::vector<int32_t> results = Results.IterBuffer;
+        const auto results = Results.IterBuffer;
         State.ElapsedSeconds = 12345;  // a new frame would overwrite it
 
         JuliaFinderWindow* finder = OpenFinderAndMove({30, 40});
