@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/huge_page_allocator.h"
+
 // The shown picture, 0x00RRGGBB per pixel, top-down: row y is IterBuffer row y.
 struct FrameImageBuffer {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint32_t> pixels;
+    HugePageVector<uint32_t> pixels;
 
     bool exists() const { return width > 0 && height > 0; }
 };

@@ -3,6 +3,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/huge_page_allocator.h"
+
 // N x N supersampling: the picture n times the size on the same view,
 // computed by the frame drivers in bands of its rows (never all of it at
 // once), each band reduced to its output rows by ReduceBoxes at once. The
@@ -11,8 +13,8 @@
 struct SupersampledPicture {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint32_t> exported;  // the export rule: inside pixels black
-    std::vector<uint32_t> shown;     // as the screen shows the picture
+    HugePageVector<uint32_t> exported;  // the export rule: inside pixels black
+    HugePageVector<uint32_t> shown;     // as the screen shows the picture
 };
 
 // Pixels of the n-times picture one band holds at most (unless one output

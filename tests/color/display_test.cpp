@@ -40,7 +40,7 @@ TEST_F(DisplayTest, PictureIsTopDownAndClearsEntryZeroByMode)
 
     State.FractalFlags = 1 | (1 << 4);  // mode "2": fraction rule keeps entry 0
     DisplayPicture();
-    EXPECT_EQ(FrameImage.pixels, (std::vector<uint32_t>{0x100, 0x101, 0x102, 0x103, 0x104, 0x00FF00}));
+    EXPECT_EQ(FrameImage.pixels, (HugePageVector<uint32_t>{0x100, 0x101, 0x102, 0x103, 0x104, 0x00FF00}));
     EXPECT_EQ(platform.framesShown, 1);
 
     State.FractalFlags = 5;  // mode "0"

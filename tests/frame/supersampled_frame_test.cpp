@@ -94,9 +94,9 @@ protected:
                 {whole.a.begin() + from, whole.a.begin() + to},
                 {whole.b.begin() + from, whole.b.begin() + to}};
     }
-    static std::vector<uint32_t> Reduced(const std::vector<uint32_t>& big, int32_t width, int32_t height, int32_t n)
+    static HugePageVector<uint32_t> Reduced(const std::vector<uint32_t>& big, int32_t width, int32_t height, int32_t n)
     {
-        std::vector<uint32_t> small(static_cast<size_t>(width / n) * (height / n));
+        HugePageVector<uint32_t> small(static_cast<size_t>(width / n) * (height / n));
         ReduceBoxes(big.data(), width, height, n, small.data());
         return small;
     }
@@ -142,7 +142,7 @@ TEST_F(SupersampledFrameTest, PictureInBandsIsTheBoxReductionOfTheLargerPictureC
             std::vector<uint32_t> exported(static_cast<size_t>(Width) * n * Height * n);
             for (size_t i = 0; i < exported.size(); ++i)
                 exported[i] = ExportColor(Results.IterBuffer[i]);
-            const std::vector<uint32_t> shown = FrameImage.pixels;
+            const std::vector<uint32_t> shown(FrameImage.pixels.begin(), FrameImage.pixels.end());
 
             UsePictureSize(Width, Height);
             // Two output rows a band: eight bands, the last one short.

@@ -131,7 +131,7 @@ TEST_F(JuliaFinderTest, PreviewIsTheJuliaFrameOfTheConstant)
         const std::vector<int32_t> values(Results.IterBuffer.begin(), Results.IterBuffer.begin() + PreviewPixels);
         const std::vector<float> a(Results.ZReBuffer.begin(), Results.ZReBuffer.begin() + PreviewPixels);
         const std::vector<float> b(Results.ZImBuffer.begin(), Results.ZImBuffer.begin() + PreviewPixels);
-        const std::vector<uint32_t> frame = FrameImage.pixels;
+        const std::vector<uint32_t> frame(FrameImage.pixels.begin(), FrameImage.pixels.end());
 
         State.FractalFlags = (State.FractalFlags | 1) & ~2;
         Results.Allocate(JuliaPreviewWidth, JuliaPreviewHeight);

@@ -95,7 +95,7 @@ private slots:
         Supersampling = 1;
         LoadUserSettings();
         QCOMPARE(Supersampling, 3);
-        const std::vector<uint32_t> shown = FrameImage.pixels;
+        const auto shown = FrameImage.pixels;
         const long double stepRe = State.StepRe;
         program->answers.answers.push_back(fine);
         program->menu->DispatchCommand(135);
