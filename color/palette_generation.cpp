@@ -53,31 +53,42 @@ uint32_t EntryForChannels(int32_t (&v)[ChannelCount])
     return Pack(v);
 }
 
+// One channel's walk between its bounds. Each channel is its own variable so
+// that the three values stay in registers: an array of long doubles went
+// through memory every step, several times the cost of the arithmetic.
+struct ChannelWalk {
+    enum class Direction { None, Up, Down };
+    long double value;
+    long double step;
+    long double stop;
+    Direction direction = Direction::None;
+
+    ChannelWalk(int32_t channel)
+        : value(State.PaletteGen[static_cast<size_t>(StartIndex + channel)]),
+          step(State.PaletteGen[static_cast<size_t>(StepIndex + channel)]),
+          stop(State.PaletteGen[static_cast<size_t>(StopIndex + channel)])
+    {
+    }
+
+    [[gnu::always_inline]] int32_t Next()
+    {
+        value = direction == Direction::Up ? value + step : value - step;
+        // The lower turning point is the step itself, not the start value.
+        if (stop < value)
+            direction = Direction::Down;
+        if (step > value)
+            direction = Direction::Up;
+        return RoundToInt32(value);
+    }
+};
+
 // One generation loop for both the regular (from 0) and the random (from 1)
 // palette, followed by the mirror passes.
 void FillPalette(int32_t firstIndex)
 {
-    enum class Direction { None, Up, Down };
-    long double value[ChannelCount];
-    Direction direction[ChannelCount];
-    for (int32_t k = 0; k < ChannelCount; ++k) {
-        value[k] = State.PaletteGen[StartIndex + k];
-        direction[k] = Direction::None;
-    }
-
+    ChannelWalk red(0), green(1), blue(2);
     for (int32_t i = 0; i < PaletteSize; ++i) {
-        int32_t v[ChannelCount];
-        for (int32_t k = 0; k < ChannelCount; ++k) {
-            const long double step = State.PaletteGen[StepIndex + k];
-            const long double stop = State.PaletteGen[StopIndex + k];
-            value[k] = direction[k] == Direction::Up ? value[k] + step : value[k] - step;
-            // The lower turning point is the step itself, not the start value.
-            if (stop < value[k])
-                direction[k] = Direction::Down;
-            if (step > value[k])
-                direction[k] = Direction::Up;
-            v[k] = RoundToInt32(value[k]);
-        }
+        int32_t v[ChannelCount] = {red.Next(), green.Next(), blue.Next()};
         Palette[static_cast<size_t>(firstIndex + i)] = EntryForChannels(v);
     }
 
