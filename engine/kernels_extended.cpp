@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/attracting_cycle_trap.h"
 #include "engine/fractal_state.h"
 #include "engine/lane_blocks.h"
 #include "engine/rounding.h"
@@ -161,7 +162,10 @@ public:
     using Phase = FastPhase<Variant, Lagged>;
     static constexpr int slots = BlockLaneCount;
 
-    explicit PixelLanes(const PixelSetup& setup) : setup_(setup), blocks_(Phase::Blocks(setup.iterMax))
+    // With a trap limit (where nothing reads inside pixels' final values),
+    // pixels proven to settle on an attracting cycle end as inside at once.
+    explicit PixelLanes(const PixelSetup& setup, double trapLimit = 0)
+        : setup_(setup), blocks_(Phase::Blocks(setup.iterMax)), trapLimit_(trapLimit)
     {
         lanes_.threshold = Phase::threshold;
         lanes_.lagged = Phase::lagged;
@@ -209,7 +213,7 @@ public:
             ++first;
         for (int slot = first; slot < slots; ++slot)
             if (!Free(slot))
-                lanes_.lane[slot].blocksLeft = blocks_ - lanes_.lane[slot].done;
+                lanes_.lane[slot].blocksLeft = BlocksToNextStop(lanes_.lane[slot].done);
         // Free lanes run a copy of a pixel in flight, whose flags are ignored.
         for (int slot = 0; slot < slots; ++slot)
             if (Free(slot))
@@ -255,6 +259,13 @@ private:
             deliver(pixel, Slow(re, im, lane.cr, flight.ci, Phase::Counter(setup_.iterMax, lane.done, escaped)));
             return;
         }
+        if (trapLimit_ > 0 && IsTrapCheck(lane.done) &&
+            TrappedByAttractingCycle(lane.zr, lane.zi, lane.cr, flight.ci, trapLimit_)) {
+            const int64_t pixel = flight.pixel;
+            flight.pixel = -1;
+            deliver(pixel, PixelResult{0, 0, 0, 0});
+            return;
+        }
         // The state after a block is z and, for the lagged tests, the radius
         // just stored; equal states go on identically, so whole periods can
         // be skipped while at least one block is left to run.
@@ -278,8 +289,31 @@ private:
         }
     }
 
+    // Traps are looked for after 32, 128, 512, ... blocks: a pixel that
+    // settles is caught at most four times as late, one that does not pays
+    // a few checks in all (each costs about as much as 50 of its steps).
+    static constexpr int64_t FirstTrapCheck = 32;
+    static constexpr int TrapCheckShift = 2;
+    static bool IsTrapCheck(int64_t done)
+    {
+        return done >= FirstTrapCheck && std::has_single_bit(static_cast<uint64_t>(done)) &&
+               std::countr_zero(static_cast<uint64_t>(done / FirstTrapCheck)) % TrapCheckShift == 0;
+    }
+
+    int64_t BlocksToNextStop(int64_t done) const
+    {
+        const int64_t left = blocks_ - done;
+        if (trapLimit_ <= 0)
+            return left;
+        int64_t nextCheck = FirstTrapCheck;
+        while (nextCheck <= done)
+            nextCheck <<= TrapCheckShift;
+        return std::min(left, nextCheck - done);
+    }
+
     const PixelSetup setup_;
     const int64_t blocks_;
+    const double trapLimit_;
     LaneBlocks lanes_;
     std::array<Flight, slots> flight_{};
 };
@@ -307,7 +341,7 @@ PixelResult OnePixel(const PixelSetup& setup, long double zr, long double zi, lo
 constexpr int64_t ReorderWindow = 64;
 
 template <int Variant>
-void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone, const uint8_t* escapeFree)
+void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone, const uint8_t* escapeFree, double trapLimit)
 {
     constexpr bool familyA = Variant <= 2;
     const PixelSetup setup = MakePixelSetup(rec.IterMax, rec.Bailout);
@@ -355,7 +389,7 @@ void RunBand(const WorkerRecord& rec, RelaxedAtomic<int32_t>* rowsDone, const ui
         }
     };
 
-    PixelLanes<Variant, false> lanes(setup);
+    PixelLanes<Variant, false> lanes(setup, trapLimit);
     const int64_t total = width * rows;
     int64_t next = 0;
     long double x = rec.Re0;
@@ -423,15 +457,15 @@ void IterateKernelPixel(int32_t variant, const PixelSetup& setup, long double zr
     *bOut = result.b;
 }
 
-void RunExtendedKernel(int32_t variant, const WorkerRecord& record,
-                       RelaxedAtomic<int32_t>* rowsDone, const uint8_t* escapeFree)
+void RunExtendedKernel(int32_t variant, const WorkerRecord& record, RelaxedAtomic<int32_t>* rowsDone,
+                       const uint8_t* escapeFree, double trapLimit)
 {
     const WorkerRecord copy = record;
     switch (variant) {
-    case 2: RunBand<2>(copy, rowsDone, escapeFree); break;
-    case 3: RunBand<3>(copy, rowsDone, escapeFree); break;
-    case 4: RunBand<4>(copy, rowsDone, escapeFree); break;
-    case 5: RunBand<5>(copy, rowsDone, escapeFree); break;
-    default: RunBand<1>(copy, rowsDone, escapeFree); break;
+    case 2: RunBand<2>(copy, rowsDone, escapeFree, trapLimit); break;
+    case 3: RunBand<3>(copy, rowsDone, escapeFree, trapLimit); break;
+    case 4: RunBand<4>(copy, rowsDone, escapeFree, trapLimit); break;
+    case 5: RunBand<5>(copy, rowsDone, escapeFree, trapLimit); break;
+    default: RunBand<1>(copy, rowsDone, escapeFree, trapLimit); break;
     }
 }

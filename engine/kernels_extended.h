@@ -30,8 +30,10 @@ struct WorkerRecord {
 // end early when StopRequest is set; `rowsDone` counts finished rows. The
 // band's pixels flagged in `escapeFree` (one byte a pixel, may be null) are
 // known not to escape: they are stored as inside with A and B 0, uncomputed.
-void RunExtendedKernel(int32_t variant, const WorkerRecord& record,
-                       RelaxedAtomic<int32_t>* rowsDone, const uint8_t* escapeFree = nullptr);
+// So are pixels found settling on an attracting cycle while every |z|^2 stays
+// below `trapLimit` (0: none are looked for), which only variants 1 and 2 allow.
+void RunExtendedKernel(int32_t variant, const WorkerRecord& record, RelaxedAtomic<int32_t>* rowsDone,
+                       const uint8_t* escapeFree = nullptr, double trapLimit = 0);
 
 // One pixel of the single-thread progressive path: the kernel result plus the
 // float32 value of the last escape test, which that path colours with.

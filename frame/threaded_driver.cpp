@@ -67,7 +67,8 @@ void RunRows(FrameRows& frame, bool compute)
             std::fill_n(record.ZImOut, width, 0.0f);
             if (run)
                 RunExtendedKernel(frame.variant, record, &frame.rowsDone,
-                                  frame.escapeFreeMarks.empty() ? nullptr : &frame.escapeFreeMarks[k * width]);
+                                  frame.escapeFreeMarks.empty() ? nullptr : &frame.escapeFreeMarks[k * width],
+                                  frame.escapeFree.limit);
         }
         if (EscapeValueCapture)
             std::copy_n(record.IterOut, width, EscapeValueCapture->begin() + static_cast<ptrdiff_t>(first));

@@ -39,11 +39,21 @@ EscapeFreeFrame FrameOf(const View& view, int32_t variant)
     return frame;
 }
 
-// The kernel's escape values of the whole view, every pixel iterated.
-std::vector<int32_t> Escapes(const View& view, int32_t variant)
+struct KernelValues {
+    std::vector<int32_t> escapes;
+    std::vector<float> a;
+    std::vector<float> b;
+};
+
+// The kernel's results of the whole view, every pixel iterated unless it is
+// trapped below `trapLimit`.
+KernelValues RunKernel(const View& view, int32_t variant, double trapLimit)
 {
-    std::vector<int32_t> escapes(Width * Height);
-    std::vector<float> a(escapes.size()), b(escapes.size());
+    KernelValues values{std::vector<int32_t>(Width * Height), std::vector<float>(Width * Height),
+                        std::vector<float>(Width * Height)};
+    std::vector<int32_t>& escapes = values.escapes;
+    std::vector<float>& a = values.a;
+    std::vector<float>& b = values.b;
     WorkerRecord record;
     record.IterMax = view.iterMax;
     record.IterOut = escapes.data();
@@ -60,8 +70,13 @@ std::vector<int32_t> Escapes(const View& view, int32_t variant)
     record.StepIm = view.step;
     record.JuliaRe = view.juliaRe;
     record.JuliaIm = view.juliaIm;
-    RunExtendedKernel(variant, record, nullptr);
-    return escapes;
+    RunExtendedKernel(variant, record, nullptr, nullptr, trapLimit);
+    return values;
+}
+
+std::vector<int32_t> Escapes(const View& view, int32_t variant)
+{
+    return RunKernel(view, variant, 0).escapes;
 }
 
 class EscapeFreeTiles : public FreshStateTest {};
@@ -93,6 +108,39 @@ TEST_F(EscapeFreeTiles, ProveOnlyPixelsTheKernelsFindInsideAndMostOfThoseInLarge
             }
             EXPECT_GT(proven, inside / 3);
             EXPECT_LT(inside, Width * Height);
+        }
+    }
+}
+
+TEST_F(EscapeFreeTiles, TrappedPixelsAreInsideAndEveryOtherResultIsAsIterated)
+{
+    struct Case {
+        View view;
+        bool shortCycles;  // the inside pixels settle on cycles of a few steps
+    };
+    const Case cases[] = {
+        {{-0.80L, -0.05L, 0.0025L, 400, 2.5}, true},                      // fixed point and period 2
+        {{-1.2L, -0.9L, 0.025L, 300, 128, true, -0.123L, 0.745L}, true},  // period 3
+        {{-0.7436439L, 0.1318255L, 2e-8L, 1000, 128}, false},             // filaments escaping late
+    };
+    for (int32_t variant = 1; variant <= 2; ++variant) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "variant " << variant << " at " << static_cast<double>(c.view.re0));
+            const KernelValues iterated = RunKernel(c.view, variant, 0);
+            const KernelValues trapped = RunKernel(c.view, variant, EscapeFreeLimit(variant, c.view.bailout));
+            ASSERT_EQ(trapped.escapes, iterated.escapes);
+            int64_t inside = 0;
+            int64_t ended = 0;
+            for (size_t k = 0; k < iterated.escapes.size(); ++k) {
+                const bool endedEarly = trapped.a[k] != iterated.a[k] || trapped.b[k] != iterated.b[k];
+                ASSERT_TRUE(!endedEarly || iterated.escapes[k] == 0) << "pixel " << k;
+                inside += iterated.escapes[k] == 0;
+                ended += endedEarly;
+            }
+            EXPECT_GT(inside, 0);
+            if (c.shortCycles) {
+                EXPECT_GT(ended, inside / 2);
+            }
         }
     }
 }
