@@ -259,12 +259,15 @@ private:
             deliver(pixel, Slow(re, im, lane.cr, flight.ci, Phase::Counter(setup_.iterMax, lane.done, escaped)));
             return;
         }
-        if (trapLimit_ > 0 && IsTrapCheck(lane.done) &&
-            TrappedByAttractingCycle(lane.zr, lane.zi, lane.cr, flight.ci, trapLimit_)) {
-            const int64_t pixel = flight.pixel;
-            flight.pixel = -1;
-            deliver(pixel, PixelResult{0, 0, 0, 0});
-            return;
+        if (LooksForTraps() && IsTrapCheck(lane.done)) {
+            if (TrappedByAttractingCycle(lane.zr, lane.zi, lane.cr, flight.ci, trapLimit_)) {
+                ++trapsFound_;
+                const int64_t pixel = flight.pixel;
+                flight.pixel = -1;
+                deliver(pixel, PixelResult{0, 0, 0, 0});
+                return;
+            }
+            ++trapsMissed_;
         }
         // The state after a block is z and, for the lagged tests, the radius
         // just stored; equal states go on identically, so whole periods can
@@ -300,10 +303,14 @@ private:
                std::countr_zero(static_cast<uint64_t>(done / FirstTrapCheck)) % TrapCheckShift == 0;
     }
 
+    // Rows whose pixels linger without settling (near a cycle that does not
+    // attract, or on one of a longer period) stop looking.
+    bool LooksForTraps() const { return trapLimit_ > 0 && trapsMissed_ < 16 + 4 * trapsFound_; }
+
     int64_t BlocksToNextStop(int64_t done) const
     {
         const int64_t left = blocks_ - done;
-        if (trapLimit_ <= 0)
+        if (!LooksForTraps())
             return left;
         int64_t nextCheck = FirstTrapCheck;
         while (nextCheck <= done)
@@ -314,6 +321,8 @@ private:
     const PixelSetup setup_;
     const int64_t blocks_;
     const double trapLimit_;
+    int64_t trapsFound_ = 0;
+    int64_t trapsMissed_ = 0;
     LaneBlocks lanes_;
     std::array<Flight, slots> flight_{};
 };
