@@ -1,5 +1,8 @@
 // The default view at deep iteration limits, one thread: what the inside
-// pixels cost once the escaping ones are done. Usage: inside_cycles [variant]
+// pixels cost once the escaping ones are done, each pixel iterated (as for
+// the kernel results written out) and, for variants 1 and 2, with pixels
+// that settle on a short attracting cycle ended early (as for pictures).
+// Usage: inside_cycles [variant]
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +10,7 @@
 
 #include "timing.h"
 #include "engine/fractal_state.h"
+#include "engine/escape_free_tiles.h"
 #include "engine/kernels_extended.h"
 
 namespace {
@@ -43,13 +47,13 @@ WorkerRecord DefaultView(Frame& frame, int32_t iterMax)
 }
 
 // Processor time of one frame, best of `runs`.
-double FrameSeconds(int32_t variant, Frame& frame, int32_t iterMax, int runs)
+double FrameSeconds(int32_t variant, Frame& frame, int32_t iterMax, int runs, double trapLimit = 0)
 {
     const WorkerRecord record = DefaultView(frame, iterMax);
     BestTime time;
     for (int run = 0; run < runs; ++run)
         time.Measure([&] {
-            RunExtendedKernel(variant, record, nullptr);
+            RunExtendedKernel(variant, record, nullptr, nullptr, trapLimit);
             KeepAlive(frame.iter[0]);
         });
     return time.Seconds();
@@ -73,6 +77,11 @@ int main(int argc, char** argv)
             inside += n == 0;
         std::printf("IterMax %7d: %9.3f s  ratio %.2f to the baseline, %lld pixels inside\n", iterMax,
                     seconds, seconds / baseline, static_cast<long long>(inside));
+        const double trapLimit = EscapeFreeLimit(variant, 128);
+        if (trapLimit > 0) {
+            const double trapped = FrameSeconds(variant, frame, iterMax, 1, trapLimit);
+            std::printf("  short cycles ended: %9.3f s  ratio %.2f to the baseline\n", trapped, trapped / baseline);
+        }
     }
     return 0;
 }
