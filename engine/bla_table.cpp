@@ -93,18 +93,23 @@ void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T ma
         return;
     everyStartLevels_ = starts == TableStarts::Every && length <= EveryStartLengthLimit ? EveryStartLevels : 1;
     const T reachShare = std::sqrt(epsilon);
-    Steps single(static_cast<size_t>(length));
-    for (int64_t m = 0; m < length; ++m) {
+    const auto single = [&](int64_t m) {
         const OrbitValue<T>& z = orbit[m];
-        single[m] = {2 * z.re, 2 * z.im, 1, 0, 2 * reachShare * Magnitude(z.re, z.im)};
-        if (!(single[m].radius > 0) || !std::isfinite(single[m].radius))
-            single[m].radius = -1;
-        SetModuli(single[m]);
-    }
+        BlaStep<T> step{2 * z.re, 2 * z.im, 1, 0, 2 * reachShare * Magnitude(z.re, z.im)};
+        if (!(step.radius > 0) || !std::isfinite(step.radius))
+            step.radius = -1;
+        SetModuli(step);
+        return step;
+    };
+    // The single steps a pass merges, four at a time: a whole orbit's worth
+    // would be megabytes of pages touched once.
+    BlaStep<T> window[4] = {single(0), single(1), single(2), single(3)};
     Steps passes(static_cast<size_t>(lastLanding - 3));
     for (int64_t m = 0; m + 4 <= lastLanding; ++m) {
-        BlaStep<T> step = Merge(Merge(single[m], single[m + 1], maxDc), Merge(single[m + 2], single[m + 3], maxDc),
-                                maxDc);
+        if (m > 0)
+            window[(m + 3) % 4] = single(m + 3);
+        BlaStep<T> step = Merge(Merge(window[m % 4], window[(m + 1) % 4], maxDc),
+                                Merge(window[(m + 2) % 4], window[(m + 3) % 4], maxDc), maxDc);
         const OrbitValue<T>& preTested = orbit[m + 3];
         if (!(preTested.re * preTested.re + preTested.im * preTested.im < T(PreTestSafeNorm)))
             step.radius = -1;
