@@ -1,6 +1,5 @@
 #include "engine/attracting_cycle_trap.h"
 
-#include <array>
 #include <cmath>
 
 namespace {

@@ -294,7 +294,7 @@ private:
 
     // Traps are looked for after 32, 128, 512, ... blocks: a pixel that
     // settles is caught at most four times as late, one that does not pays
-    // a few checks in all (each costs about as much as 50 of its steps).
+    // a few checks in all.
     static constexpr int64_t FirstTrapCheck = 32;
     static constexpr int TrapCheckShift = 2;
     static bool IsTrapCheck(int64_t done)
