@@ -297,11 +297,14 @@ private:
     // a few checks in all.
     static constexpr int64_t FirstTrapCheck = 32;
     static constexpr int TrapCheckShift = 2;
-    static bool IsTrapCheck(int64_t done)
+    static int64_t NextTrapCheck(int64_t done)
     {
-        return done >= FirstTrapCheck && std::has_single_bit(static_cast<uint64_t>(done)) &&
-               std::countr_zero(static_cast<uint64_t>(done / FirstTrapCheck)) % TrapCheckShift == 0;
+        int64_t check = FirstTrapCheck;
+        while (check <= done)
+            check <<= TrapCheckShift;
+        return check;
     }
+    static bool IsTrapCheck(int64_t done) { return done >= FirstTrapCheck && NextTrapCheck(done - 1) == done; }
 
     // Rows whose pixels linger without settling (near a cycle that does not
     // attract, or on one of a longer period) stop looking.
@@ -312,10 +315,7 @@ private:
         const int64_t left = blocks_ - done;
         if (!LooksForTraps())
             return left;
-        int64_t nextCheck = FirstTrapCheck;
-        while (nextCheck <= done)
-            nextCheck <<= TrapCheckShift;
-        return std::min(left, nextCheck - done);
+        return std::min(left, NextTrapCheck(done) - done);
     }
 
     const PixelSetup setup_;
