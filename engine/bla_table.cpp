@@ -82,7 +82,7 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
 }  // namespace
 
 template <typename T>
-void BlaTable<T>::Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts)
+void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts)
 {
     Clear();
     const int64_t length = static_cast<int64_t>(orbit.size());

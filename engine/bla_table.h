@@ -46,7 +46,7 @@ public:
     // have, per iteration;
     // maxDc: the largest |dc| of the frame's pixels (0 where dc is 0).
     // A pass enters the table only when its pre-test cannot fire.
-    void Build(const std::vector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts = TableStarts::Every);
+    void Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts = TableStarts::Every);
     void Clear()
     {
         levels_.clear();

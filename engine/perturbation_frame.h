@@ -17,7 +17,7 @@ using WideDelta = WideFloat<long double>;
 
 template <typename T>
 struct HardwareOrbit {
-    std::vector<OrbitValue<T>> values;
+    HugePageVector<OrbitValue<T>> values;  // see ReferenceOrbit
     BlaTable<T> table;
 };
 

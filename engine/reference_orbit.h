@@ -4,6 +4,7 @@
 
 #include "engine/big_float.h"
 #include "engine/relaxed_atomic.h"
+#include "platform/huge_page_allocator.h"
 
 // Beyond this |Z|^2 an orbit has left for good and is not followed further.
 constexpr double OrbitEscapedNorm = 1e200;
@@ -11,8 +12,10 @@ constexpr double OrbitEscapedNorm = 1e200;
 // An orbit under z := z^2 + c, iterated in arbitrary precision with the deep
 // kernels' operations (t = zr zi, a = zr^2, b = zi^2, zr = (a - b) + cr,
 // zi = (t + t) + ci), each value kept to 64 bits.
+// Long orbits are mapped memory of their own, which goes back to the system
+// when they are dropped: the worker threads' heaps would keep it.
 struct ReferenceOrbit {
-    std::vector<long double> re, im;  // Z_0, Z_1, ...
+    HugePageVector<long double> re, im;  // Z_0, Z_1, ...
     int64_t size() const { return static_cast<int64_t>(re.size()); }
 };
 

@@ -13,16 +13,16 @@ using Complex = std::complex<long double>;
 
 // |Z| = 0.5 turning by 0.7 radians a step: every pass is safe and linear
 // steps stay of size 1, so any step length is valid for a small delta.
-std::vector<OrbitValue<double>> TurningOrbit(int length)
+HugePageVector<OrbitValue<double>> TurningOrbit(int length)
 {
-    std::vector<OrbitValue<double>> orbit;
+    HugePageVector<OrbitValue<double>> orbit;
     for (int m = 0; m < length; ++m)
         orbit.push_back({0.5 * std::cos(0.7 * m), 0.5 * std::sin(0.7 * m)});
     return orbit;
 }
 
 // A and B of the iterations from m to m + count, one by one.
-void ComposedStep(const std::vector<OrbitValue<double>>& orbit, int64_t m, int64_t count, Complex& a, Complex& b)
+void ComposedStep(const HugePageVector<OrbitValue<double>>& orbit, int64_t m, int64_t count, Complex& a, Complex& b)
 {
     a = 1;
     b = 0;
@@ -33,7 +33,7 @@ void ComposedStep(const std::vector<OrbitValue<double>>& orbit, int64_t m, int64
     }
 }
 
-void ExpectStepFrom(const BlaTable<double>& table, const std::vector<OrbitValue<double>>& orbit, int64_t m,
+void ExpectStepFrom(const BlaTable<double>& table, const HugePageVector<OrbitValue<double>>& orbit, int64_t m,
                     int64_t maxPasses, int64_t expectedPasses)
 {
     int64_t passes = 0;
@@ -48,7 +48,7 @@ void ExpectStepFrom(const BlaTable<double>& table, const std::vector<OrbitValue<
 
 TEST(BlaTableTest, StepsFromAnyIndexComposeTheOrbitsIterations)
 {
-    const std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
+    const HugePageVector<OrbitValue<double>> orbit = TurningOrbit(600);
     BlaTable<double> table;
     table.Build(orbit, std::ldexp(1.0, -36), 0.0);
     // Steps of up to 32 passes start anywhere, longer ones where their
@@ -67,7 +67,7 @@ TEST(BlaTableTest, StepsFromAnyIndexComposeTheOrbitsIterations)
 // terms alone would not.
 TEST(BlaTableTest, StepsKeepTheIterationsToSecondOrder)
 {
-    const std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
+    const HugePageVector<OrbitValue<double>> orbit = TurningOrbit(600);
     const double epsilon = std::ldexp(1.0, -36);
     const double maxDc = 1e-9;
     BlaTable<double> table;
@@ -95,8 +95,8 @@ TEST(BlaTableTest, StepsKeepTheIterationsToSecondOrder)
 
 TEST(BlaTableTest, LongOrbitsAndAlignedTablesStepFromEveryIndexOnlyOnePassAtATime)
 {
-    const std::vector<OrbitValue<double>> longOrbit = TurningOrbit(300000);
-    const std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
+    const HugePageVector<OrbitValue<double>> longOrbit = TurningOrbit(300000);
+    const HugePageVector<OrbitValue<double>> orbit = TurningOrbit(600);
     BlaTable<double> table, aligned;
     table.Build(longOrbit, std::ldexp(1.0, -36), 0.0);
     aligned.Build(orbit, std::ldexp(1.0, -36), 0.0, TableStarts::Aligned);
@@ -110,7 +110,7 @@ TEST(BlaTableTest, LongOrbitsAndAlignedTablesStepFromEveryIndexOnlyOnePassAtATim
 
 TEST(BlaTableTest, StepsStopBeforeAPassNearZero)
 {
-    std::vector<OrbitValue<double>> orbit = TurningOrbit(600);
+    HugePageVector<OrbitValue<double>> orbit = TurningOrbit(600);
     orbit[300] = {1e-20, 0};
     BlaTable<double> table;
     table.Build(orbit, std::ldexp(1.0, -36), 0.0);
