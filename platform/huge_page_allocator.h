@@ -8,8 +8,9 @@
 
 // Allocates blocks of a megabyte and more in whole 2 MB pages where the
 // kernel offers them: first touches cost one fault per 2 MB instead of one
-// per 4 kB, which on virtual machines takes several microseconds each.
-// Smaller blocks come from operator new.
+// per 4 kB, which on virtual machines takes several microseconds each. Such
+// a block goes back to the system when freed, where a heap (one per thread
+// that allocates) may keep it. Smaller blocks come from operator new.
 template <typename T>
 struct HugePageAllocator {
     using value_type = T;
