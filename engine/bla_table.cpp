@@ -1,6 +1,9 @@
 #include "engine/bla_table.h"
 
+#include <algorithm>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -79,10 +82,27 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
     return merged;
 }
 
+// Runs body(first, end) over [0, count) in up to `threads` contiguous parts
+// side by side; parts below a few thousand entries cost more to hand out
+// than they take.
+template <typename Body>
+void InParts(int64_t count, int32_t threads, const Body& body)
+{
+    constexpr int64_t SmallestPart = 4096;
+    const int64_t parts = std::clamp<int64_t>(count / SmallestPart, 1, std::max(threads, 1));
+    std::vector<std::thread> helpers;
+    for (int64_t part = 1; part < parts; ++part)
+        helpers.emplace_back([&body, count, parts, part] { body(count * part / parts, count * (part + 1) / parts); });
+    body(0, count / parts);
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
 }  // namespace
 
 template <typename T>
-void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts)
+void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts,
+                        int32_t threads)
 {
     Clear();
     const int64_t length = static_cast<int64_t>(orbit.size());
@@ -101,20 +121,23 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
         SetModuli(step);
         return step;
     };
-    // The single steps a pass merges, four at a time: a whole orbit's worth
-    // would be megabytes of pages touched once.
-    BlaStep<T> window[4] = {single(0), single(1), single(2), single(3)};
     Steps passes(static_cast<size_t>(lastLanding - 3));
-    for (int64_t m = 0; m + 4 <= lastLanding; ++m) {
-        if (m > 0)
+    InParts(static_cast<int64_t>(passes.size()), threads, [&](int64_t first, int64_t end) {
+        // The single steps a pass merges, four at a time: a whole orbit's
+        // worth would be megabytes of pages touched once.
+        BlaStep<T> window[4];
+        for (int64_t m = first; m < first + 3; ++m)
+            window[m % 4] = single(m);
+        for (int64_t m = first; m < end; ++m) {
             window[(m + 3) % 4] = single(m + 3);
-        BlaStep<T> step = Merge(Merge(window[m % 4], window[(m + 1) % 4], maxDc),
-                                Merge(window[(m + 2) % 4], window[(m + 3) % 4], maxDc), maxDc);
-        const OrbitValue<T>& preTested = orbit[m + 3];
-        if (!(preTested.re * preTested.re + preTested.im * preTested.im < T(PreTestSafeNorm)))
-            step.radius = -1;
-        passes[m] = step;
-    }
+            BlaStep<T> step = Merge(Merge(window[m % 4], window[(m + 1) % 4], maxDc),
+                                    Merge(window[(m + 2) % 4], window[(m + 3) % 4], maxDc), maxDc);
+            const OrbitValue<T>& preTested = orbit[m + 3];
+            if (!(preTested.re * preTested.re + preTested.im * preTested.im < T(PreTestSafeNorm)))
+                step.radius = -1;
+            passes[m] = step;
+        }
+    });
     firstRadii_.reserve(passes.size());
     for (const BlaStep<T>& step : passes)
         firstRadii_.push_back(step.radius);
@@ -122,18 +145,22 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
     for (int64_t span = 8; span <= lastLanding; span *= 2) {
         const Steps& below = levels_.back();
         const int64_t k = static_cast<int64_t>(levels_.size());
-        Steps level;
-        const int64_t starts = lastLanding - span + 1;  // how many m a step of this span may start from
-        level.reserve(static_cast<size_t>(k < everyStartLevels_ ? starts : 4 * (((starts - 1) >> (k + 2)) + 1)));
-        for (int64_t index = 0;; ++index) {
-            const int64_t m = k < everyStartLevels_ ? index : ((index >> 2) << (k + 2)) + (index & 3);
-            if (m + span > lastLanding)
-                break;
-            const int64_t half = span / 2;
-            level.push_back(Merge(below[IndexOf(k - 1, m)], below[IndexOf(k - 1, m + half)], maxDc));
-        }
-        if (level.empty())
+        const auto startOf = [&](int64_t index) {
+            return k < everyStartLevels_ ? index : ((index >> 2) << (k + 2)) + (index & 3);
+        };
+        // The steps start in order: as many as start early enough.
+        int64_t count = 0;
+        while (startOf(count) + span <= lastLanding)
+            ++count;
+        if (count == 0)
             break;
+        Steps level(static_cast<size_t>(count));
+        InParts(count, threads, [&](int64_t first, int64_t end) {
+            for (int64_t index = first; index < end; ++index) {
+                const int64_t m = startOf(index);
+                level[index] = Merge(below[IndexOf(k - 1, m)], below[IndexOf(k - 1, m + span / 2)], maxDc);
+            }
+        });
         levels_.push_back(std::move(level));
     }
 }

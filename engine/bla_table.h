@@ -46,7 +46,9 @@ public:
     // have, per iteration;
     // maxDc: the largest |dc| of the frame's pixels (0 where dc is 0).
     // A pass enters the table only when its pre-test cannot fire.
-    void Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts = TableStarts::Every);
+    // threads: how many build it side by side; the table is the same.
+    void Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts = TableStarts::Every,
+               int32_t threads = 1);
     void Clear()
     {
         levels_.clear();

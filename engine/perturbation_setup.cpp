@@ -212,13 +212,13 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
 
 template <typename T>
 void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, T epsilon, bool withTable, TableStarts starts,
-                     HardwareOrbit<T>& hardware)
+                     int32_t threads, HardwareOrbit<T>& hardware)
 {
     hardware.values.resize(static_cast<size_t>(orbit.size()));
     for (int64_t k = 0; k < orbit.size(); ++k)
         hardware.values[k] = {static_cast<T>(orbit.re[k]), static_cast<T>(orbit.im[k])};
     if (withTable)
-        hardware.table.Build(hardware.values, epsilon, maxDc, starts);
+        hardware.table.Build(hardware.values, epsilon, maxDc, starts, threads);
     else
         hardware.table.Clear();
 }
@@ -383,9 +383,12 @@ void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationRefe
                                                             LargestMagnitude(frame.deltaIm)),
                                                  std::numeric_limits<T>::min())
                                       : T(0);
-    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.useTable, frame.tableStarts, frame.start);
+    // The frame's threads wait for the table: they build it.
+    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.useTable, frame.tableStarts, threads,
+                    frame.start);
     if (!layout.mandelbrot)
-        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.tableStarts, frame.zero);
+        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.tableStarts, threads,
+                        frame.zero);
 }
 
 template <typename D>

@@ -108,6 +108,33 @@ TEST(BlaTableTest, LongOrbitsAndAlignedTablesStepFromEveryIndexOnlyOnePassAtATim
     ExpectStepFrom(aligned, orbit, 257, 1000, 64);
 }
 
+TEST(BlaTableTest, TablesBuiltInPartsSideBySideAreTheSameTable)
+{
+    // Turning at an irrational rate with a varying size, so that neighbouring
+    // steps differ; long enough for several parts at every low level.
+    HugePageVector<OrbitValue<double>> orbit;
+    for (int m = 0; m < 40000; ++m)
+        orbit.push_back({(0.3 + 0.2 * std::sin(0.01 * m)) * std::cos(0.7 * m), 0.5 * std::sin(0.7 * m)});
+    for (const TableStarts starts : {TableStarts::Every, TableStarts::Aligned}) {
+        BlaTable<double> alone, together;
+        alone.Build(orbit, std::ldexp(1.0, -36), 1e-12, starts, 1);
+        together.Build(orbit, std::ldexp(1.0, -36), 1e-12, starts, 3);
+        for (int64_t m = 0; m < 40000; ++m)
+            for (const double delta : {1e-14, 1e-9, 1e-5}) {
+                int64_t passesAlone = 0, passesTogether = 0;
+                const BlaStep<double>* a = alone.Find(m, delta, 1 << 20, passesAlone);
+                const BlaStep<double>* b = together.Find(m, delta, 1 << 20, passesTogether);
+                ASSERT_EQ(a == nullptr, b == nullptr) << m;
+                if (!a)
+                    continue;
+                ASSERT_EQ(passesAlone, passesTogether) << m;
+                EXPECT_TRUE(a->aRe == b->aRe && a->aIm == b->aIm && a->bRe == b->bRe && a->cIm == b->cIm &&
+                            a->eRe == b->eRe && a->radius == b->radius)
+                    << m;
+            }
+    }
+}
+
 TEST(BlaTableTest, StepsStopBeforeAPassNearZero)
 {
     HugePageVector<OrbitValue<double>> orbit = TurningOrbit(600);
