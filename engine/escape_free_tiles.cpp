@@ -95,7 +95,7 @@ enum class Proof {
 //   e' = d^2 t^2 + 2 (w + d t) e + e^2 + (the roundings of w', d' and the pixel's step),
 // which keeps the phase of d where a bound on |z - w| alone would add up
 // every step's spread. Lanes from `count` on repeat lane 0 and are not answered.
-void StayBelowLimit(const EscapeFreeFrame& frame, const std::array<Disc, LaneCount>& pixels, int count,
+__attribute__((target_clones("avx2", "default"))) void StayBelowLimit(const EscapeFreeFrame& frame, const std::array<Disc, LaneCount>& pixels, int count,
                     const Disc& constant, std::array<Proof, LaneCount>& proofs)
 {
     // The kernels compute at most four steps past the budget (a block that
