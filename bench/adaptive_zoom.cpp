@@ -58,9 +58,11 @@ double LargestColourShare()
 std::string ShowFrame()
 {
     Redraw();
-    const std::string path = State.DeepZoom            ? DeepPathText(State.LastDeepPath)
-                             : State.ExtendedPerturbed ? "extended, perturbation"
-                                                       : "extended";
+    const std::string path =
+        State.DeepZoom                                          ? DeepPathText(State.LastDeepPath)
+        : State.LastExtendedPath == ExtendedPath::Perturbation ? "extended, perturbation"
+        : State.LastExtendedPath == ExtendedPath::DoubleLanes  ? "extended, double lanes"
+                                                                : "extended";
     SyncViewTexts();
     return path;
 }

@@ -10,6 +10,8 @@
 // How the last deep frame was computed: every pixel in arbitrary precision,
 // or by perturbation in double or long double.
 enum class DeepPath : int32_t { Exact, FastDouble, FastExtended, FastWideExponent };
+// How fast deep zoom computed the last extended frame.
+enum class ExtendedPath : int32_t { Kernels, Perturbation, DoubleLanes };
 
 // The process-wide description of the current picture and the switches that
 // steer computing, colouring and saving. One global instance, `State`; tests
@@ -102,7 +104,7 @@ struct FractalState {
     DeepPath LastDeepPath = DeepPath::Exact;
     int64_t ExactDeepPixels = 0;  // pixels of the last fast deep frame that needed arbitrary precision
     int64_t RecomputedDeepPixels = 0;  // ... whose rounding its first table spoiled, computed again
-    int32_t ExtendedPerturbed = 0;  // the last extended frame was computed by perturbation
+    ExtendedPath LastExtendedPath = ExtendedPath::Kernels;
     int32_t QuitRequested = 0;
     double Pi = 0;
     double TwoPi = 0;

@@ -26,6 +26,10 @@ struct WorkerRecord {
     long double JuliaIm = 0;
 };
 
+// Where the pixels' fast phase runs: on the x87 stack, exact, or in vector
+// lanes of doubles, for fast frames (see DoubleLanesPreciseFor).
+enum class ExtendedLanes { X87, Double };
+
 // Computes the record's band with the given variant (1..5). Variants 1 and 2
 // end early when StopRequest is set; `rowsDone` counts finished rows. The
 // band's pixels flagged in `escapeFree` (one byte a pixel, may be null) are
@@ -33,7 +37,8 @@ struct WorkerRecord {
 // So are pixels found settling on an attracting cycle while every |z|^2 stays
 // below `trapLimit` (0: none are looked for), which only variants 1 and 2 allow.
 void RunExtendedKernel(int32_t variant, const WorkerRecord& record, RelaxedAtomic<int32_t>* rowsDone,
-                       const uint8_t* escapeFree = nullptr, double trapLimit = 0);
+                       const uint8_t* escapeFree = nullptr, double trapLimit = 0,
+                       ExtendedLanes lanes = ExtendedLanes::X87);
 
 // One pixel of the single-thread progressive path: the kernel result plus the
 // float32 value of the last escape test, which that path colours with.

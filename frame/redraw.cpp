@@ -45,7 +45,7 @@ void RedrawFrame()
             State.PictureWindowHeight = State.PicHeight;
         }
         State.StopRequest = 0;
-        State.ExtendedPerturbed = 0;
+        State.LastExtendedPath = ExtendedPath::Kernels;
         if (State.DeepZoom == 1)
             RunDeepFrame();
         else if (State.ThreadCount == 1 || State.MultiThreaded == 0) {

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
 #include <vector>
 
 #include "color/coloring.h"
 #include "color/display.h"
 #include "color/drawing_modes.h"
+#include "engine/double_lane_blocks.h"
 #include "engine/escape_free_tiles.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_extended.h"
@@ -35,6 +37,7 @@ struct FrameRows {
     // the extended kernels must compute.
     bool perturbed = false;
     ExtendedByPerturbation perturbation;
+    ExtendedLanes lanes = ExtendedLanes::X87;
     // The pixels proven never to escape, which the workers find tile by
     // tile before they take rows, where nothing reads their final values.
     EscapeFreeFrame escapeFree;
@@ -68,7 +71,7 @@ void RunRows(FrameRows& frame, bool compute)
             if (run)
                 RunExtendedKernel(frame.variant, record, &frame.rowsDone,
                                   frame.escapeFreeMarks.empty() ? nullptr : &frame.escapeFreeMarks[k * width],
-                                  frame.escapeFree.limit);
+                                  frame.escapeFree.limit, frame.lanes);
         }
         if (EscapeValueCapture)
             std::copy_n(record.IterOut, width, EscapeValueCapture->begin() + static_cast<ptrdiff_t>(first));
@@ -192,6 +195,18 @@ void PrepareEscapeFreeTiles(FrameRows& frame)
         frame.escapeFreeMarks.assign(tiles.columnRe.size() * tiles.rowIm.size(), 0);
 }
 
+// Fast deep zoom lets views narrower than about 1e-5 (pixel steps below
+// 2^-26 at 640 pixels), where orbits grow long, iterate in double lanes as
+// far down as double stays precise enough; wider views stay exact.
+ExtendedLanes LanesFor(const FrameRows& frame)
+{
+    if (State.FastDeepZoom != 1 || frame.perturbed || frame.records.empty() || !DoubleLanesAvailable())
+        return ExtendedLanes::X87;
+    const WorkerRecord& first = frame.records.front();
+    const long double step = std::max(std::fabs(first.StepRe), std::fabs(first.StepIm));
+    return step <= 0x1p-26L && DoubleLanesPreciseFor(step) ? ExtendedLanes::Double : ExtendedLanes::X87;
+}
+
 }  // namespace
 
 void ThreadedDriver()
@@ -225,7 +240,10 @@ void ThreadedDriver()
     // faster than perturbation on every view measured (by 7-30 %).
     PrepareEscapeFreeTiles(frame);
     frame.perturbed = frame.tiles == 0 && ExtendedByPerturbation::Serves(frame.records, frame.variant);
-    State.ExtendedPerturbed = frame.perturbed ? 1 : 0;
+    frame.lanes = LanesFor(frame);
+    State.LastExtendedPath = frame.perturbed                           ? ExtendedPath::Perturbation
+                             : frame.lanes == ExtendedLanes::Double ? ExtendedPath::DoubleLanes
+                                                                     : ExtendedPath::Kernels;
     const bool movie = State.MovieMode == 1;
     if (frame.perturbed && !frame.perturbation.Compute(frame.records, threads, frame.variant)) {
         // Esc: the frame is marked stopped (and a movie ended); its rows are cleared below.

@@ -86,7 +86,9 @@ std::vector<StatisticsRow> StatisticsRows()
     rows.push_back({17, " System version:", SystemVersionText()});
     if (s.DeepZoom == 1)
         rows.push_back({18, " Deep zoom path:", DeepPathText(s.LastDeepPath)});
-    else if (s.ExtendedPerturbed == 1)
+    else if (s.LastExtendedPath == ExtendedPath::Perturbation)
         rows.push_back({18, " Zoom path:", "perturbation in double, extended kernels where they decide"});
+    else if (s.LastExtendedPath == ExtendedPath::DoubleLanes)
+        rows.push_back({18, " Zoom path:", "vector lanes of double, extended kernels where they decide"});
     return rows;
 }

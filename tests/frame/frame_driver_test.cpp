@@ -214,7 +214,7 @@ TEST_F(FrameTest, EscStopsFastFramesWhileTheirReferenceIsIterated)
         platform.titles.clear();
         const std::vector<int32_t> values = Frame(2);
         EXPECT_EQ(State.FrameAborted, 1);
-        EXPECT_EQ(State.ExtendedPerturbed, extended ? 1 : 0);
+        EXPECT_EQ(State.LastExtendedPath, extended ? ExtendedPath::Perturbation : ExtendedPath::Kernels);
         const std::vector<std::string>& titles = platform.titles;
         EXPECT_NE(std::find(titles.begin(), titles.end(), ReferenceOrbitTitle(0)), titles.end());
         EXPECT_EQ(std::count(values.begin(), values.end(), 0), static_cast<long>(values.size()));
@@ -334,10 +334,10 @@ TEST_F(FrameTest, FramesSkipProvenInsidePixelsOnlyWhereNeitherPictureNorExportSh
     UseView(64, 48, {"-0.74364414", "-0.74364364", "0.13182575", "0.13182612"});
     KernelResultsExported = true;
     Frame(2);
-    EXPECT_EQ(State.ExtendedPerturbed, 1);
+    EXPECT_EQ(State.LastExtendedPath, ExtendedPath::Perturbation);
     KernelResultsExported = false;
     Frame(2);
-    EXPECT_EQ(State.ExtendedPerturbed, 0);
+    EXPECT_NE(State.LastExtendedPath, ExtendedPath::Perturbation);
     EXPECT_GT(uncomputed(), 1000);
 }
 

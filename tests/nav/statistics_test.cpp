@@ -97,8 +97,10 @@ TEST_F(StatisticsTest, PrecisionIsExtendedUnlessDeepZoom)
     EXPECT_EQ(Value(14), "80 bits");
     EXPECT_EQ(Value(18), "(not shown)");
     // An extended frame computed by perturbation names its path too.
-    State.ExtendedPerturbed = 1;
+    State.LastExtendedPath = ExtendedPath::Perturbation;
     EXPECT_EQ(Value(18), "perturbation in double, extended kernels where they decide");
+    State.LastExtendedPath = ExtendedPath::DoubleLanes;
+    EXPECT_EQ(Value(18), "vector lanes of double, extended kernels where they decide");
     State.DeepZoom = 1;
     EXPECT_EQ(Value(14), " 512 bits");
     EXPECT_EQ(Value(18), "arbitrary precision");
