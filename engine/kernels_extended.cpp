@@ -458,8 +458,8 @@ private:
     // extended kernels' counts so, against 86-99.9 % without the bound.
     static constexpr double DoubtfulShare = 1;
 
-    // A band whose pixels mostly start again (long orbits in deep views)
-    // sends the rest to the x87 lanes at once: they would only start again.
+    // A band whose pixels start again four times in five (long orbits deep
+    // down) sends the rest to the x87 lanes at once: they would only start again.
     static constexpr int64_t MostRestarts = 16;
 
     // The x87 lanes take pixels of one group at a time.

@@ -13,13 +13,10 @@
 
 namespace {
 
-// Where the lanes gain: pixel steps below 2^-26 (a view of 640 pixels
-// narrower than about 1e-5) and orbits of a thousand iterations or more;
-// wider views spend their few iterations on the reference and the bound.
-// And while the extended kernels' own rounding, grown over IterMax steps,
-// stays well below a pixel step: deeper, the bound hands them so many
-// pixels (a fifth to a half) that the frame takes longer than theirs.
-constexpr long double WidestStep = 0x1p-26L;
+// Where the lanes gain: orbits of a thousand iterations or more, and while
+// the extended kernels' own rounding, grown over IterMax steps, stays well
+// below a pixel step: deeper, the bound hands them so many pixels (a fifth
+// to a half) that the frame takes longer than theirs.
 constexpr int32_t FewestIterations = 1000;
 constexpr long double RoundingGrowth = 0x1p-54L;
 
@@ -40,7 +37,7 @@ bool ExtendedByPerturbation::Serves(const std::vector<WorkerRecord>& records, in
     // The deep kernels' tests take a whole-number bailout, the extended ones float32(Bailout).
     const bool wholeBailout = first.Bailout >= 1 && first.Bailout <= 1e9 &&
                               static_cast<double>(static_cast<float>(first.Bailout)) == std::nearbyint(first.Bailout);
-    return wholeView && wholeBailout && first.IterMax >= FewestIterations && step <= WidestStep &&
+    return wholeView && wholeBailout && first.IterMax >= FewestIterations && step <= FastExtendedWidestStep &&
            step >= first.IterMax * RoundingGrowth;
 }
 

@@ -4,6 +4,11 @@
 
 #include "engine/kernels_extended.h"
 
+// Fast deep zoom takes over extended views with pixel steps below 2^-26 (at
+// 640 pixels, views narrower than about 1e-5), where orbits grow long; wider
+// views spend their few iterations on the bailout and stay exact.
+constexpr long double FastExtendedWidestStep = 0x1p-26L;
+
 // Extended views a few powers of ten deep with long orbits, computed by
 // perturbation while fast deep zoom is on: four pixels at a time in vector
 // lanes of doubles where the extended kernels run one x87 chain a pixel.

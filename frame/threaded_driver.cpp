@@ -195,16 +195,15 @@ void PrepareEscapeFreeTiles(FrameRows& frame)
         frame.escapeFreeMarks.assign(tiles.columnRe.size() * tiles.rowIm.size(), 0);
 }
 
-// Fast deep zoom lets views narrower than about 1e-5 (pixel steps below
-// 2^-26 at 640 pixels), where orbits grow long, iterate in double lanes as
-// far down as double stays precise enough; wider views stay exact.
+// Fast deep zoom's extended views iterate in double lanes as far down as
+// double serves, where perturbation does not compute them.
 ExtendedLanes LanesFor(const FrameRows& frame)
 {
     if (State.FastDeepZoom != 1 || frame.perturbed || frame.records.empty() || !DoubleLanesAvailable())
         return ExtendedLanes::X87;
     const WorkerRecord& first = frame.records.front();
     const long double step = std::max(std::fabs(first.StepRe), std::fabs(first.StepIm));
-    return step <= 0x1p-26L && DoubleLanesPreciseFor(step) ? ExtendedLanes::Double : ExtendedLanes::X87;
+    return step <= FastExtendedWidestStep && DoubleLanesPreciseFor(step) ? ExtendedLanes::Double : ExtendedLanes::X87;
 }
 
 }  // namespace
