@@ -886,6 +886,8 @@ int RunRenderer(const std::vector<std::string>& arguments, std::ostream& out, st
                 const std::string option = reader.Take();
                 ApplyOption(option, reader, applied);
             }
+            // Here --adaptive-iter asks for the file's view to be adapted too.
+            State.LoadedIterMaxHeld = 0;
         };
         Outputs outputs;
         startView(outputs);

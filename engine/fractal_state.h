@@ -81,6 +81,9 @@ struct FractalState {
     int32_t FastDeepZoom = 0;  // deep frames by perturbation where hardware precision can follow them
     int32_t AdaptiveIterMax = 0;  // IterMax raised after frames it cuts off
     int32_t AdaptiveBudgetMs = 0;  // time the raising may take per frame; 0: no limit
+    // The next frame shows a file as it was saved: adaptive iterations leave
+    // its IterMax (and take up again with the frame after it).
+    int32_t LoadedIterMaxHeld = 0;
     std::string PicFormat = "JPG";
     int32_t PicFormatIndex = 0;
     std::string TitleFileName;

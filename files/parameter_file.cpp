@@ -182,6 +182,7 @@ void ApplyStoredFields(const ParameterRecord& record)
     SetPaletteSwitchesFromBits(0);
     State.PotValue = record.PotValue;
     State.IterMax = record.IterMax;
+    State.LoadedIterMaxHeld = 1;
     State.Bailout = record.Bailout;
     State.PaletteGen = record.PaletteGen;
     State.PaletteOffset = record.PaletteOffset;

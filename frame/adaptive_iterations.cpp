@@ -102,7 +102,9 @@ double ShareNewlyEscaped(const std::vector<int32_t>& before, const std::vector<i
 
 void ComputeWithAdaptiveIterMax(const std::function<void()>& computeFrame)
 {
-    if (State.AdaptiveIterMax != 1 || State.MovieMode == 1 || State.JuliaFinderActive == 1) {
+    const bool held = State.LoadedIterMaxHeld == 1;
+    State.LoadedIterMaxHeld = 0;
+    if (held || State.AdaptiveIterMax != 1 || State.MovieMode == 1 || State.JuliaFinderActive == 1) {
         LastFrame = {};
         computeFrame();
         return;

@@ -263,13 +263,21 @@ void ThreadedDriver()
             frame.running.Done();
     }
 
-    // The windows get their turn every millisecond; without windows the
-    // thread sleeps until the workers end or Esc is due to be looked at.
+    // The windows get their turn every millisecond; without windows, and in
+    // movies, which show only whole frames, the thread sleeps until the
+    // workers end or Esc is due to be looked at: polling would take
+    // processor time from them.
+    const bool polling = windowed && !movie;
     const auto pause = [&](int32_t milliseconds) {
-        if (windowed)
+        if (polling)
             SleepMilliseconds(milliseconds);
         else
             frame.running.WaitFor(std::max(milliseconds, 1));
+    };
+    // A movie's frames follow one another without pauses between them.
+    const auto windowsTurn = [&](int32_t milliseconds) {
+        if (!movie)
+            PauseForWindows(milliseconds);
     };
     FrameProgress progress(height, State.MovieMode == 0);
     bool firstKeyCheck = true;
@@ -284,7 +292,7 @@ void ThreadedDriver()
         if (firstKeyCheck || TickMilliseconds() - lastKeyCheck > 100) {
             firstKeyCheck = false;
             lastKeyCheck = TickMilliseconds();
-            PauseForWindows(1);
+            windowsTurn(1);
             State.FrameAborted = 0;
             if (platform.EscapePressed()) {
                 State.StopRequest = 1;
@@ -299,7 +307,7 @@ void ThreadedDriver()
         }
         progress.Report(frame.rowsDone.load());
         const uint64_t sinceKeyCheck = TickMilliseconds() - lastKeyCheck;
-        pause(windowed ? 1 : static_cast<int32_t>(sinceKeyCheck > 100 ? 1 : 101 - sinceKeyCheck));
+        pause(polling ? 1 : static_cast<int32_t>(sinceKeyCheck > 100 ? 1 : 101 - sinceKeyCheck));
     }
     for (pthread_t handle : handles)
         pthread_join(handle, nullptr);
@@ -308,9 +316,9 @@ void ThreadedDriver()
     RunRows(frame, false);
     progress.Report(stopped ? frame.rowsDone.load() : height);
 
-    PauseForWindows(0);
+    windowsTurn(0);
     DisplayPicture();
-    PauseForWindows(1);
+    windowsTurn(1);
 
     const uint64_t end = TickMilliseconds();
     // A frame stopped outside a movie stays on screen unfinished (locked,
@@ -322,7 +330,7 @@ void ThreadedDriver()
     State.ElapsedSeconds = static_cast<float>(end - start) / 1000.0f;
     if (State.MandelbrotShown == 1)
         State.MandelbrotShown = 0;
-    PauseForWindows(10);
+    windowsTurn(10);
     if (!State.MovieMode)
         platform.SetInputWindowsEnabled(true);
     if (mandelbrot)

@@ -56,17 +56,14 @@ FrameOutcome ComputeAndSaveFrame(const std::string& frameFolder, int32_t n)
         FrameImage.pixels = picture.exported;
         return SaveShownPicture(path) ? FrameOutcome::Written : FrameOutcome::NotWritten;
     }
-    // The pauses give the windows their turn between frames.
-    PauseForWindows(1);
     Redraw();
-    PauseForWindows(1);
     if (State.FrameAborted == 1)
         return FrameOutcome::Stopped;
-    PauseForWindows(1);
+    // The windows get their turn between frames (the new picture, Esc);
+    // pauses there would only leave the processors idle.
     CurrentPlatform().PumpMessages();
     // Written through a temporary file: a frame under its own name is whole.
     const bool written = ExportPicture(path);
-    PauseForWindows(5);
     return written ? FrameOutcome::Written : FrameOutcome::NotWritten;
 }
 

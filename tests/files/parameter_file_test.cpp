@@ -277,6 +277,7 @@ TEST_F(ParameterFileTest, SavedFilesLoadBackBitForBitWhateverTheirName)
         Fresh();
         ASSERT_EQ(LoadParameterFile(first), 1);
         EXPECT_TRUE(platform.messages.empty());
+        EXPECT_EQ(State.LoadedIterMaxHeld, 1);
         EXPECT_EQ(State.DeepZoom, c.deep ? 1 : 0);
         EXPECT_EQ(State.ParamFileName, first);
         EXPECT_EQ(platform.titles.back(), "QUORVATIX - " + first);

@@ -99,6 +99,20 @@ TEST_F(AdaptiveIterMaxTest, OffInMoviesOrWhenSwitchedOffAndNeverLowers)
     EXPECT_EQ(State.IterMax, 50000);
 }
 
+TEST_F(AdaptiveIterMaxTest, AFileIsShownAtItsOwnIterMaxAndTheNextFrameAdapts)
+{
+    State.AdaptiveIterMax = 1;
+    State.IterMax = 100;
+    State.LoadedIterMaxHeld = 1;
+    needed = 3000;
+    Run();
+    EXPECT_EQ(State.IterMax, 100);
+    EXPECT_EQ(frames, 1);
+    EXPECT_EQ(State.LoadedIterMaxHeld, 0);
+    Run();
+    EXPECT_EQ(State.IterMax, 6400);
+}
+
 TEST_F(AdaptiveIterMaxTest, StopsOnEscTheBudgetOrAPictureThatStaysInside)
 {
     State.AdaptiveIterMax = 1;
