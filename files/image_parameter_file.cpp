@@ -126,6 +126,9 @@ int LoadImageParameterFile(const std::string& path)
     } else {
         ApplyFpi(std::move(file), path);
     }
+    // The stored picture is the file's, shown without a frame: the next
+    // frame is of a new view and adapts.
+    State.LoadedIterMaxHeld = 0;
     return 1;
 }
 

@@ -130,6 +130,7 @@ TEST_F(ImageFileTest, FirstByteDecidesAndTheParameterPartLoadsAlone)
     const std::string realmin = BigFloatText(BigRealmin, nullptr);
     Fresh();
     ASSERT_EQ(LoadImageParameterFile(PathOf("x.fpi")), 1);
+    EXPECT_EQ(State.LoadedIterMaxHeld, 0);
     EXPECT_EQ(State.DeepZoom * State.PicWidth, 5);
     EXPECT_EQ(BigFloatText(BigRealmin, nullptr), realmin);
 
