@@ -380,6 +380,7 @@ public:
         lanes_.share = DoubtfulShare;
         std::fill(std::begin(lanes_.blocksLeft), std::end(lanes_.blocksLeft), std::numeric_limits<int64_t>::max());
         std::fill(std::begin(lanes_.savedRe), std::end(lanes_.savedRe), NoSave);
+        std::fill(std::begin(lanes_.bound), std::end(lanes_.bound), IdleBound);
     }
 
     bool Free(int slot) const { return flight_[slot].pixel.index < 0; }
@@ -457,6 +458,9 @@ private:
     // where the orbit is. Views measured kept at least 99.98 % of the
     // extended kernels' counts so, against 86-99.9 % without the bound.
     static constexpr double DoubtfulShare = 1;
+
+    // At z = 0 any bound would pass 0 = |z|: a NaN one compares false.
+    static constexpr double IdleBound = std::numeric_limits<double>::quiet_NaN();
 
     // A band whose pixels start again four times in five (long orbits deep
     // down) sends the rest to the x87 lanes at once: they would only start again.
@@ -543,7 +547,8 @@ private:
     void Release(int slot)
     {
         flight_[slot].pixel.index = -1;
-        lanes_.zr[slot] = lanes_.zi[slot] = lanes_.cr[slot] = lanes_.ci[slot] = lanes_.bound[slot] = 0;
+        lanes_.zr[slot] = lanes_.zi[slot] = lanes_.cr[slot] = lanes_.ci[slot] = 0;
+        lanes_.bound[slot] = IdleBound;
         lanes_.savedRe[slot] = NoSave;
         lanes_.blocksLeft[slot] = std::numeric_limits<int64_t>::max();
         --flying_;
