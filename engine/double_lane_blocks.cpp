@@ -61,7 +61,8 @@ __attribute__((target("avx2"), always_inline)) inline void RunBlocks(DoubleLaneB
             // To memory: registers are short, and it is read only at the end.
             Store(b.checkRe + v * Width, zr[v]);
             Store(b.checkIm + v * Width, zi[v]);
-            Values last{}, squares{};
+            Values first{}, last{}, squares{};
+            const Values startBound = bound[v];
 #pragma GCC unroll 4
             for (int step = 0; step < 4; ++step) {
                 const Values sr = zr[v] * zr[v];
@@ -69,6 +70,8 @@ __attribute__((target("avx2"), always_inline)) inline void RunBlocks(DoubleLaneB
                 const Values cross = zr[v] * zi[v];
                 const Values norm = sr + si;
                 squares = step == 0 ? norm : squares * norm;
+                if (step == 0)
+                    first = norm;
                 if (step == 3)
                     last = norm;
                 zi[v] = (cross + cross) + ci[v];
@@ -79,8 +82,11 @@ __attribute__((target("avx2"), always_inline)) inline void RunBlocks(DoubleLaneB
             Values root;
             SquareRoot(root, squares);
             bound[v] = (16.0 * root) * bound[v] + 0x1p-50 * (last + 1.0);
-            doubtful[v] = bound[v] * bound[v] > b.share * b.share * last;
             escaped[v] = (Lagged ? radius[v] : last) >= threshold;
+            const Values endNorm = zr[v] * zr[v] + zi[v] * zi[v];
+            const Masks doubtfulOn = bound[v] * bound[v] > b.share * b.share * endNorm;
+            const Masks doubtfulEscape = startBound * startBound > b.escapeShare * b.escapeShare * first;
+            doubtful[v] = (doubtfulOn & ~escaped[v]) | (doubtfulEscape & escaped[v]);
             radius[v] = last;
             left[v] -= 1;
             // Bit for bit, as integers; the rest of the state is compared

@@ -31,8 +31,9 @@ struct alignas(64) DoubleLaneBlocks {
     // The loop hands back when a lane's count reaches 0.
     alignas(64) int64_t blocksLeft[DoubleLaneCount]{};
     // Set by the loop: the last block's radius test fired (all ones), its zr
-    // matched the saved one (all ones), the bound passed `share` |z|: the
-    // lane's digits no longer decide the pixel (all ones).
+    // matched the saved one (all ones), the bound passed `share` |z| (for a
+    // lane that escaped, its bound at the block's start passed `escapeShare`
+    // |z| there): the lane's digits no longer decide the pixel (all ones).
     alignas(64) int64_t escaped[DoubleLaneCount]{};
     alignas(64) int64_t matched[DoubleLaneCount]{};
     alignas(64) int64_t doubtful[DoubleLaneCount]{};
@@ -40,6 +41,7 @@ struct alignas(64) DoubleLaneBlocks {
     alignas(64) int64_t attention[DoubleLaneCount]{};
     double threshold = 4;  // a tested radius at or above it escapes
     double share = 1;
+    double escapeShare = 1;
     bool lagged = false;   // the test looks at the previous block's radius
     int64_t blocksRun = 0; // set by the loop: blocks every lane ran
 };

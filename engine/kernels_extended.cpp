@@ -378,6 +378,7 @@ public:
         lanes_.threshold = Phase::familyA ? 4.0 - 0x1p-23 : std::nextafter(4.0, 5.0);
         lanes_.lagged = Phase::lagged;
         lanes_.share = DoubtfulShare;
+        lanes_.escapeShare = EscapeDoubtfulShare;
         std::fill(std::begin(lanes_.blocksLeft), std::end(lanes_.blocksLeft), std::numeric_limits<int64_t>::max());
         std::fill(std::begin(lanes_.savedRe), std::end(lanes_.savedRe), NoSave);
         std::fill(std::begin(lanes_.bound), std::end(lanes_.bound), IdleBound);
@@ -459,6 +460,12 @@ private:
     // extended kernels' counts so, against 86-99.9 % without the bound.
     static constexpr double DoubtfulShare = 1;
 
+    // An escaping pixel's count is decided by how near its radius comes to
+    // the bailout, in the slow phase from its last block's start: that
+    // start must be far more certain. The block's own growth does not count
+    // (the slow phase does not carry it); it started one pixel in ten again.
+    static constexpr double EscapeDoubtfulShare = 0x1p-8;
+
     // At z = 0 any bound would pass 0 = |z|: a NaN one compares false.
     static constexpr double IdleBound = std::numeric_limits<double>::quiet_NaN();
 
@@ -466,18 +473,29 @@ private:
     // down) sends the rest to the x87 lanes at once: they would only start again.
     static constexpr int64_t MostRestarts = 16;
 
-    // The x87 lanes take pixels of one group at a time.
+    // The x87 lanes take pixels of one group at a time, oldest first. They
+    // run only with every lane busy, or when the band cannot keep the
+    // vector lanes busy (its end, or the reorder window waiting on these
+    // pixels): a lane without a pixel of its own costs as much as one with.
     template <class Deliver>
     void RunRestarts(Deliver&& deliver)
     {
-        for (int slot = 0; slot < PixelLanes<Variant, Lagged>::slots && !restarts_.empty(); ++slot) {
-            const Pixel& next = restarts_.back();
-            if (exact_.Free(slot) && exact_.Accepts(next.group)) {
-                exact_.Start(slot, next.index, next.group, next.zr, next.zi, next.cr, next.ci, deliver);
-                restarts_.pop_back();
+        using Exact = PixelLanes<Variant, Lagged>;
+        bool full = true;
+        for (int slot = 0; slot < Exact::slots; ++slot) {
+            if (!exact_.Free(slot))
+                continue;
+            const auto next = std::find_if(restarts_.begin(), restarts_.end(),
+                                           [&](const Pixel& pixel) { return exact_.Accepts(pixel.group); });
+            if (next == restarts_.end()) {
+                full = false;
+                break;
             }
+            exact_.Start(slot, next->index, next->group, next->zr, next->zi, next->cr, next->ci, deliver);
+            restarts_.erase(next);
         }
-        if (!exact_.Idle())
+        const bool starved = flying_ < slots;
+        if (!exact_.Idle() && (full || starved))
             exact_.Run(deliver);
     }
 
