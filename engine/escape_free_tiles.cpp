@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/fractal_state.h"
+#include "engine/main_components.h"
 
 namespace {
 
@@ -197,6 +198,25 @@ void Mark(const EscapeFreeFrame& frame, const Rect* rects, int count, uint8_t* m
     }
 }
 
+// Marks the pixels of the rectangle inside the main cardioid or the disc of
+// period 2; true when that is all of them.
+bool MarkInMainComponents(const EscapeFreeFrame& frame, const Rect& rect, uint8_t* marks)
+{
+    const size_t width = frame.columnRe.size();
+    const Disc disc = Enclose(frame.columnRe.data() + rect.column0, rect.column1 - rect.column0,
+                              frame.rowIm.data() + rect.row0, rect.row1 - rect.row0);
+    const MainComponentCover cover = MainComponentsCover(disc.re, disc.im, disc.radius, frame.limit);
+    if (cover == MainComponentCover::None)
+        return false;
+    for (int32_t row = rect.row0; row < rect.row1; ++row)
+        for (int32_t column = rect.column0; column < rect.column1; ++column)
+            if (cover == MainComponentCover::All ||
+                MainComponentsCover(static_cast<double>(frame.columnRe[column]), static_cast<double>(frame.rowIm[row]),
+                                    0, frame.limit) == MainComponentCover::All)
+                marks[row * width + column] = 1;
+    return cover == MainComponentCover::All;
+}
+
 int32_t TilesAcross(const EscapeFreeFrame& frame)
 {
     return static_cast<int32_t>((frame.columnRe.size() + EscapeFreeTileSize - 1) / EscapeFreeTileSize);
@@ -228,6 +248,10 @@ void MarkEscapeFreeTile(const EscapeFreeFrame& frame, int32_t tile, uint8_t* mar
     const int32_t row0 = tile / TilesAcross(frame) * EscapeFreeTileSize;
     const Rect rect{column0, std::min<int32_t>(column0 + EscapeFreeTileSize, static_cast<int32_t>(frame.columnRe.size())),
                     row0, std::min<int32_t>(row0 + EscapeFreeTileSize, static_cast<int32_t>(frame.rowIm.size()))};
+    // Near the edges of the two largest components orbits settle too slowly
+    // for any proof by iteration.
+    if (frame.mandelbrot && MarkInMainComponents(frame, rect, marks))
+        return;
     Mark(frame, &rect, 1, marks);
 }
 

@@ -112,6 +112,37 @@ TEST_F(EscapeFreeTiles, ProveOnlyPixelsTheKernelsFindInsideAndMostOfThoseInLarge
     }
 }
 
+TEST_F(EscapeFreeTiles, EdgesOfTheCardioidAndThePeriodTwoDiscAreMarkedWhereOrbitsSettleSlowly)
+{
+    const View views[] = {
+        {-0.7636L, 0.1168L, 0.0004L, 2000, 4},  // the seahorse valley's neck, the cardioid's side
+        {0.20L, -0.036L, 0.001L, 3000, 4},      // the cusp, where outside orbits linger longest
+        {-1.30L, -0.05L, 0.001L, 2000, 4},      // the disc of period 2 and its hairs
+    };
+    for (int32_t variant = 1; variant <= 2; ++variant) {
+        for (const View& view : views) {
+            SCOPED_TRACE(testing::Message() << "variant " << variant << " at " << static_cast<double>(view.re0));
+            const EscapeFreeFrame frame = FrameOf(view, variant);
+            std::vector<uint8_t> marks(Width * Height, 0);
+            for (int32_t tile = 0; tile < EscapeFreeTileCount(frame); ++tile)
+                MarkEscapeFreeTile(frame, tile, marks.data());
+            const std::vector<int32_t> escapes = Escapes(view, variant);
+            int64_t inside = 0;
+            int64_t marked = 0;
+            for (size_t k = 0; k < marks.size(); ++k) {
+                inside += escapes[k] == 0;
+                marked += marks[k];
+                ASSERT_TRUE(marks[k] == 0 || escapes[k] == 0) << "pixel " << k << " escapes at " << escapes[k];
+            }
+            EXPECT_LT(inside, Width * Height);
+            // Variant 2's tests allow |z|^2 below 2 only, which orbits near the neck pass.
+            if (variant == 1 || view.re0 > 0) {
+                EXPECT_GT(marked, inside * 4 / 5);
+            }
+        }
+    }
+}
+
 TEST_F(EscapeFreeTiles, TrappedPixelsAreInsideAndEveryOtherResultIsAsIterated)
 {
     struct Case {
