@@ -463,7 +463,8 @@ private:
     // An escaping pixel's count is decided by how near its radius comes to
     // the bailout, in the slow phase from its last block's start: that
     // start must be far more certain. The block's own growth does not count
-    // (the slow phase does not carry it); it started one pixel in ten again.
+    // (the slow phase does not carry it): judged by it, nearly twice as many
+    // pixels started again.
     static constexpr double EscapeDoubtfulShare = 0x1p-8;
 
     // At z = 0 any bound would pass 0 = |z|: a NaN one compares false.

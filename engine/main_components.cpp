@@ -1,5 +1,6 @@
 #include "engine/main_components.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 
@@ -49,7 +50,7 @@ MainComponentCover PeriodTwoDisc(double re, double im, double radius)
 MainComponentCover MainComponentsCover(double re, double im, double radius, double limit)
 {
     const double modulus = std::hypot(re, im);
-    if (!OrbitsBelow(modulus - radius, limit))
+    if (!OrbitsBelow(std::max(0.0, modulus - radius), limit))
         return MainComponentCover::None;
     const MainComponentCover cardioid = Cardioid(re, im, radius);
     const MainComponentCover disc = PeriodTwoDisc(re, im, radius);
