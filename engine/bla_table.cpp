@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -67,12 +68,18 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
     Store(((ay * ex + cy * (bx * bx)) + dy * bx) + ey, merged.eRe, merged.eIm);
     SetModuli(merged);
     // The largest delta whose value after x, linear and second-order terms
-    // together, stays within y's radius.
-    const T aSize = Magnitude(x.aRe, x.aIm);
+    // together, stays within y's radius: the root of |C| r^2 + (|A| + |D|
+    // |dc|) r = y's radius less the dc terms, in the form that neither
+    // cancels nor fails where A has shrunk to nothing on an attracting orbit.
     const T dcTerms = (Magnitude(x.bRe, x.bIm) + Magnitude(x.eRe, x.eIm) * maxDc) * maxDc;
-    const T linearReach = (y.radius - dcTerms) / aSize;
-    const T reach = linearReach / (T(1) + (x.cModulus * std::fmax(T(0), linearReach) + x.dModulus * maxDc) / aSize);
-    merged.radius = std::fmin(x.radius, std::fmax(T(0), reach));
+    const T room = y.radius - dcTerms;
+    const T linear = x.aModulus + x.dModulus * maxDc;
+    const T squared = linear * linear + T(4) * x.cModulus * room;
+    // Where that overflows, sqrt(a^2 + b^2) <= a + b gives a smaller reach.
+    const T root = squared <= std::numeric_limits<T>::max() ? std::sqrt(squared)
+                                                           : linear + T(2) * std::sqrt(x.cModulus * room);
+    const T reach = T(2) * room / (linear + root);
+    merged.radius = std::fmin(x.radius, room > 0 ? reach : T(0));
     const bool usable = x.radius > 0 && y.radius > 0 && merged.radius > 0 && std::isfinite(merged.radius) &&
                         std::isfinite(merged.aRe) && std::isfinite(merged.aIm) && std::isfinite(merged.bRe) &&
                         std::isfinite(merged.bIm) && std::isfinite(merged.cModulus) &&
@@ -138,9 +145,6 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
             passes[m] = step;
         }
     });
-    firstRadii_.reserve(passes.size());
-    for (const BlaStep<T>& step : passes)
-        firstRadii_.push_back(step.radius);
     levels_.push_back(std::move(passes));
     for (int64_t span = 8; span <= lastLanding; span *= 2) {
         const Steps& below = levels_.back();
@@ -163,6 +167,16 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
         });
         levels_.push_back(std::move(level));
     }
+    size_t total = 0;
+    for (const Steps& level : levels_) {
+        radiusStarts_.push_back(total);
+        total += level.size();
+    }
+    radii_.resize(total);
+    for (size_t k = 0; k < levels_.size(); ++k)
+        for (size_t index = 0; index < levels_[k].size(); ++index)
+            radii_[radiusStarts_[k] + index] = levels_[k][index].radius;
+    firstCount_ = levels_[0].size();
 }
 
 template class BlaTable<double>;

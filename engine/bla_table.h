@@ -1,4 +1,5 @@
 #pragma once
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -52,7 +53,9 @@ public:
     void Clear()
     {
         levels_.clear();
-        firstRadii_.clear();
+        radii_.clear();
+        radiusStarts_.clear();
+        firstCount_ = 0;
     }
 
     // The longest step from orbit index m for a delta of size deltaSize
@@ -63,11 +66,12 @@ public:
     [[gnu::always_inline]] bool MayStep(int64_t m, Size deltaSize) const
     {
         const size_t first = static_cast<size_t>(m);
-        return first < firstRadii_.size() && deltaSize < Size(firstRadii_[first]);
+        return first < firstCount_ && deltaSize < Size(radii_[first]);
     }
 
     template <typename Size>
-    const BlaStep<T>* Find(int64_t m, Size deltaSize, int64_t maxPasses, int64_t& passes) const;
+    [[gnu::always_inline]] const BlaStep<T>* Find(int64_t m, Size deltaSize, int64_t maxPasses,
+                                                  int64_t& passes) const;
 
 private:
     // levels_[k]: steps of 2^k passes from every m (at index m) below
@@ -85,8 +89,18 @@ private:
     }
     using Steps = std::vector<BlaStep<T>, HugePageAllocator<BlaStep<T>>>;
     std::vector<Steps> levels_;
-    // The radii of levels_[0] alone: most asks end there, refused.
-    std::vector<T, HugePageAllocator<T>> firstRadii_;
+    // The radii of levels_ alone, level after level from radiusStarts_[k]
+    // (the first level's first): most asks end at the first level, refused,
+    // and a search reads one radius a level; packed, they stay in the cache
+    // where a level's steps would not.
+    HugePageVector<T> radii_;
+    std::vector<size_t> radiusStarts_;
+    size_t firstCount_ = 0;
+    // Level k's radius at index, or 0 past the level's end.
+    T RadiusAt(size_t k, size_t index) const
+    {
+        return index < levels_[k].size() ? radii_[radiusStarts_[k] + index] : T(0);
+    }
 };
 
 // Inline: pixels ask at every pass start, mostly to be refused at once.
@@ -94,22 +108,38 @@ template <typename T>
 template <typename Size>
 inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t maxPasses, int64_t& passes) const
 {
-    if (!MayStep(m, deltaSize))
+    if (!MayStep(m, deltaSize) || maxPasses < 1)
         return nullptr;
-    const BlaStep<T>* best = nullptr;
+    size_t bestLevel = 0, bestIndex = static_cast<size_t>(m);
     const int64_t q = m >> 2;
     // Radii shrink as steps grow, so the first refusal ends the search.
-    for (size_t k = 0; k < levels_.size(); ++k) {
+    for (size_t k = 1; k < levels_.size(); ++k) {
         const int64_t count = int64_t{1} << k;
         if (count > maxPasses || (static_cast<int64_t>(k) >= everyStartLevels_ && (q & (count - 1)) != 0))
             break;
         const size_t index = static_cast<size_t>(IndexOf(static_cast<int64_t>(k), m));
-        if (index >= levels_[k].size() || !(deltaSize < Size(levels_[k][index].radius)))
+        if (!(deltaSize < Size(RadiusAt(k, index))))
             break;
-        best = &levels_[k][index];
-        passes = count;
+        bestLevel = k;
+        bestIndex = index;
     }
-    return best;
+    // Steps from every start keep the pass count's alignment: where the
+    // next aligned start's longer step would take the pixel as it is (where
+    // an attracting orbit shrinks differences to nothing), it climbs there
+    // instead, with steps that each double the alignment.
+    const size_t aligned = static_cast<size_t>(everyStartLevels_);
+    if (aligned > 1 && bestLevel + 1 == aligned && aligned < levels_.size() &&
+        (q & ((int64_t{1} << aligned) - 1)) != 0) {
+        const int64_t span = int64_t{1} << aligned;
+        const int64_t nextQ = (q + span - 1) & ~(span - 1);
+        const size_t next = static_cast<size_t>(IndexOf(static_cast<int64_t>(aligned), 4 * nextQ + (m & 3)));
+        if (nextQ - q + span <= maxPasses && deltaSize < Size(RadiusAt(aligned, next))) {
+            bestLevel = static_cast<size_t>(std::countr_zero(static_cast<uint64_t>(q)));
+            bestIndex = static_cast<size_t>(m);
+        }
+    }
+    passes = int64_t{1} << bestLevel;
+    return &levels_[bestLevel][bestIndex];
 }
 
 extern template class BlaTable<double>;

@@ -54,9 +54,14 @@ TEST(BlaTableTest, StepsFromAnyIndexComposeTheOrbitsIterations)
     // Steps of up to 32 passes start anywhere, longer ones where their
     // length divides the pass count m / 4.
     for (int64_t m : {5, 13, 130, 391})
-        ExpectStepFrom(table, orbit, m, 1000, 32);
+        ExpectStepFrom(table, orbit, m, 40, 32);
     ExpectStepFrom(table, orbit, 257, 1000, 64);
     ExpectStepFrom(table, orbit, 1, 1000, 128);
+    // Where the next such pass count's step would serve, steps climb there,
+    // each doubling the alignment.
+    ExpectStepFrom(table, orbit, 13, 1000, 1);
+    ExpectStepFrom(table, orbit, 9, 1000, 2);
+    ExpectStepFrom(table, orbit, 130, 1000, 32);
     // The end of the iterations caps the step; so does the orbit's end.
     ExpectStepFrom(table, orbit, 5, 3, 2);
     ExpectStepFrom(table, orbit, 500, 1000, 16);
@@ -65,6 +70,20 @@ TEST(BlaTableTest, StepsFromAnyIndexComposeTheOrbitsIterations)
 // A step taken at half its radius, with the frame's largest dc, lands within
 // the share of the iterations' own value the table may drop; its linear
 // terms alone would not.
+// Near an attracting cycle A shrinks below double's range; a difference
+// that shrank with it still takes the longest steps.
+TEST(BlaTableTest, StepsOverAnAttractingOrbitGrowWhereATurnsToNothing)
+{
+    const HugePageVector<OrbitValue<double>> orbit(4000, OrbitValue<double>{0.1, 0.0});
+    BlaTable<double> table;
+    table.Build(orbit, std::ldexp(1.0, -36), 0.0);
+    int64_t passes = 0;
+    const BlaStep<double>* step = table.Find(1, 1e-30, 1000, passes);
+    ASSERT_NE(step, nullptr);
+    EXPECT_EQ(step->aRe, 0.0);
+    EXPECT_EQ(passes, 512);
+}
+
 TEST(BlaTableTest, StepsKeepTheIterationsToSecondOrder)
 {
     const HugePageVector<OrbitValue<double>> orbit = TurningOrbit(600);
