@@ -261,6 +261,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
         }
         step();
         const LaneMask ended = failed | escaped;
+        doubtful |= (Magnitude(s - 4.0) <= 4.0 * EscapeTestDoubt) & ~failed;
         if constexpr (Tracked) {
             const Values factor = reinterpret_cast<Values>(_mm256_sqrt_pd(reinterpret_cast<__m256d>(squares)));
             bound = factor * bound + (4.0 * Bound::Unit) * (Magnitude(dr) + Magnitude(di));

@@ -235,6 +235,19 @@ template <typename T, typename D, typename Frame, bool Tracked>
 
 enum class PassEnd { Next, Escaped, Failed };
 
+// A test's value this close to its limit (relative) may be decided by z's
+// rounding to hardware, which drops a difference below z's last digit: the
+// view's precision decides such a pixel. Orbits along |z| = 2 make every
+// pixel one (at the needle's tip -2, where Z stays 2).
+constexpr double EscapeTestDoubt = 0x1p-46;
+
+template <typename T>
+[[gnu::always_inline]] inline bool NearLimit(T s, T limit)
+{
+    using std::fabs;
+    return fabs(s - limit) <= limit * T(EscapeTestDoubt);
+}
+
 // Brent's method over pass starts: a pass start's state repeating bit for
 // bit repeats the passes between for ever. It is saved at power-of-two pass
 // counts, and a match skips whole periods while every table step of them
@@ -408,6 +421,7 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     const T s = ToHardware(p.zr * p.zr + p.zi * p.zi);
     if (!(s <= std::numeric_limits<T>::max()))
         return PassEnd::Failed;
+    rounding.doubtful |= NearLimit(s, T(4));
     if (Variant >= 3) {
         if (previous > 4.0)
             return PassEnd::Escaped;
@@ -510,6 +524,8 @@ Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, lon
             s = b + t;
         else
             s = t + a;
+        if (NearLimit(s, bailout))
+            return Outcome::Doubtful;
         if (s > bailout) {
             aOut = static_cast<float>(TruncatedToDouble(a));
             bOut = static_cast<float>(TruncatedToDouble(b));
