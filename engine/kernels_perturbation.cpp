@@ -1,5 +1,6 @@
 #include "engine/kernels_perturbation.h"
 
+#include <optional>
 #include <type_traits>
 
 #include "engine/fractal_state.h"
@@ -10,13 +11,15 @@ namespace {
 
 using namespace perturbation;
 
-// All passes from p at count e. Leaves the last pass start's z in zr, zi
-// and its count in e. A difference that outgrows the wide range continues
-// in T. False when the deep kernel must compute the pixel.
+// All passes from p at count e. Leaves the last pass start's z in zr, zi,
+// its count in e and, where that pass escaped on the circle with its
+// difference in T, its cursor in circleStart. A difference that outgrows
+// the wide range continues in T. False when the deep kernel must compute
+// the pixel.
 template <int Variant, typename T, typename D, typename Frame, bool Tracked>
 bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double cr,
                long double ci, long double& zr, long double& zi, SkippedIterations& skipped,
-               RoundingBound<T, Tracked>& rounding)
+               RoundingBound<T, Tracked>& rounding, std::optional<Cursor<T, T>>& circleStart)
 {
     Cursor<T, D> passStart = p;
     Repeats<T, D> repeats{p, previous};
@@ -28,13 +31,18 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
         if constexpr (IsWideFloat<D>::value) {
             if (!(Size(p.dr, p.di) < D(WideRangeEnd)))
                 return RunPasses<Variant>(f, Narrowed(p), e, previous, ToHardware(dcr), ToHardware(dci), cr, ci, zr,
-                                          zi, skipped, rounding);
+                                          zi, skipped, rounding, circleStart);
         }
         BeginPass<Variant>(f, p, e, previous, dcr, dci, repeats, near, skipped, rounding);
         passStart = p;
         const PassEnd end = RunPass<Variant>(f, p, e, previous, dcr, dci, rounding);
         if (end == PassEnd::Failed)
             return false;
+        if (end == PassEnd::EscapedOnCircle) {
+            if constexpr (std::is_same_v<D, T>)
+                circleStart = passStart;
+            break;
+        }
         if (end == PassEnd::Escaped)
             break;
     }
@@ -57,10 +65,15 @@ Outcome PerturbedPixel(const PerturbationFrame<D>& f, const PixelStart<D>& pixel
     long double zr = 0, zi = 0;
     RoundingBound<T, Tracked> rounding;
     rounding.Start(pixel.d0r, pixel.d0i, f.kernelUnit);
+    std::optional<Cursor<T, T>> circleStart;
     if (!RunPasses<Variant>(f, p, e, FirstPrevious, pixel.dcr, pixel.dci, pixel.cr, pixel.ci, zr, zi, skipped,
-                            rounding))
+                            rounding, circleStart))
         return Outcome::Exact;
-    return FinishPixel<Variant>(f, rounding.doubtful, e, zr, zi, pixel.cr, pixel.ci, count, aOut, bOut);
+    std::optional<PassStart<T>> start;
+    if (circleStart)
+        start = PassStart<T>{*circleStart, ToHardware(pixel.dcr), ToHardware(pixel.dci), rounding.bound};
+    return FinishPixel<Variant>(f, rounding.doubtful, e, zr, zi, pixel.cr, pixel.ci, count, aOut, bOut,
+                                start ? &*start : nullptr);
 }
 
 // One pixel into the outputs.

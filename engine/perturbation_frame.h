@@ -1,10 +1,12 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "engine/big_float.h"
 #include "engine/bla_table.h"
+#include "engine/reference_orbit.h"
 #include "engine/relaxed_atomic.h"
 #include "engine/wide_float.h"
 
@@ -19,6 +21,15 @@ template <typename T>
 struct HardwareOrbit {
     HugePageVector<OrbitValue<T>> values;  // see ReferenceOrbit
     BlaTable<T> table;
+    std::vector<CircleExcess> nearCircle;
+
+    // |Z_m|^2 - 4 where the orbit keeps it, else null.
+    const long double* CircleExcessAt(int64_t m) const
+    {
+        const auto found = std::lower_bound(nearCircle.begin(), nearCircle.end(), m,
+                                            [](const CircleExcess& near, int64_t index) { return near.index < index; });
+        return found != nearCircle.end() && found->index == m ? &found->excess : nullptr;
+    }
 };
 
 // D: the type of the pixels' differences; orbits and tables are kept in

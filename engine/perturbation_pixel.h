@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -233,7 +234,9 @@ template <typename T, typename D, typename Frame, bool Tracked>
     return Step(p, dcr, dci, f);
 }
 
-enum class PassEnd { Next, Escaped, Failed };
+// EscapedOnCircle: the test fired on the circle's side of a pixel beside an
+// orbit value on it (see CircleSide).
+enum class PassEnd { Next, Escaped, EscapedOnCircle, Failed };
 
 // A test's value this close to its limit (relative) may be decided by z's
 // rounding to hardware, which drops a difference below z's last digit: the
@@ -246,6 +249,35 @@ template <typename T>
 {
     using std::fabs;
     return fabs(s - limit) <= limit * T(EscapeTestDoubt);
+}
+
+// Which side of |z| = 2 a pixel beside an orbit value near that circle
+// lies: |Z + delta|^2 - 4 = (|Z|^2 - 4) + 2 Re(conj(Z) delta) + |delta|^2,
+// with |Z|^2 - 4 from the orbit's own precision. 1 outside, -1 inside, 0
+// where the orbit keeps no such value or delta's rounding (within `bound`)
+// leaves it open.
+template <typename T, typename D, typename Frame>
+int CircleSide(const Frame& f, const Cursor<T, D>& p, T bound)
+{
+    if constexpr (!std::is_floating_point_v<D>) {
+        return 0;
+    } else {
+        using L = long double;
+        const HardwareOrbit<T>& orbit = p.orbit == f.start.values.data() ? f.start : f.zero;
+        const L* excess = orbit.CircleExcessAt(p.m);
+        if (!excess)
+            return 0;
+        const OrbitValue<T>& z = p.orbit[p.m];
+        const L dr = p.dr, di = p.di;
+        const L cross = 2 * (L(z.re) * dr + L(z.im) * di);
+        const L square = dr * dr + di * di;
+        const L value = (*excess + cross) + square;
+        const L unit = std::numeric_limits<T>::epsilon();
+        const L size = std::fabs(dr) + std::fabs(di);
+        const L error = 8 * unit * (std::fabs(*excess) + std::fabs(cross) + square) +
+                        4 * (std::fabs(L(z.re)) + std::fabs(L(z.im)) + size) * (L(bound) + unit * size);
+        return value > error ? 1 : value < -error ? -1 : 0;
+    }
 }
 
 // Brent's method over pass starts: a pass start's state repeating bit for
@@ -421,13 +453,22 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     const T s = ToHardware(p.zr * p.zr + p.zi * p.zi);
     if (!(s <= std::numeric_limits<T>::max()))
         return PassEnd::Failed;
-    rounding.doubtful |= NearLimit(s, T(4));
+    bool escapes = s > T(4);
+    const bool nearCircle = NearLimit(s, T(4));
+    if (nearCircle) {
+        // Pixels in double are computed again in long double, as the lanes
+        // leave them; the lagged test's truncated value is left to the
+        // view's precision.
+        const int side = Variant < 3 && !std::is_same_v<T, double> ? CircleSide(f, p, rounding.bound) : 0;
+        rounding.doubtful |= side == 0;
+        escapes = side > 0;
+    }
     if (Variant >= 3) {
         if (previous > 4.0)
             return PassEnd::Escaped;
         previous = TruncatedToDouble(s);
-    } else if (s > T(4)) {
-        return PassEnd::Escaped;
+    } else if (escapes) {
+        return nearCircle ? PassEnd::EscapedOnCircle : PassEnd::Escaped;
     }
     if (!BoundedStep(p, dcr, dci, f, rounding))
         return PassEnd::Failed;
@@ -500,18 +541,43 @@ bool FirstCursor(const PerturbationFrame<D>& f, const PixelStart<D>& pixel, Curs
 constexpr int64_t FirstPassCount = 3;
 constexpr double FirstPrevious = 2.0;
 
+// Where a pixel's last pass started, its dc and its rounding bound.
+template <typename T>
+struct PassStart {
+    Cursor<T, T> cursor;
+    T dcr, dci;
+    T bound;
+};
+
 // After the passes: the variant's single steps in long double from the last
 // pass start (z in zr, zi at count e); Doubtful when the rounding bound came
-// near z.
+// near z, or a test near its limit. Where the last pass escaped on the
+// circle (`start` given), z comes from perturbation while the pixel can be
+// followed: with Z on the circle |z| = 2 (the needle's tip) the steps to the
+// bailout keep a difference below z's last digit, and a test near its limit
+// is decided by the side of the circle (the test |z|^2 > 4 only).
 template <int Variant, typename D>
 Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, long double zr, long double zi,
-                    long double cr, long double ci, int32_t& count, float& aOut, float& bOut)
+                    long double cr, long double ci, int32_t& count, float& aOut, float& bOut,
+                    const PassStart<Hardware<D>>* start = nullptr)
 {
+    using T = Hardware<D>;
     if (doubtful)
         return Outcome::Doubtful;
     const int64_t iterMax = f.iterMax;
     const long double bailout = static_cast<long double>(f.bailout);
+    const bool circleTest = (Variant == 1 || Variant == 4) && f.bailout == 4;
+    std::optional<Cursor<T, T>> p;
+    T bound = 0;
+    if (start) {
+        p = start->cursor;
+        bound = start->bound;
+    }
     for (int64_t j = e - 3; j <= iterMax; ++j) {
+        if (p) {
+            zr = p->zr;
+            zi = p->zi;
+        }
         const long double t = zi * zr;
         const long double a = zr * zr;
         const long double b = Variant == 5 ? zi * t : zi * zi;
@@ -524,9 +590,14 @@ Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, lon
             s = b + t;
         else
             s = t + a;
-        if (NearLimit(s, bailout))
-            return Outcome::Doubtful;
-        if (s > bailout) {
+        bool escapes = s > bailout;
+        if (NearLimit(s, bailout)) {
+            const int side = p && circleTest ? CircleSide(f, *p, bound) : 0;
+            if (side == 0)
+                return Outcome::Doubtful;
+            escapes = side > 0;
+        }
+        if (escapes) {
             aOut = static_cast<float>(TruncatedToDouble(a));
             bOut = static_cast<float>(TruncatedToDouble(b));
             count = ToStoredCount(Variant == 2 ? j : j + 5);
@@ -534,6 +605,12 @@ Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, lon
         }
         zr = (a - b) + cr;
         zi = (t + t) + ci;
+        if (p) {
+            // A step multiplies the difference's error by |2 z| and rounds it.
+            bound = T(2) * std::sqrt(T(a + b)) * bound + T(4) * std::numeric_limits<T>::epsilon() * Size(p->dr, p->di);
+            if (!Step(*p, start->dcr, start->dci, f))
+                p.reset();
+        }
     }
     aOut = static_cast<float>(TruncatedToDouble(zr));
     bOut = static_cast<float>(TruncatedToDouble(zi));

@@ -217,6 +217,7 @@ void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, T epsilon, bool withT
     hardware.values.resize(static_cast<size_t>(orbit.size()));
     for (int64_t k = 0; k < orbit.size(); ++k)
         hardware.values[k] = {static_cast<T>(orbit.re[k]), static_cast<T>(orbit.im[k])};
+    hardware.nearCircle = orbit.nearCircle;
     if (withTable)
         hardware.table.Build(hardware.values, epsilon, maxDc, starts, threads);
     else

@@ -1,6 +1,7 @@
 #include "engine/reference_orbit.h"
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -87,11 +88,12 @@ private:
 bool IterateOrbit(mpf_srcptr z0Re, mpf_srcptr z0Im, mpf_srcptr cRe, mpf_srcptr cIm, int32_t bits,
                   int64_t maxLength, ReferenceOrbit& orbit, RelaxedAtomic<int64_t>& done)
 {
-    BigFloat zr(bits), zi(bits), t(bits), a(bits), b(bits), s(bits), scratch(bits);
+    BigFloat zr(bits), zi(bits), t(bits), a(bits), b(bits), s(bits), scratch(bits), excess(bits);
     mpf_set(zr, z0Re);
     mpf_set(zi, z0Im);
     orbit.re.clear();
     orbit.im.clear();
+    orbit.nearCircle.clear();
     orbit.re.reserve(static_cast<size_t>(maxLength));
     orbit.im.reserve(static_cast<size_t>(maxLength));
     done.store(0);
@@ -120,6 +122,10 @@ bool IterateOrbit(mpf_srcptr z0Re, mpf_srcptr z0Im, mpf_srcptr cRe, mpf_srcptr c
         mpf_add(s, a, b);
         if (cross)
             cross->Finish();
+        if (std::fabs(mpf_get_d(s) - 4.0) <= 4.0 * NearCircleShare) {
+            mpf_sub_ui(excess, s, 4);
+            orbit.nearCircle.push_back({k, BigToLongDouble(excess, scratch)});
+        }
         if (mpf_cmp_d(s, OrbitEscapedNorm) > 0)
             break;
         mpf_sub(zr, a, b);

@@ -14,8 +14,19 @@ constexpr double OrbitEscapedNorm = 1e200;
 // zi = (t + t) + ci), each value kept to 64 bits.
 // Long orbits are mapped memory of their own, which goes back to the system
 // when they are dropped: the worker threads' heaps would keep it.
+// Where |Z|^2 comes this close to 4 (relative), Z's 64 bits cannot decide
+// the escape tests of pixels beside it; the orbit keeps |Z|^2 - 4 from its
+// own precision there.
+constexpr double NearCircleShare = 0x1p-40;
+
+struct CircleExcess {
+    int64_t index;
+    long double excess;  // |Z_index|^2 - 4
+};
+
 struct ReferenceOrbit {
     HugePageVector<long double> re, im;  // Z_0, Z_1, ...
+    std::vector<CircleExcess> nearCircle;  // in index order
     int64_t size() const { return static_cast<int64_t>(re.size()); }
 };
 
