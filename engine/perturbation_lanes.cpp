@@ -236,7 +236,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
             zi = Blend(take, orbitIm + di, zi);
             if constexpr (Tracked) {
                 const Values rounding = Bound::Unit + iterations * f.tableEpsilon;
-                Values grown = factor * bound + rounding * (Magnitude(dr) + Magnitude(di));
+                Values grown = (factor * bound + rounding * (Magnitude(dr) + Magnitude(di))) + Bound::Floor;
                 const Values norm = zr * zr + zi * zi;
                 if (f.kernelUnit != 0)
                     grown += (iterations * f.kernelUnit) * (norm + 1.0);
@@ -264,7 +264,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
         doubtful |= (Magnitude(s - 4.0) <= 4.0 * EscapeTestDoubt) & ~failed;
         if constexpr (Tracked) {
             const Values factor = reinterpret_cast<Values>(_mm256_sqrt_pd(reinterpret_cast<__m256d>(squares)));
-            bound = factor * bound + (4.0 * Bound::Unit) * (Magnitude(dr) + Magnitude(di));
+            bound = (factor * bound + (4.0 * Bound::Unit) * (Magnitude(dr) + Magnitude(di))) + Bound::Floor;
             const Values norm = zr * zr + zi * zi;
             if (kernelRounding != 0)
                 bound += kernelRounding * (norm + 1.0);

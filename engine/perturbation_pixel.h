@@ -130,6 +130,9 @@ template <typename T, bool Tracked>
 struct RoundingBound {
     static constexpr T Share = T(0.25);
     static constexpr T Unit = std::numeric_limits<T>::epsilon();
+    // Below T's normal range a pass rounds to whole subnormal units, not to
+    // a share of the difference: views a few powers of ten above it reach it.
+    static constexpr T Floor = 16 * std::numeric_limits<T>::denorm_min();
     T bound = 0;
     T squares = 1;  // the product of |2 z|^2 over the pass so far
     bool doubtful = false;
@@ -177,7 +180,7 @@ private:
     template <typename D>
     void Grow(T factor, T rounding, T kernelRounding, const Cursor<T, D>& p)
     {
-        bound = factor * bound + rounding * ToHardware(Size(p.dr, p.di));
+        bound = (factor * bound + rounding * ToHardware(Size(p.dr, p.di))) + Floor;
         const T zr = ToHardware(p.zr);
         const T zi = ToHardware(p.zi);
         const T norm = zr * zr + zi * zi;
@@ -240,8 +243,9 @@ enum class PassEnd { Next, Escaped, EscapedOnCircle, Failed };
 
 // A test's value this close to its limit (relative) may be decided by z's
 // rounding to hardware, which drops a difference below z's last digit: the
-// view's precision decides such a pixel. Orbits along |z| = 2 make every
-// pixel one (at the needle's tip -2, where Z stays 2).
+// side of the circle (below) or the view's precision decides such a pixel.
+// Orbits along |z| = 2 make every pixel one (at the needle's tip -2, where
+// Z stays 2).
 constexpr double EscapeTestDoubt = 0x1p-46;
 
 template <typename T>
@@ -607,7 +611,8 @@ Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, lon
         zi = (t + t) + ci;
         if (p) {
             // A step multiplies the difference's error by |2 z| and rounds it.
-            bound = T(2) * std::sqrt(T(a + b)) * bound + T(4) * std::numeric_limits<T>::epsilon() * Size(p->dr, p->di);
+            bound = T(2) * std::sqrt(T(a + b)) * bound +
+                    T(4) * std::numeric_limits<T>::epsilon() * Size(p->dr, p->di);
             if (!Step(*p, start->dcr, start->dci, f))
                 p.reset();
         }

@@ -15,7 +15,7 @@ namespace {
 
 // Binary exponents of the smallest pixel step each type follows, with room
 // for the products of an iteration.
-constexpr long DoubleStepExponent = -900;
+constexpr long DoubleStepExponent = -1012;
 constexpr long ExtendedStepExponent = -16000;
 
 // A coordinate this many binary orders below the pixel step is an axis's.

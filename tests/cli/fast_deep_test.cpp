@@ -288,13 +288,19 @@ TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItAWiderExponent)
     };
     EXPECT_EQ(arithmetic(100, 1000), FastArithmetic::Double);
     EXPECT_EQ(arithmetic(100, 200000), FastArithmetic::Double);
-    EXPECT_EQ(arithmetic(1000, 1000), FastArithmetic::Extended);
+    EXPECT_EQ(arithmetic(1000, 1000), FastArithmetic::Double);
+    EXPECT_EQ(arithmetic(1020, 1000), FastArithmetic::Extended);
     EXPECT_EQ(arithmetic(17000, 1000), FastArithmetic::WideExponent);
     EXPECT_EQ(arithmetic(MaxPrecisionBits, 1000), FastArithmetic::WideExponent);
     EXPECT_EQ(arithmetic(100, FastDeepMaxIterations + 1), FastArithmetic::None);
 
     ExpectAgreement(Arguments{"--size", "16x12", "--iter", "3000"} + Julia(GoldenRatio, "0", 400), "1e-400");
     EXPECT_EQ(State.LastDeepPath, DeepPath::FastExtended);
+    // A few powers of ten above double's normal range, the frame is in double.
+    for (const Arguments& view : {ViewAround("0", "1", 300), Julia(GoldenRatioFor(300).c_str(), "0", 300)}) {
+        ExpectAgreement(Arguments{"--size", "24x18", "--iter", "3000"} + view, "1e-300 " + view[0]);
+        EXPECT_EQ(State.LastDeepPath, DeepPath::FastDouble);
+    }
     // Thousands of iterations along the spiral of the valley between the
     // cardioid and the period-2 disc.
     ExpectAgreement(Arguments{"--size", "32x24", "--iter", "20000"} +
