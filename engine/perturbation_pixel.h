@@ -130,9 +130,11 @@ template <typename T, bool Tracked>
 struct RoundingBound {
     static constexpr T Share = T(0.25);
     static constexpr T Unit = std::numeric_limits<T>::epsilon();
-    // Below T's normal range a pass rounds to whole subnormal units, not to
-    // a share of the difference: views a few powers of ten above it reach it.
-    static constexpr T Floor = 16 * std::numeric_limits<T>::denorm_min();
+    // Below double's normal range a pass rounds to whole subnormal units, not
+    // to a share of the difference: views a few powers of ten above it reach
+    // it. Differences in long double that small have the wider exponent, and
+    // x87 operations on subnormal values are slow.
+    static constexpr T Floor = std::is_same_v<T, double> ? 16 * std::numeric_limits<T>::denorm_min() : T(0);
     T bound = 0;
     T squares = 1;  // the product of |2 z|^2 over the pass so far
     bool doubtful = false;
