@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -206,7 +207,12 @@ std::string NumberTextValue(const std::string& option, const std::string& text)
 // Whether two texts read as the same value at the current precision.
 bool SameValue(const std::string& first, const std::string& second)
 {
-    BigFloat a(State.PrecisionBits), b(State.PrecisionBits);
+    // Read with every digit the texts give (a decimal digit is less than four
+    // bits): edges of a deep view differ only in their last digits.
+    const int32_t bits = std::max<int32_t>(
+        State.PrecisionBits, static_cast<int32_t>(std::min<size_t>(4 * std::max(first.size(), second.size()) + 64,
+                                                                    static_cast<size_t>(MaxPrecisionBits))));
+    BigFloat a(bits), b(bits);
     ReadBigFloatText(first, a);
     ReadBigFloatText(second, b);
     return mpf_cmp(a.get(), b.get()) == 0;

@@ -230,6 +230,17 @@ TEST_F(RendererTest, LongViewKeepsTheDigitsItsPrecisionHolds)
     EXPECT_EQ(plain.escape, precise.escape);
     EXPECT_NE(std::vector<int32_t>(precise.escape.begin(), precise.escape.begin() + 24),
               std::vector<int32_t>(precise.escape.end() - 24, precise.escape.end()));
+    // Edges that differ only past their 60th digit were taken for one value
+    // and refused as a view without width.
+    const Arguments deep{"--julia", "-0.123", "0.745", "--view",
+                         "1.2765819494559259200108923723127381391741040544095296183861875",
+                         "1.2765819494559259200108923723127381391741040544095296183861915",
+                         "-0.4796660548973277933130797237168852779589319918917902843232404",
+                         "-0.4796660548973277933130797237168852779589319918917902843232374"};
+    const RawFile read(RawOf(Arguments{"--size", "16x12", "--iter", "500"} + deep));
+    const RawFile given(RawOf(Arguments{"--size", "16x12", "--iter", "500", "--precision", "300"} + deep));
+    ASSERT_EQ(read.escape.size(), 16u * 12u);
+    EXPECT_EQ(read.escape, given.escape);
 }
 
 // A view without area is refused before any arithmetic divides by it.
