@@ -204,7 +204,7 @@ std::string NumberTextValue(const std::string& option, const std::string& text)
     return text;
 }
 
-// Whether two texts read as the same value at the current precision.
+// Whether two texts read as the same value.
 bool SameValue(const std::string& first, const std::string& second)
 {
     // Read with every digit the texts give (a decimal digit is less than four
