@@ -58,9 +58,10 @@ public:
         firstCount_ = 0;
     }
 
-    // The longest step from orbit index m for a delta of size deltaSize
-    // (|re| + |im|, in T or in a type with a wider exponent), of at most
-    // maxPasses passes; null when there is none.
+    // A step from orbit index m for a delta of size deltaSize (|re| + |im|,
+    // in T or in a type with a wider exponent), of at most maxPasses passes:
+    // the longest, or the first of a climb to a longer one (see Find); null
+    // when there is none.
     // Whether Find may find a step: a quick refusal for most asks.
     template <typename Size>
     [[gnu::always_inline]] bool MayStep(int64_t m, Size deltaSize) const
