@@ -109,7 +109,7 @@ void InParts(int64_t count, int32_t threads, const Body& body)
 
 template <typename T>
 void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts,
-                        int32_t threads)
+                        int32_t threads, TestedValues tested, T limit)
 {
     Clear();
     const int64_t length = static_cast<int64_t>(orbit.size());
@@ -120,6 +120,15 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
         return;
     everyStartLevels_ = starts == TableStarts::Every && length <= EveryStartLengthLimit ? EveryStartLevels : 1;
     const T reachShare = std::sqrt(epsilon);
+    const T safeNorm = limit * T(SafeLimitShare);
+    const auto clear = [&](int64_t m) {
+        for (int64_t k = tested == TestedValues::Every ? 0 : 3; k < 4; ++k) {
+            const OrbitValue<T>& z = orbit[m + k];
+            if (!(z.re * z.re + z.im * z.im < safeNorm))
+                return false;
+        }
+        return true;
+    };
     const auto single = [&](int64_t m) {
         const OrbitValue<T>& z = orbit[m];
         BlaStep<T> step{2 * z.re, 2 * z.im, 1, 0, 2 * reachShare * Magnitude(z.re, z.im)};
@@ -139,8 +148,7 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
             window[(m + 3) % 4] = single(m + 3);
             BlaStep<T> step = Merge(Merge(window[m % 4], window[(m + 1) % 4], maxDc),
                                     Merge(window[(m + 2) % 4], window[(m + 3) % 4], maxDc), maxDc);
-            const OrbitValue<T>& preTested = orbit[m + 3];
-            if (!(preTested.re * preTested.re + preTested.im * preTested.im < T(PreTestSafeNorm)))
+            if (!clear(m))
                 step.radius = -1;
             passes[m] = step;
         }

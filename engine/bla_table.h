@@ -30,9 +30,15 @@ struct BlaStep {
     T aModulus = 0, cModulus = 0, dModulus = 0;
 };
 
-// A pass's pre-test cannot fire while |Z|^2 stays below this at its fourth
-// value: the pixel's z lies within a relative 2^-52 of Z there.
-constexpr double PreTestSafeNorm = 4.0 * (1.0 - 1.0 / (1 << 20));
+// A test |z|^2 > limit cannot fire while |Z|^2 stays below this share of
+// the limit: within a step's radius the pixel's z lies within a relative
+// 2^-22 of Z.
+constexpr double SafeLimitShare = 1.0 - 1.0 / (1 << 20);
+
+// Which of a pass's values a step passes over without their test: the
+// pass's pre-test (its fourth, against 4), or all four (single steps towards
+// the bailout).
+enum class TestedValues { PreTest, Every };
 
 // Where a table's steps of more than one pass start: at every orbit index
 // (the frame's pixels at large, see levels_), or at aligned ones only, a
@@ -46,10 +52,11 @@ public:
     // epsilon: the size of the dropped terms against |2 Z delta| a step may
     // have, per iteration;
     // maxDc: the largest |dc| of the frame's pixels (0 where dc is 0).
-    // A pass enters the table only when its pre-test cannot fire.
+    // A pass enters the table only when the tests of `tested` (against
+    // limit) cannot fire.
     // threads: how many build it side by side; the table is the same.
     void Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts = TableStarts::Every,
-               int32_t threads = 1);
+               int32_t threads = 1, TestedValues tested = TestedValues::PreTest, T limit = 4);
     void Clear()
     {
         levels_.clear();

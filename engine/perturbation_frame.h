@@ -21,6 +21,11 @@ template <typename T>
 struct HardwareOrbit {
     HugePageVector<OrbitValue<T>> values;  // see ReferenceOrbit
     BlaTable<T> table;
+    // Steps for the single steps towards a bailout beyond 4, where the orbit
+    // keeps to |z| = 2 (the needle's tip, where Z stays 2): its pixels cross
+    // the circle at once and stay near it for hundreds of iterations. Empty
+    // for other orbits.
+    BlaTable<T> bailoutTable;
     std::vector<CircleExcess> nearCircle;
 
     // |Z_m|^2 - 4 where the orbit keeps it, else null.

@@ -257,6 +257,13 @@ template <typename T>
     return fabs(s - limit) <= limit * T(EscapeTestDoubt);
 }
 
+// The orbit a cursor stands on.
+template <typename T, typename D, typename Frame>
+const HardwareOrbit<T>& OrbitOf(const Frame& f, const Cursor<T, D>& p)
+{
+    return p.orbit == f.start.values.data() ? f.start : f.zero;
+}
+
 // Which side of |z| = 2 a pixel beside an orbit value near that circle
 // lies: |Z + delta|^2 - 4 = (|Z|^2 - 4) + 2 Re(conj(Z) delta) + |delta|^2,
 // with |Z|^2 - 4 from the orbit's own precision. 1 outside, -1 inside, 0
@@ -269,8 +276,7 @@ int CircleSide(const Frame& f, const Cursor<T, D>& p, T bound)
         return 0;
     } else {
         using L = long double;
-        const HardwareOrbit<T>& orbit = p.orbit == f.start.values.data() ? f.start : f.zero;
-        const L* excess = orbit.CircleExcessAt(p.m);
+        const L* excess = OrbitOf(f, p).CircleExcessAt(p.m);
         if (!excess)
             return 0;
         const OrbitValue<T>& z = p.orbit[p.m];
@@ -555,6 +561,28 @@ struct PassStart {
     T bound;
 };
 
+// A step of the orbit's bailout table (see HardwareOrbit) for single steps
+// from p, of at most `iterations`: the iterations it took, 0 where there is
+// none. The bound grows as a table step grows it in a pass.
+template <typename T, typename Frame>
+int64_t BailoutTableStep(const Frame& f, Cursor<T, T>& p, T dcr, T dci, int64_t iterations, T& bound)
+{
+    int64_t passes = 0;
+    const BlaStep<T>* s = OrbitOf(f, p).bailoutTable.Find(p.m, Size(p.dr, p.di), iterations / 4, passes);
+    if (!s)
+        return 0;
+    T dr, di;
+    TableStepTerms<T>(p.dr, p.di, dcr, dci).Apply(*s, dr, di);
+    const T factor = TableStepFactor(*s, Size(p.dr, p.di), Size(dcr, dci));
+    p.dr = dr;
+    p.di = di;
+    p.m += 4 * passes;
+    p.zr = T(p.orbit[p.m].re) + dr;
+    p.zi = T(p.orbit[p.m].im) + di;
+    bound = factor * bound + (std::numeric_limits<T>::epsilon() + T(4 * passes) * f.tableEpsilon) * Size(dr, di);
+    return 4 * passes;
+}
+
 // After the passes: the variant's single steps in long double from the last
 // pass start (z in zr, zi at count e); Doubtful when the rounding bound came
 // near z, or a test near its limit. Where the last pass escaped on the
@@ -608,6 +636,14 @@ Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, lon
             bOut = static_cast<float>(TruncatedToDouble(b));
             count = ToStoredCount(Variant == 2 ? j : j + 5);
             return Outcome::Followed;
+        }
+        if (p) {
+            // The step's last iteration is the loop's.
+            const int64_t skipped = BailoutTableStep(f, *p, start->dcr, start->dci, iterMax - j, bound);
+            if (skipped > 0) {
+                j += skipped - 1;
+                continue;
+            }
         }
         zr = (a - b) + cr;
         zi = (t + t) + ci;

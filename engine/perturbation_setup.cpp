@@ -210,18 +210,29 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
     return true;
 }
 
+// Whether an orbit keeps to |z| = 2 for a while (beside the needle's tip,
+// hundreds of values); elsewhere a value that near is rare.
+bool KeepsToCircle(const ReferenceOrbit& orbit)
+{
+    return orbit.nearCircle.size() >= 64;
+}
+
+// bailout: the single steps' limit where it is worth a table of its own
+// (see HardwareOrbit::bailoutTable), else 0.
 template <typename T>
 void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, T epsilon, bool withTable, TableStarts starts,
-                     int32_t threads, HardwareOrbit<T>& hardware)
+                     int32_t threads, T bailout, HardwareOrbit<T>& hardware)
 {
     hardware.values.resize(static_cast<size_t>(orbit.size()));
     for (int64_t k = 0; k < orbit.size(); ++k)
         hardware.values[k] = {static_cast<T>(orbit.re[k]), static_cast<T>(orbit.im[k])};
     hardware.nearCircle = orbit.nearCircle;
+    hardware.table.Clear();
+    hardware.bailoutTable.Clear();
     if (withTable)
         hardware.table.Build(hardware.values, epsilon, maxDc, starts, threads);
-    else
-        hardware.table.Clear();
+    if (withTable && bailout > 0 && KeepsToCircle(orbit))
+        hardware.bailoutTable.Build(hardware.values, epsilon, maxDc, starts, threads, TestedValues::Every, bailout);
 }
 
 template <typename D>
@@ -384,11 +395,13 @@ void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationRefe
                                                             LargestMagnitude(frame.deltaIm)),
                                                  std::numeric_limits<T>::min())
                                       : T(0);
+    // The single steps test |z|^2 against the bailout in variants 1 and 4.
+    const T bailout = (frame.variant == 1 || frame.variant == 4) && frame.bailout > 4 ? T(frame.bailout) : T(0);
     // The frame's threads wait for the table: they build it.
-    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.useTable, frame.tableStarts, threads,
+    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.useTable, frame.tableStarts, threads, bailout,
                     frame.start);
     if (!layout.mandelbrot)
-        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.tableStarts, threads,
+        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.tableStarts, threads, bailout,
                         frame.zero);
 }
 

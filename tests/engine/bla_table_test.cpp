@@ -172,3 +172,25 @@ TEST(BlaTableTest, StepsStopBeforeAPassNearZero)
 }
 
 }  // namespace
+
+// A pass holding a value on the circle: the pre-test table refuses it only
+// where that value is its fourth; a table for single steps towards a bailout
+// of 128 takes it, and refuses a pass with a value near that bailout
+// anywhere in it.
+TEST(BlaTableTest, PassesEnterAsTheirTestedValuesAllow)
+{
+    HugePageVector<OrbitValue<double>> orbit = TurningOrbit(600);
+    orbit[201] = {2, 0};
+    orbit[401] = {0, 11.32};
+    BlaTable<double> preTest, bailout;
+    preTest.Build(orbit, std::ldexp(1.0, -36), 0.0);
+    bailout.Build(orbit, std::ldexp(1.0, -36), 0.0, TableStarts::Every, 1, TestedValues::Every, 128.0);
+    int64_t passes = 0;
+    EXPECT_EQ(preTest.Find(198, 1e-15, 1, passes), nullptr);
+    EXPECT_NE(preTest.Find(199, 1e-15, 1, passes), nullptr);
+    EXPECT_NE(bailout.Find(198, 1e-15, 1, passes), nullptr);
+    EXPECT_NE(bailout.Find(201, 1e-15, 1, passes), nullptr);
+    for (int64_t m = 398; m <= 401; ++m)
+        EXPECT_EQ(bailout.Find(m, 1e-15, 1, passes), nullptr) << m;
+    EXPECT_NE(bailout.Find(402, 1e-15, 1, passes), nullptr);
+}
