@@ -259,9 +259,25 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
         } else {
             escaped = s > 4.0;
         }
+        // Tests near the circle: RunPass's side of it, where a pixel that
+        // stays inside goes on and one that crosses is doubtful.
+        const LaneMask nearCircle = (Magnitude(s - 4.0) <= 4.0 * EscapeTestDoubt) & ~failed;
+        if (!_mm256_testz_si256(reinterpret_cast<__m256i>(nearCircle), reinterpret_cast<__m256i>(nearCircle)))
+            [[unlikely]] {
+            Values current{};
+            if constexpr (Tracked)
+                current = bound * reinterpret_cast<Values>(_mm256_sqrt_pd(reinterpret_cast<__m256d>(squares)));
+            ForLanes([&](auto l) __attribute__((always_inline)) {
+                if (nearCircle[l] == 0 || (running >> l & 1) == 0)
+                    return;
+                if (Variant < 3 && CircleSide(f, cursorOf(l), current[l]) < 0)
+                    escaped[l] = 0;
+                else
+                    doubtful[l] = -1;
+            });
+        }
         step();
         const LaneMask ended = failed | escaped;
-        doubtful |= (Magnitude(s - 4.0) <= 4.0 * EscapeTestDoubt) & ~failed;
         if constexpr (Tracked) {
             const Values factor = reinterpret_cast<Values>(_mm256_sqrt_pd(reinterpret_cast<__m256d>(squares)));
             bound = (factor * bound + (4.0 * Bound::Unit) * (Magnitude(dr) + Magnitude(di))) + Bound::Floor;

@@ -159,6 +159,14 @@ struct RoundingBound {
         }
     }
 
+    // The bound within a pass, after its steps so far.
+    T Current() const
+    {
+        if constexpr (Tracked)
+            return bound * std::sqrt(squares);
+        return T(0);
+    }
+
     template <typename D>
     void EndPass(const Cursor<T, D>& p, T kernelUnit)
     {
@@ -468,11 +476,11 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     bool escapes = s > T(4);
     const bool nearCircle = NearLimit(s, T(4));
     if (nearCircle) {
-        // Pixels in double are computed again in long double, as the lanes
-        // leave them; the lagged test's truncated value is left to the
-        // view's precision.
-        const int side = Variant < 3 && !std::is_same_v<T, double> ? CircleSide(f, p, rounding.bound) : 0;
-        rounding.doubtful |= side == 0;
+        // Pixels in double that cross are computed again in long double, as
+        // the lanes leave them; the lagged test's truncated value is left to
+        // the view's precision.
+        const int side = Variant < 3 ? CircleSide(f, p, rounding.Current()) : 0;
+        rounding.doubtful |= side == 0 || (side > 0 && std::is_same_v<T, double>);
         escapes = side > 0;
     }
     if (Variant >= 3) {
