@@ -11,15 +11,31 @@ namespace {
 
 using namespace perturbation;
 
+// Where a pixel's last pass escaped on the circle: its start, with the
+// difference in the frame's type W or, once narrowed, in T.
+template <typename T, typename W>
+struct CircleStart {
+    std::optional<Cursor<T, W>> wide;
+    std::optional<Cursor<T, T>> narrow;
+
+    template <typename D>
+    void Keep(const Cursor<T, D>& start)
+    {
+        if constexpr (std::is_same_v<D, T>)
+            narrow = start;
+        else
+            wide = start;
+    }
+};
+
 // All passes from p at count e. Leaves the last pass start's z in zr, zi,
-// its count in e and, where that pass escaped on the circle with its
-// difference in T, its cursor in circleStart. A difference that outgrows
-// the wide range continues in T. False when the deep kernel must compute
-// the pixel.
-template <int Variant, typename T, typename D, typename Frame, bool Tracked>
+// its count in e and, where that pass escaped on the circle, its cursor in
+// circleStart. A difference that outgrows the wide range continues in T.
+// False when the deep kernel must compute the pixel.
+template <int Variant, typename T, typename D, typename Frame, bool Tracked, typename W>
 bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dcr, D dci, long double cr,
                long double ci, long double& zr, long double& zi, SkippedIterations& skipped,
-               RoundingBound<T, Tracked>& rounding, std::optional<Cursor<T, T>>& circleStart)
+               RoundingBound<T, Tracked>& rounding, CircleStart<T, W>& circleStart)
 {
     Cursor<T, D> passStart = p;
     Repeats<T, D> repeats{p, previous};
@@ -39,8 +55,7 @@ bool RunPasses(const Frame& f, Cursor<T, D> p, int64_t& e, double previous, D dc
         if (end == PassEnd::Failed)
             return false;
         if (end == PassEnd::EscapedOnCircle) {
-            if constexpr (std::is_same_v<D, T>)
-                circleStart = passStart;
+            circleStart.Keep(passStart);
             break;
         }
         if (end == PassEnd::Escaped)
@@ -65,13 +80,20 @@ Outcome PerturbedPixel(const PerturbationFrame<D>& f, const PixelStart<D>& pixel
     long double zr = 0, zi = 0;
     RoundingBound<T, Tracked> rounding;
     rounding.Start(pixel.d0r, pixel.d0i, f.kernelUnit);
-    std::optional<Cursor<T, T>> circleStart;
+    CircleStart<T, D> circleStart;
     if (!RunPasses<Variant>(f, p, e, FirstPrevious, pixel.dcr, pixel.dci, pixel.cr, pixel.ci, zr, zi, skipped,
                             rounding, circleStart))
         return Outcome::Exact;
+    if constexpr (!std::is_same_v<D, T>) {
+        if (circleStart.wide) {
+            const PassStart<T, D> start{*circleStart.wide, pixel.dcr, pixel.dci, rounding.bound};
+            return FinishPixel<Variant>(f, rounding.doubtful, e, zr, zi, pixel.cr, pixel.ci, count, aOut, bOut,
+                                        &start);
+        }
+    }
     std::optional<PassStart<T>> start;
-    if (circleStart)
-        start = PassStart<T>{*circleStart, ToHardware(pixel.dcr), ToHardware(pixel.dci), rounding.bound};
+    if (circleStart.narrow)
+        start = PassStart<T>{*circleStart.narrow, ToHardware(pixel.dcr), ToHardware(pixel.dci), rounding.bound};
     return FinishPixel<Variant>(f, rounding.doubtful, e, zr, zi, pixel.cr, pixel.ci, count, aOut, bOut,
                                 start ? &*start : nullptr);
 }

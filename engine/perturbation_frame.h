@@ -29,7 +29,7 @@ struct HardwareOrbit {
     std::vector<CircleExcess> nearCircle;
 
     // |Z_m|^2 - 4 where the orbit keeps it, else null.
-    const long double* CircleExcessAt(int64_t m) const
+    const WideFloat<long double>* CircleExcessAt(int64_t m) const
     {
         const auto found = std::lower_bound(nearCircle.begin(), nearCircle.end(), m,
                                             [](const CircleExcess& near, int64_t index) { return near.index < index; });

@@ -274,30 +274,32 @@ const HardwareOrbit<T>& OrbitOf(const Frame& f, const Cursor<T, D>& p)
 
 // Which side of |z| = 2 a pixel beside an orbit value near that circle
 // lies: |Z + delta|^2 - 4 = (|Z|^2 - 4) + 2 Re(conj(Z) delta) + |delta|^2,
-// with |Z|^2 - 4 from the orbit's own precision. 1 outside, -1 inside, 0
-// where the orbit keeps no such value or delta's rounding (within `bound`)
-// leaves it open.
+// with |Z|^2 - 4 from the orbit's own precision, in long double or in the
+// differences' wider exponent. 1 outside, -1 inside, 0 where the orbit keeps
+// no such value or delta's rounding (within `bound`) leaves it open.
 template <typename T, typename D, typename Frame>
 int CircleSide(const Frame& f, const Cursor<T, D>& p, T bound)
 {
-    if constexpr (!std::is_floating_point_v<D>) {
+    using L = std::conditional_t<IsWideFloat<D>::value, D, long double>;
+    using std::fabs;
+    const WideFloat<long double>* kept = OrbitOf(f, p).CircleExcessAt(p.m);
+    if (!kept)
         return 0;
-    } else {
-        using L = long double;
-        const L* excess = OrbitOf(f, p).CircleExcessAt(p.m);
-        if (!excess)
-            return 0;
-        const OrbitValue<T>& z = p.orbit[p.m];
-        const L dr = p.dr, di = p.di;
-        const L cross = 2 * (L(z.re) * dr + L(z.im) * di);
-        const L square = dr * dr + di * di;
-        const L value = (*excess + cross) + square;
-        const L unit = std::numeric_limits<T>::epsilon();
-        const L size = std::fabs(dr) + std::fabs(di);
-        const L error = 8 * unit * (std::fabs(*excess) + std::fabs(cross) + square) +
-                        4 * (std::fabs(L(z.re)) + std::fabs(L(z.im)) + size) * (L(bound) + unit * size);
-        return value > error ? 1 : value < -error ? -1 : 0;
-    }
+    L excess;
+    if constexpr (IsWideFloat<L>::value)
+        excess = *kept;
+    else
+        excess = kept->ToHardware();
+    const OrbitValue<T>& z = p.orbit[p.m];
+    const L dr = L(p.dr), di = L(p.di);
+    const L cross = L(2) * (L(z.re) * dr + L(z.im) * di);
+    const L square = dr * dr + di * di;
+    const L value = (excess + cross) + square;
+    const L unit = L(std::numeric_limits<T>::epsilon());
+    const L size = fabs(dr) + fabs(di);
+    const L error = L(8) * unit * ((fabs(excess) + fabs(cross)) + square) +
+                    L(4) * ((fabs(L(z.re)) + fabs(L(z.im))) + size) * (L(bound) + unit * size);
+    return value > error ? 1 : value < -error ? -1 : 0;
 }
 
 // Brent's method over pass starts: a pass start's state repeating bit for
@@ -561,33 +563,35 @@ bool FirstCursor(const PerturbationFrame<D>& f, const PixelStart<D>& pixel, Curs
 constexpr int64_t FirstPassCount = 3;
 constexpr double FirstPrevious = 2.0;
 
-// Where a pixel's last pass started, its dc and its rounding bound.
-template <typename T>
+// Where a pixel's last pass started (its difference in D), its dc and its
+// rounding bound.
+template <typename T, typename D = T>
 struct PassStart {
-    Cursor<T, T> cursor;
-    T dcr, dci;
+    Cursor<T, D> cursor;
+    D dcr, dci;
     T bound;
 };
 
 // A step of the orbit's bailout table (see HardwareOrbit) for single steps
 // from p, of at most `iterations`: the iterations it took, 0 where there is
 // none. The bound grows as a table step grows it in a pass.
-template <typename T, typename Frame>
-int64_t BailoutTableStep(const Frame& f, Cursor<T, T>& p, T dcr, T dci, int64_t iterations, T& bound)
+template <typename T, typename D, typename Frame>
+int64_t BailoutTableStep(const Frame& f, Cursor<T, D>& p, D dcr, D dci, int64_t iterations, T& bound)
 {
     int64_t passes = 0;
     const BlaStep<T>* s = OrbitOf(f, p).bailoutTable.Find(p.m, Size(p.dr, p.di), iterations / 4, passes);
     if (!s)
         return 0;
-    T dr, di;
-    TableStepTerms<T>(p.dr, p.di, dcr, dci).Apply(*s, dr, di);
-    const T factor = TableStepFactor(*s, Size(p.dr, p.di), Size(dcr, dci));
+    D dr, di;
+    TableStepTerms<D>(p.dr, p.di, dcr, dci).Apply(*s, dr, di);
+    const T factor = TableStepFactor(*s, ToHardware(Size(p.dr, p.di)), ToHardware(Size(dcr, dci)));
     p.dr = dr;
     p.di = di;
     p.m += 4 * passes;
-    p.zr = T(p.orbit[p.m].re) + dr;
-    p.zi = T(p.orbit[p.m].im) + di;
-    bound = factor * bound + (std::numeric_limits<T>::epsilon() + T(4 * passes) * f.tableEpsilon) * Size(dr, di);
+    p.zr = D(p.orbit[p.m].re) + dr;
+    p.zi = D(p.orbit[p.m].im) + di;
+    bound = factor * bound +
+            (std::numeric_limits<T>::epsilon() + T(4 * passes) * f.tableEpsilon) * ToHardware(Size(dr, di));
     return 4 * passes;
 }
 
@@ -597,11 +601,12 @@ int64_t BailoutTableStep(const Frame& f, Cursor<T, T>& p, T dcr, T dci, int64_t 
 // circle (`start` given), z comes from perturbation while the pixel can be
 // followed: with Z on the circle |z| = 2 (the needle's tip) the steps to the
 // bailout keep a difference below z's last digit, and a test near its limit
-// is decided by the side of the circle (the test |z|^2 > 4 only).
-template <int Variant, typename D>
+// is decided by the side of the circle (the test |z|^2 > 4 only). C: the
+// type of that start's difference (D, or T once narrowed).
+template <int Variant, typename D, typename C = Hardware<D>>
 Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, long double zr, long double zi,
                     long double cr, long double ci, int32_t& count, float& aOut, float& bOut,
-                    const PassStart<Hardware<D>>* start = nullptr)
+                    const PassStart<Hardware<D>, C>* start = nullptr)
 {
     using T = Hardware<D>;
     if (doubtful)
@@ -609,7 +614,7 @@ Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, lon
     const int64_t iterMax = f.iterMax;
     const long double bailout = static_cast<long double>(f.bailout);
     const bool circleTest = (Variant == 1 || Variant == 4) && f.bailout == 4;
-    std::optional<Cursor<T, T>> p;
+    std::optional<Cursor<T, C>> p;
     T bound = 0;
     if (start) {
         p = start->cursor;
@@ -617,8 +622,8 @@ Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, lon
     }
     for (int64_t j = e - 3; j <= iterMax; ++j) {
         if (p) {
-            zr = p->zr;
-            zi = p->zi;
+            zr = ToHardware(p->zr);
+            zi = ToHardware(p->zi);
         }
         const long double t = zi * zr;
         const long double a = zr * zr;
@@ -658,7 +663,7 @@ Outcome FinishPixel(const PerturbationFrame<D>& f, bool doubtful, int64_t e, lon
         if (p) {
             // A step multiplies the difference's error by |2 z| and rounds it.
             bound = T(2) * std::sqrt(T(a + b)) * bound +
-                    T(4) * std::numeric_limits<T>::epsilon() * Size(p->dr, p->di);
+                    T(4) * std::numeric_limits<T>::epsilon() * ToHardware(Size(p->dr, p->di));
             if (!Step(*p, start->dcr, start->dci, f))
                 p.reset();
         }

@@ -124,7 +124,7 @@ bool IterateOrbit(mpf_srcptr z0Re, mpf_srcptr z0Im, mpf_srcptr cRe, mpf_srcptr c
             cross->Finish();
         if (std::fabs(mpf_get_d(s) - 4.0) <= 4.0 * NearCircleShare) {
             mpf_sub_ui(excess, s, 4);
-            orbit.nearCircle.push_back({k, BigToLongDouble(excess, scratch)});
+            orbit.nearCircle.push_back({k, BigToWide(excess, scratch)});
         }
         if (mpf_cmp_d(s, OrbitEscapedNorm) > 0)
             break;

@@ -4,6 +4,7 @@
 
 #include "engine/big_float.h"
 #include "engine/relaxed_atomic.h"
+#include "engine/wide_float.h"
 #include "platform/huge_page_allocator.h"
 
 // Beyond this |Z|^2 an orbit has left for good and is not followed further.
@@ -21,7 +22,7 @@ constexpr double NearCircleShare = 0x1p-40;
 
 struct CircleExcess {
     int64_t index;
-    long double excess;  // |Z_index|^2 - 4
+    WideFloat<long double> excess;  // |Z_index|^2 - 4, at any depth
 };
 
 struct ReferenceOrbit {

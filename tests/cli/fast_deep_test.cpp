@@ -279,6 +279,14 @@ TEST_F(FastDeepTest, OrbitsAlongTheEscapeCircleAreDecidedAtTheViewsPrecision)
                         "Julia end 1e-" + std::to_string(exponent));
         EXPECT_LT(State.ExactDeepPixels, 32 * 24 / 8);
     }
+    // Beyond long double's exponent the side is taken with the wider one
+    // (the exact frame takes minutes there): a quarter of the pixels is
+    // left to arbitrary precision, the reference's column (where Re(delta)
+    // is nothing but rounding) among them, where all of them were.
+    Render(Arguments{"--size", "8x6", "--iter", "9000"} + ViewAround("-2", "0", 4990) +
+           Arguments{"--fast-deep", "--raw", "/dev/null"});
+    EXPECT_EQ(State.LastDeepPath, DeepPath::FastWideExponent);
+    EXPECT_LE(State.ExactDeepPixels, 8 * 6 / 3);
 }
 
 TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItAWiderExponent)
