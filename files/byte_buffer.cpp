@@ -42,11 +42,20 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
     return WriteFileAtomically(path, {std::as_bytes(std::span(bytes))});
 }
 
+bool IsSpecialFile(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+           !std::filesystem::is_directory(status);
+}
+
 bool WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const std::byte>> parts)
 {
     if (path.empty())
         return false;
-    const std::string temporary = path + ".tmp" + std::to_string(getpid());
+    const bool special = IsSpecialFile(path);
+    const std::string temporary = special ? path : path + ".tmp" + std::to_string(getpid());
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file)
         return false;
@@ -54,6 +63,8 @@ bool WriteFileAtomically(const std::string& path, std::initializer_list<std::spa
     for (const std::span<const std::byte> part : parts)
         ok = ok && (part.empty() || std::fwrite(part.data(), 1, part.size(), file) == part.size());
     ok = (std::fflush(file) == 0) && ok;
+    if (special)
+        return (std::fclose(file) == 0) && ok;
     ok = (fsync(fileno(file)) == 0) && ok;
     ok = (std::fclose(file) == 0) && ok;
     std::error_code error;

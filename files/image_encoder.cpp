@@ -1,6 +1,7 @@
 #include "files/image_encoder.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QList>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "engine/fractal_state.h"
+#include "files/byte_buffer.h"
 #include "files/png_encoder.h"
 
 namespace {
@@ -111,8 +113,12 @@ int SaveImageByExtension(const std::string& path, const QImage& image)
         return SaveImageWriteFailed;
 
     // Encoded into a temporary file beside the target and renamed over it
-    // only when complete, so a failed save leaves an existing file intact.
-    QSaveFile file(QString::fromStdString(path));
+    // only when complete, so a failed save leaves an existing file intact; a
+    // device or pipe is written directly.
+    const bool special = IsSpecialFile(path);
+    QSaveFile saveFile(QString::fromStdString(path));
+    QFile directFile(QString::fromStdString(path));
+    QFileDevice& file = special ? static_cast<QFileDevice&>(directFile) : saveFile;
     if (!file.open(QIODevice::WriteOnly))
         return SaveImageWriteFailed;
     bool written = false;
@@ -125,9 +131,13 @@ int SaveImageByExtension(const std::string& path, const QImage& image)
             writer.setQuality(quality);
         written = writer.write(image);
     }
+    if (special) {
+        file.close();
+        return written && file.error() == QFileDevice::NoError ? 0 : SaveImageWriteFailed;
+    }
     if (!written) {
-        file.cancelWriting();
+        saveFile.cancelWriting();
         return SaveImageWriteFailed;
     }
-    return file.commit() ? 0 : SaveImageWriteFailed;
+    return saveFile.commit() ? 0 : SaveImageWriteFailed;
 }

@@ -1,4 +1,7 @@
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -147,6 +150,31 @@ TEST_F(RendererTest, UnwritableOutputsFailWithoutLeavingFiles)
         EXPECT_EQ(Entries(), QStringList({"taken"})) << option << " " << name;
         EXPECT_TRUE(QDir(folder.filePath("taken")).isEmpty());
     }
+}
+
+// A pipe (or a device such as /dev/null) named as the output receives the
+// bytes and stays what it is: renaming a finished file over it would put a
+// plain file in its place. The test holds the pipe open itself, so that the
+// small output waits in it and nothing blocks.
+TEST_F(RendererTest, OutputsIntoAPipeKeepThePipe)
+{
+    for (const auto& [option, magic] :
+         std::vector<std::pair<const char*, std::string>>{{"-o", "\x89PNG"}, {"--raw", "QXRA"}}) {
+        const std::string path = PathOf(option[1] == 'o' ? "pipe.png" : "pipe.raw");
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        const int pipe = open(path.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(pipe, 0);
+        const Result result = Render({"--size", "8x6", option, path});
+        char received[4096] = {};
+        const ssize_t size = read(pipe, received, sizeof received);
+        close(pipe);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(std::filesystem::is_fifo(path)) << option;
+        EXPECT_GT(size, 4) << option;
+        EXPECT_EQ(std::string(received, 4), magic) << option;
+    }
+    const auto entries = std::filesystem::directory_iterator(folder.path().toStdString());
+    EXPECT_EQ(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)), 2);
 }
 
 TEST_F(RendererTest, RawFileLayout)
