@@ -10,7 +10,7 @@
 
 #include <exception>
 
-#include "files/byte_buffer.h"
+#include "platform/whole_file.h"
 
 namespace {
 

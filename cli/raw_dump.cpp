@@ -1,6 +1,7 @@
 #include "cli/raw_dump.h"
 
 #include "files/byte_buffer.h"
+#include "platform/whole_file.h"
 
 bool WriteRawDump(const std::string& path, const RawDumpHeader& header,
                   const std::vector<int32_t>& escapeValues, const float* a, const float* b)

@@ -5,12 +5,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <unistd.h>
+#include <span>
 
 #include "color/display.h"
 #include "color/palette_generation.h"
 #include "engine/fractal_state.h"
 #include "platform/platform.h"
+#include "platform/whole_file.h"
 
 namespace {
 
@@ -61,18 +62,7 @@ bool SavePaletteFile(const std::string& path)
     PutWord(bytes + 36, static_cast<uint32_t>(State.ColorOptions));
     PutWord(bytes + 40, static_cast<uint32_t>(State.PaletteOffset));
 
-    const std::string temporary = path + ".tmp" + std::to_string(getpid());
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
-    ok = std::fflush(file) == 0 && ok;
-    ok = fsync(fileno(file)) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temporary.c_str());
-    return false;
+    return WriteFileAtomically(path, {std::as_bytes(std::span(bytes))});
 }
 
 bool LoadPaletteFile(const std::string& path)

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "files/byte_buffer.h"
 #include "files/image_parameter_file.h"
 #include "files/image_parameter_record.h"
 #include "files/parameter_file.h"
+#include "platform/whole_file.h"
 
 namespace {
 

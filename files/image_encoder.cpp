@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "engine/fractal_state.h"
-#include "files/byte_buffer.h"
 #include "files/png_encoder.h"
+#include "platform/whole_file.h"
 
 namespace {
 

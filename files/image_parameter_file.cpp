@@ -14,6 +14,7 @@
 #include "files/parameter_file.h"
 #include "files/picture_export.h"
 #include "platform/platform.h"
+#include "platform/whole_file.h"
 
 namespace {
 

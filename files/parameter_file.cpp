@@ -13,6 +13,7 @@
 #include "engine/view_texts.h"
 #include "files/picture_export.h"
 #include "platform/platform.h"
+#include "platform/whole_file.h"
 
 namespace {
 

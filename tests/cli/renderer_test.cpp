@@ -158,9 +158,14 @@ TEST_F(RendererTest, UnwritableOutputsFailWithoutLeavingFiles)
 // small output waits in it and nothing blocks.
 TEST_F(RendererTest, OutputsIntoAPipeKeepThePipe)
 {
-    for (const auto& [option, magic] :
-         std::vector<std::pair<const char*, std::string>>{{"-o", "\x89PNG"}, {"--raw", "QXRA"}}) {
-        const std::string path = PathOf(option[1] == 'o' ? "pipe.png" : "pipe.raw");
+    struct Output {
+        const char* option;
+        const char* name;
+        std::string start;  // the file's first bytes, or empty
+    };
+    for (const auto& [option, name, start] : std::vector<Output>{
+             {"-o", "pipe.png", "\x89PNG"}, {"--raw", "pipe.raw", "QXRA"}, {"--save-palette", "pipe.pal", ""}}) {
+        const std::string path = PathOf(name);
         ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
         const int pipe = open(path.c_str(), O_RDWR | O_NONBLOCK);
         ASSERT_GE(pipe, 0);
@@ -171,10 +176,10 @@ TEST_F(RendererTest, OutputsIntoAPipeKeepThePipe)
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_TRUE(std::filesystem::is_fifo(path)) << option;
         EXPECT_GT(size, 4) << option;
-        EXPECT_EQ(std::string(received, 4), magic) << option;
+        EXPECT_EQ(std::string(received, start.size()), start) << option;
     }
     const auto entries = std::filesystem::directory_iterator(folder.path().toStdString());
-    EXPECT_EQ(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)), 2);
+    EXPECT_EQ(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)), 3);
 }
 
 TEST_F(RendererTest, RawFileLayout)
