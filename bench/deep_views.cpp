@@ -86,12 +86,13 @@ int main(int argc, char** argv)
     const bool exact = argc > 2 && std::atoi(argv[2]) == 1;
     const std::string raw = "/tmp/quorvatix-deep-views-" + std::to_string(getpid()) + ".raw";
 
-    const std::array<DeepView, 5> views{{
+    const std::array<DeepView, 6> views{{
         {"spiral, seahorse valley", "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 28,
          30000, nullptr, nullptr},
         {"minibrot of period 106", MinibrotRe, MinibrotIm, 79, 100000, nullptr, nullptr},
         {"Julia set of -0.8 + 0.156 i", JuliaPointRe, JuliaPointIm, 60, 50000, "-0.8", "0.156"},
         {"Misiurewicz point i", "0", "1", 300, 25000, nullptr, nullptr},
+        {"Misiurewicz point -2, the needle's tip", "-2", "0", 300, 25000, nullptr, nullptr},
         {"Misiurewicz point i, beyond long double's exponent", "0", "1", 20000, 200000, nullptr, nullptr},
     }};
     std::printf("%dx%d, 2 threads, wall time of the whole frame (reference orbit, table, pixels)\n", width, height);
