@@ -38,8 +38,10 @@ bool WriteFileAtomically(const std::string& path, std::initializer_list<std::spa
     if (path.empty())
         return false;
     const bool special = IsSpecialFile(path);
-    const std::string temporary = special ? path : path + ".tmp" + std::to_string(getpid());
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    // A device or pipe takes the bytes itself; anything else gets them in a
+    // temporary file first.
+    const std::string written = special ? path : path + ".tmp" + std::to_string(getpid());
+    std::FILE* file = std::fopen(written.c_str(), "wb");
     if (!file)
         return false;
     bool ok = true;
@@ -52,9 +54,9 @@ bool WriteFileAtomically(const std::string& path, std::initializer_list<std::spa
     ok = (std::fclose(file) == 0) && ok;
     std::error_code error;
     if (ok)
-        std::filesystem::rename(temporary, path, error);
+        std::filesystem::rename(written, path, error);
     if (!ok || error) {
-        std::filesystem::remove(temporary, error);
+        std::filesystem::remove(written, error);
         return false;
     }
     return true;
