@@ -6,6 +6,7 @@
 
 #include "engine/big_to_hardware.h"
 #include "engine/minibrot_nucleus.h"
+#include "engine/misiurewicz_reference.h"
 #include "engine/reference_orbit.h"
 #include "engine/reference_orbit_cache.h"
 #include "engine/rounding.h"
@@ -37,6 +38,13 @@ constexpr int32_t NucleusToleranceBits = 8;
 // room for fewer than the least, the search is not worth its cost.
 constexpr int32_t MostNewtonSteps = 16;
 constexpr int32_t LeastNewtonSteps = 4;
+// A Misiurewicz point's return shows in the centre's orbit at this
+// precision within this many values; Newton's steps for it end this many
+// binary orders below the pixel step, as its orbit's cycle is taken to be
+// exact and the point's error moves every pixel.
+constexpr int32_t ReturnProbeBits = 256;
+constexpr int64_t ReturnProbeLength = 2048;
+constexpr int32_t ReturnToleranceBits = 40;
 // A Newton step's iteration (z and its derivative) costs about three orbit
 // iterations.
 constexpr int64_t NewtonIterationCost = 3;
@@ -131,6 +139,71 @@ long double ViewRadius(const DeepFrameLayout& layout)
     return std::hypot(width, height) / 2;
 }
 
+// Whether a point lies within a view's radius of its centre (|re| + |im|
+// against half the diagonal, at any depth).
+bool WithinRadius(const DeepFrameLayout& layout, const Point& centre, const Point& point)
+{
+    BigFloat distance(layout.bits), part(layout.bits), radius(layout.bits);
+    mpf_mul_ui(radius, layout.stepRe, static_cast<unsigned long>(layout.width));
+    mpf_mul(radius, radius, radius);
+    mpf_mul_ui(part, layout.stepIm, static_cast<unsigned long>(layout.height));
+    mpf_mul(part, part, part);
+    mpf_add(radius, radius, part);
+    mpf_sqrt(radius, radius);
+    mpf_div_2exp(radius, radius, 1);
+    mpf_sub(distance, point.re, centre.re);
+    mpf_abs(distance, distance);
+    mpf_sub(part, point.im, centre.im);
+    mpf_abs(part, part);
+    mpf_add(distance, distance, part);
+    return mpf_cmp(distance, radius) <= 0;
+}
+
+// A Misiurewicz point (for a Julia set: a z_0 whose orbit lands on a
+// repelling cycle) within a view's radius of its centre, found from the
+// centre's orbit at a modest precision: its orbit, known for ever from its
+// first values, never escapes, and it takes none of the hours that the
+// centre's orbit would take to follow the cycle at the view's precision.
+bool FindMisiurewiczReference(const DeepFrameLayout& layout, const Point& centre, int64_t length, Point& chosen,
+                              ReferenceOrbit& orbit, RelaxedAtomic<int64_t>& progress)
+{
+    BigFloat zero(layout.bits);
+    ReferenceOrbit probe;
+    const int32_t probeBits = std::min(layout.bits, ReturnProbeBits);
+    const bool probed = layout.mandelbrot ? IterateOrbit(zero, zero, centre.re, centre.im, probeBits,
+                                                         ReturnProbeLength, probe, progress)
+                                          : IterateOrbit(centre.re, centre.im, layout.juliaRe, layout.juliaIm,
+                                                         probeBits, ReturnProbeLength, probe, progress);
+    OrbitReturn found;
+    if (!probed || !FindRepellingReturn(probe, found))
+        return false;
+    const int64_t stepCost = (found.preperiod + found.period) * NewtonIterationCost;
+    const int32_t steps = static_cast<int32_t>(std::min<int64_t>(MostNewtonSteps, length / stepCost));
+    if (steps < LeastNewtonSteps)
+        return false;
+    BigFloat tolerance(layout.bits);
+    mpf_set(tolerance, layout.stepRe);
+    mpf_abs(tolerance, tolerance);
+    mpf_div_2exp(tolerance, tolerance, ReturnToleranceBits);
+    mpf_set(chosen.re, centre.re);
+    mpf_set(chosen.im, centre.im);
+    const mpf_srcptr julia[2] = {layout.juliaRe, layout.juliaIm};
+    const bool refined = RefineOrbitReturn(chosen.re, chosen.im, found, layout.mandelbrot ? nullptr : julia,
+                                           tolerance, layout.bits, steps);
+    // A centre put on an axis (see PointOfView) must keep to it.
+    const bool leftAxis = (mpf_sgn(centre.im.get()) == 0 && mpf_sgn(chosen.im.get()) != 0) ||
+                          (mpf_sgn(centre.re.get()) == 0 && mpf_sgn(chosen.re.get()) != 0);
+    if (!refined || leftAxis || !WithinRadius(layout, centre, chosen)) {
+        mpf_set(chosen.re, centre.re);
+        mpf_set(chosen.im, centre.im);
+        return false;
+    }
+    if (layout.mandelbrot)
+        return ReturningOrbit(zero, zero, chosen.re, chosen.im, layout.bits, found, length, orbit, progress);
+    return ReturningOrbit(chosen.re, chosen.im, layout.juliaRe, layout.juliaIm, layout.bits, found, length, orbit,
+                          progress);
+}
+
 // The nucleus of the minibrot that governs a Mandelbrot view, when one lies
 // within a view's radius of its centre: its orbit never escapes and returns
 // to 0 every period, so pixels keep to it and its table.
@@ -149,18 +222,12 @@ bool FindGoverningNucleus(const DeepFrameLayout& layout, const Point& centre, co
     spent += steps * stepCost;
     mpf_set(nucleus.re, centre.re);
     mpf_set(nucleus.im, centre.im);
-    BigFloat tolerance(layout.bits), distance(layout.bits), part(layout.bits);
+    BigFloat tolerance(layout.bits);
     mpf_set(tolerance, layout.stepRe);
     mpf_abs(tolerance, tolerance);
     mpf_div_2exp(tolerance, tolerance, NucleusToleranceBits);
-    if (!RefineNucleus(nucleus.re, nucleus.im, period, tolerance, layout.bits, steps))
-        return false;
-    mpf_sub(distance, nucleus.re, centre.re);
-    mpf_abs(distance, distance);
-    mpf_sub(part, nucleus.im, centre.im);
-    mpf_abs(part, part);
-    mpf_add(distance, distance, part);
-    return mpf_cmp_d(distance, static_cast<double>(radius)) <= 0;
+    return RefineNucleus(nucleus.re, nucleus.im, period, tolerance, layout.bits, steps) &&
+           WithinRadius(layout, centre, nucleus);
 }
 
 bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbit& orbit,
@@ -170,6 +237,8 @@ bool ChooseReference(const DeepFrameLayout& layout, Point& chosen, ReferenceOrbi
     Point centre{BigFloat(layout.bits), BigFloat(layout.bits)};
     PointOfView(layout, GridParts / 2, GridParts / 2, centre);
     BigFloat zero(layout.bits);
+    if (FindMisiurewiczReference(layout, centre, length, chosen, orbit, progress))
+        return true;
     mpf_set(chosen.re, centre.re);
     mpf_set(chosen.im, centre.im);
     if (!StartOrbit(layout, chosen, zero, length, orbit, progress))

@@ -13,6 +13,7 @@
 #include "cli/renderer.h"
 #include "engine/fractal_state.h"
 #include "engine/kernels_perturbation.h"
+#include "engine/orbit_return_newton.h"
 #include "engine/perturbation_setup.h"
 #include "engine/reference_orbit_cache.h"
 #include "engine/view_texts.h"
@@ -131,19 +132,23 @@ protected:
         return Arguments{"--julia", "-1", "0"} + ViewAround(re, im, exponent);
     }
     // (1 + sqrt 5) / 2 to the digits a view 10^-exponent wide needs.
+    static std::string DigitsOf(mpf_srcptr value, int count)
+    {
+        char* digits = nullptr;
+        gmp_asprintf(&digits, "%.*Ff", count, value);
+        std::string result(digits);
+        void (*release)(void*, size_t);
+        mp_get_memory_functions(nullptr, nullptr, &release);
+        release(digits, result.size() + 1);
+        return result;
+    }
     static std::string GoldenRatioFor(int exponent)
     {
         BigFloat value(exponent * 4 + 128);
         mpf_sqrt_ui(value, 5);
         mpf_add_ui(value, value, 1);
         mpf_div_2exp(value, value, 1);
-        char* digits = nullptr;
-        gmp_asprintf(&digits, "%.*Ff", exponent + 30, value.get());
-        std::string result(digits);
-        void (*release)(void*, size_t);
-        mp_get_memory_functions(nullptr, nullptr, &release);
-        release(digits, result.size() + 1);
-        return result;
+        return DigitsOf(value, exponent + 30);
     }
     // The frame's escape values, computed the fast way or exactly.
     // The escape values of the frame's raw file.
@@ -320,6 +325,25 @@ TEST_F(FastDeepTest, DeepestViewsUseLongDoubleAndBeyondItAWiderExponent)
 
     EscapeValues(Arguments{"--size", "4x3", "--iter", "30"} + ViewAround("0", "1", 5000), true);
     EXPECT_EQ(State.LastDeepPath, DeepPath::FastWideExponent);
+}
+
+// The orbit of the point where 0 lands on a fixed point after four steps
+// (near -0.1011 + 0.9563 i) is its first five values for ever: the view's
+// pixels follow it for 2400 iterations, which 1e-20000 deep make 160000 at
+// 66000 bits for the centre's orbit.
+TEST_F(FastDeepTest, AMisiurewiczPointsOwnOrbitServesItsView)
+{
+    const int exponent = 300;
+    const int32_t bits = exponent * 4 + 128;
+    BigFloat re(bits), im(bits), tolerance(bits);
+    mpf_set_str(re, "-0.10109636384562216102578544573862256546380544282625", 10);
+    mpf_set_str(im, "0.95628651080914150077109605772997743580983333651053", 10);
+    mpf_set_str(tolerance, "1e-340", 10);
+    ASSERT_TRUE(RefineOrbitReturn(re, im, {4, 1}, nullptr, tolerance, bits, 16));
+    const std::string reText = DigitsOf(re, exponent + 30), imText = DigitsOf(im, exponent + 30);
+    ExpectAgreement(Arguments{"--size", "16x12", "--iter", "4000"} + ViewAround(reText.c_str(), imText.c_str(), exponent),
+                    "lands after four steps");
+    EXPECT_EQ(State.ExactDeepPixels, 0);
 }
 
 TEST_F(FastDeepTest, WiderExponentFollowsLongDoubleBitForBitWithinItsRange)

@@ -1,10 +1,12 @@
 // The references of the fast deep path: the governing minibrot's nucleus,
-// and the orbit kept for the next frame.
+// Misiurewicz points, and the orbit kept for the next frame.
 #include <gtest/gtest.h>
 
 #include "engine/big_to_hardware.h"
 #include "engine/fractal_state.h"
 #include "engine/minibrot_nucleus.h"
+#include "engine/misiurewicz_reference.h"
+#include "engine/orbit_return_newton.h"
 #include "engine/reference_orbit.h"
 #include "engine/reference_orbit_cache.h"
 
@@ -95,6 +97,75 @@ TEST(MinibrotNucleusTest, NewtonReachesTheNucleusFromNearby)
     ASSERT_TRUE(RefineNucleus(near.re, near.im, 106, tolerance, bits, 16));
     // The nucleus to the working precision.
     EXPECT_LT(DistanceExponent(near.re, near.im, period106, bits), -400);
+}
+
+// The point where 0 lands on a fixed point after four steps, near
+// -0.1011 + 0.9563 i, to 50 digits.
+const char* const LandsAfterFourRe = "-0.10109636384562216102578544573862256546380544282625";
+const char* const LandsAfterFourIm = "0.95628651080914150077109605772997743580983333651053";
+
+TEST(MisiurewiczReferenceTest, FindsTheRepellingCycleAnOrbitLandsOn)
+{
+    OrbitReturn found;
+    ASSERT_TRUE(FindRepellingReturn(OrbitOfZero(Parameter("0", "1", 256), 256, 2048), found));
+    EXPECT_EQ(found.preperiod, 2);  // 0, i, -1 + i, -i, -1 + i, ...
+    EXPECT_EQ(found.period, 2);
+    ASSERT_TRUE(FindRepellingReturn(OrbitOfZero(Parameter(LandsAfterFourRe, LandsAfterFourIm, 256), 256, 2048), found));
+    EXPECT_EQ(found.preperiod, 4);
+    EXPECT_EQ(found.period, 1);
+    // Orbits settling on attracting cycles, or escaping, have none.
+    EXPECT_FALSE(FindRepellingReturn(OrbitOfZero(Parameter("-0.1", "0.1", 256), 256, 2048), found));
+    EXPECT_FALSE(FindRepellingReturn(OrbitOfZero(Parameter(Period3Re, Period3Im, 256), 256, 2048), found));
+    EXPECT_FALSE(FindRepellingReturn(OrbitOfZero(Parameter("0.3", "0.1", 256), 256, 2048), found));
+}
+
+TEST(MisiurewiczReferenceTest, NewtonReachesThePointAndItsOrbitRepeatsForEver)
+{
+    State.StopRequest = 0;
+    const int32_t bits = 1024;
+    Parameter point("-0.1011", "0.9563", bits);
+    BigFloat tolerance(bits);
+    mpf_set_str(tolerance, "1e-290", 10);
+    ASSERT_TRUE(RefineOrbitReturn(point.re, point.im, {4, 1}, nullptr, tolerance, bits, 16));
+    EXPECT_LT(DistanceExponent(point.re, point.im, Parameter(LandsAfterFourRe, LandsAfterFourIm, bits), bits), -160);
+
+    // Its orbit: the first five values iterated, then the fixed point kept.
+    BigFloat zero(bits);
+    ReferenceOrbit orbit;
+    RelaxedAtomic<int64_t> done{0};
+    ASSERT_TRUE(ReturningOrbit(zero, zero, point.re, point.im, bits, {4, 1}, 3000, orbit, done));
+    ASSERT_EQ(orbit.size(), 3000);
+    EXPECT_EQ(done.load(), 3000);
+    const ReferenceOrbit iterated = OrbitOfZero(point, bits, 400);
+    for (int64_t n = 0; n < 400; ++n) {
+        EXPECT_EQ(orbit.re[n], iterated.re[n]) << n;
+        EXPECT_EQ(orbit.im[n], iterated.im[n]) << n;
+    }
+    EXPECT_EQ(orbit.re[2999], orbit.re[4]);
+
+    // A Julia set's repelling fixed point (1 + sqrt(1 - 4c)) / 2 of c = -1: the golden ratio.
+    const Parameter minusOne("-1", "0", bits);
+    const mpf_srcptr julia[2] = {minusOne.re, minusOne.im};
+    Parameter z0("1.6", "0.01", bits);
+    ASSERT_TRUE(RefineOrbitReturn(z0.re, z0.im, {0, 1}, julia, tolerance, bits, 16));
+    const Parameter golden("1.6180339887498948482045868343656381177203091798057628621354486227", "0", bits);
+    EXPECT_LT(DistanceExponent(z0.re, z0.im, golden, bits), -200);
+}
+
+// The needle's tip: 0, -2, 2, 2, ... with |Z|^2 - 4 = 0 kept at every value on the circle.
+TEST(MisiurewiczReferenceTest, TheCyclesValuesOnTheCircleComeRoundWithIt)
+{
+    const int32_t bits = 256;
+    const Parameter tip("-2", "0", bits);
+    BigFloat zero(bits);
+    ReferenceOrbit orbit;
+    RelaxedAtomic<int64_t> done{0};
+    ASSERT_TRUE(ReturningOrbit(zero, zero, tip.re, tip.im, bits, {2, 1}, 500, orbit, done));
+    ASSERT_EQ(orbit.nearCircle.size(), 499u);  // every value from -2 on
+    for (size_t i = 0; i < orbit.nearCircle.size(); ++i) {
+        EXPECT_EQ(orbit.nearCircle[i].index, static_cast<int64_t>(i) + 1);
+        EXPECT_EQ(orbit.nearCircle[i].excess.ToHardware(), 0.0L);
+    }
 }
 
 // At high precision a second thread forms one product of each iteration:
