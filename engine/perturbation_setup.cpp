@@ -45,6 +45,11 @@ constexpr int32_t LeastNewtonSteps = 4;
 constexpr int32_t ReturnProbeBits = 256;
 constexpr int64_t ReturnProbeLength = 2048;
 constexpr int32_t ReturnToleranceBits = 40;
+// A Julia set's orbit of 0 serves pixels that rebase, whose differences
+// are as large as their z: it need only be an orbit to far below their
+// rounding, step by step (it may leave the exact orbit of 0, as pixels
+// need not follow that one), not one exact to the view's precision.
+constexpr int32_t RebaseOrbitBits = 256;
 // A Newton step's iteration (z and its derivative) costs about three orbit
 // iterations.
 constexpr int64_t NewtonIterationCost = 3;
@@ -361,9 +366,10 @@ bool ChoosePerturbationReference(const DeepFrameLayout& layout, PerturbationRefe
     mpf_set(reference.re, chosen.re);
     mpf_set(reference.im, chosen.im);
     if (!layout.mandelbrot) {
-        BigFloat zero(layout.bits);
-        if (!IterateOrbit(zero, zero, layout.juliaRe, layout.juliaIm, layout.bits, ReferenceLength(layout),
-                          reference.zero, progress))
+        const int32_t bits = std::min(layout.bits, RebaseOrbitBits);
+        BigFloat zero(bits);
+        if (!IterateOrbit(zero, zero, layout.juliaRe, layout.juliaIm, bits, ReferenceLength(layout), reference.zero,
+                          progress))
             return false;
     }
     return true;
