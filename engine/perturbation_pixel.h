@@ -482,8 +482,12 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
         // the lanes leave them; the lagged test's truncated value is left to
         // the view's precision.
         const int side = Variant < 3 ? CircleSide(f, p, rounding.Current()) : 0;
-        rounding.doubtful |= side == 0 || (side > 0 && std::is_same_v<T, double>);
-        escapes = side > 0;
+        // Where the bailout lies beyond the circle, the single steps that
+        // follow the pixel from the pass start find its first step beyond
+        // it whichever side it lies on now: |z| > 2 only grows.
+        const bool followOpenSide = Variant == 1 && side == 0 && f.bailout > 4 && !std::is_same_v<T, double>;
+        rounding.doubtful |= (side == 0 && !followOpenSide) || (side > 0 && std::is_same_v<T, double>);
+        escapes = side > 0 || followOpenSide;
     }
     if (Variant >= 3) {
         if (previous > 4.0)
@@ -680,8 +684,10 @@ template <typename D, int Variant>
 Outcome StorePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, Outcome outcome, int32_t count, float a,
                    float b, DeepRegisters& exact)
 {
-    // Escaped pixels on a real line are computed again as the view's precision decides them.
-    if (outcome != Outcome::Exact && (f.realRow[row] != 0 || f.realColumn[k] != 0) &&
+    // Escaped pixels on a real line where real orbits are chaotic are computed
+    // again as the view's precision decides them.
+    const bool chaoticAxis = (f.realRow[row] != 0 && f.chaoticAxisColumn[k] != 0) || f.realColumn[k] != 0;
+    if (outcome != Outcome::Exact && chaoticAxis &&
         (outcome == Outcome::Doubtful || count != 0))
         outcome = Outcome::Exact;
     const size_t at = static_cast<size_t>(row - f.firstRow) * f.width + k;
