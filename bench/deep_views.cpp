@@ -15,6 +15,7 @@
 #include "timing.h"
 #include "cli/renderer.h"
 #include "engine/big_float.h"
+#include "engine/orbit_return_newton.h"
 
 namespace {
 
@@ -39,6 +40,18 @@ const char* const MinibrotIm = "1.0000000000000000000000000000000000000003857348
 const char* const JuliaPointRe = "1.5275031186435346107897464024449153375667459478117081603398751970";
 const char* const JuliaPointIm = "-0.0759121783522878670718141948263480463664221948479780225397325930";
 
+// A value to the digits of a view 10^-exponent wide.
+std::string DigitsFor(mpf_srcptr value, int exponent)
+{
+    char* digits = nullptr;
+    gmp_asprintf(&digits, "%.*Fe", exponent + 30, value);
+    std::string text(digits);
+    void (*release)(void*, size_t);
+    mp_get_memory_functions(nullptr, nullptr, &release);
+    release(digits, text.size() + 1);
+    return text;
+}
+
 std::string EdgeText(const char* centre, int exponent, int quarters, int bits)
 {
     BigFloat value(bits), offset(bits);
@@ -52,13 +65,22 @@ std::string EdgeText(const char* centre, int exponent, int quarters, int bits)
         mpf_sub(value, value, offset);
     else
         mpf_add(value, value, offset);
-    char* digits = nullptr;
-    gmp_asprintf(&digits, "%.*Fe", exponent + 30, value.get());
-    std::string text(digits);
-    void (*release)(void*, size_t);
-    mp_get_memory_functions(nullptr, nullptr, &release);
-    release(digits, text.size() + 1);
-    return text;
+    return DigitsFor(value, exponent);
+}
+
+// The point where 0 lands on a fixed point after four steps (near
+// -0.1011 + 0.9563 i, whose cycle repels by only 1.33 a step), to the digits
+// of a view 10^-exponent wide.
+std::string LandsAfterFour(bool real, int exponent)
+{
+    const int32_t bits = exponent * 4 + 128;
+    BigFloat re(bits), im(bits), tolerance(bits);
+    mpf_set_str(re, "-0.10109636384562216102578544573862256546380544282625", 10);
+    mpf_set_str(im, "0.95628651080914150077109605772997743580983333651053", 10);
+    mpf_set_ui(tolerance, 1);
+    mpf_div_2exp(tolerance, tolerance, static_cast<mp_bitcnt_t>(bits - 64));
+    RefineOrbitReturn(re, im, {4, 1}, nullptr, tolerance, bits, 16);
+    return DigitsFor(real ? re.get() : im.get(), exponent);
 }
 
 // Renderer options for the view at the given size.
@@ -86,7 +108,8 @@ int main(int argc, char** argv)
     const bool exact = argc > 2 && std::atoi(argv[2]) == 1;
     const std::string raw = "/tmp/quorvatix-deep-views-" + std::to_string(getpid()) + ".raw";
 
-    const std::array<DeepView, 6> views{{
+    const std::string landsRe = LandsAfterFour(true, 20000), landsIm = LandsAfterFour(false, 20000);
+    const std::array<DeepView, 7> views{{
         {"spiral, seahorse valley", "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 28,
          30000, nullptr, nullptr},
         {"minibrot of period 106", MinibrotRe, MinibrotIm, 79, 100000, nullptr, nullptr},
@@ -94,6 +117,8 @@ int main(int argc, char** argv)
         {"Misiurewicz point i", "0", "1", 300, 25000, nullptr, nullptr},
         {"Misiurewicz point -2, the needle's tip", "-2", "0", 300, 25000, nullptr, nullptr},
         {"Misiurewicz point i, beyond long double's exponent", "0", "1", 20000, 200000, nullptr, nullptr},
+        {"Misiurewicz point near -0.1011 + 0.9563 i, beyond long double's exponent", landsRe.c_str(),
+         landsIm.c_str(), 20000, 200000, nullptr, nullptr},
     }};
     std::printf("%dx%d, 2 threads, wall time of the whole frame (reference orbit, table, pixels)\n", width, height);
     for (const DeepView& view : views) {
