@@ -684,6 +684,19 @@ template <typename D, int Variant>
 Outcome StorePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, Outcome outcome, int32_t count, float a,
                    float b, DeepRegisters& exact)
 {
+    // A Mandelbrot pixel on the axis within [-2, 1/4] lies in the set: only
+    // its coordinate's rounding off the axis, grown by its chaotic real
+    // orbit, lets the view's precision see it escape (twice the precision
+    // sees it later or never). Beyond long double's exponent that answer
+    // would take minutes a pixel; the set's own is given instead.
+    if constexpr (IsWideFloat<D>::value) {
+        if (f.mandelbrot && f.realRow[row] != 0 && f.chaoticAxisColumn[k] != 0) {
+            outcome = Outcome::Followed;
+            count = 0;
+            a = 0;
+            b = 0;
+        }
+    }
     // Escaped pixels on a real line where real orbits are chaotic are computed
     // again as the view's precision decides them.
     const bool chaoticAxis = (f.realRow[row] != 0 && f.chaoticAxisColumn[k] != 0) || f.realColumn[k] != 0;
