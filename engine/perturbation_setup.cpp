@@ -42,7 +42,7 @@ constexpr int32_t LeastNewtonSteps = 4;
 // precision within this many values; Newton's steps for it end this many
 // binary orders below the pixel step, as its orbit's cycle is taken to be
 // exact and the point's error moves every pixel.
-constexpr int32_t ReturnProbeBits = 256;
+constexpr int32_t ReturnProbeBits = 1024;
 constexpr int64_t ReturnProbeLength = 2048;
 constexpr int32_t ReturnToleranceBits = 40;
 // A Julia set's orbit of 0 serves pixels that rebase, whose differences
@@ -197,7 +197,7 @@ bool FindMisiurewiczReference(const DeepFrameLayout& layout, const Point& centre
                                            tolerance, layout.bits, steps);
     // A centre put on an axis (see PointOfView) must keep to it.
     const bool leftAxis = (mpf_sgn(centre.im.get()) == 0 && mpf_sgn(chosen.im.get()) != 0) ||
-                          (mpf_sgn(centre.re.get()) == 0 && mpf_sgn(chosen.re.get()) != 0);
+                          (!layout.mandelbrot && mpf_sgn(centre.re.get()) == 0 && mpf_sgn(chosen.re.get()) != 0);
     if (!refined || leftAxis || !WithinRadius(layout, centre, chosen)) {
         mpf_set(chosen.re, centre.re);
         mpf_set(chosen.im, centre.im);

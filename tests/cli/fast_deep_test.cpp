@@ -347,6 +347,16 @@ TEST_F(FastDeepTest, AMisiurewiczPointsOwnOrbitServesItsView)
     ExpectAgreement(Arguments{"--size", "16x12", "--iter", "4000"} + ViewAround(reText.c_str(), imText.c_str(), exponent),
                     "lands after four steps");
     EXPECT_EQ(State.ExactDeepPixels, 0);
+
+    // Around i, 1e-5000 deep, the centre's own orbit leaves the cycle after
+    // about 13000 values; the point's orbit lasts as long as the frame (its
+    // real part, 0 at the centre, need not stay 0: only the real axis is kept).
+    Render({"--size", "4x3", "--iter", "20000", "--precision", "16800", "--center", "0", "1", "1e5000"});
+    const DeepFrameLayout layout = CurrentDeepLayout(1, 1, true);
+    PerturbationReference reference;
+    RelaxedAtomic<int64_t> progress;
+    ASSERT_TRUE(ChoosePerturbationReference(layout, reference, progress));
+    EXPECT_EQ(reference.start.size(), ReferenceLength(layout));
 }
 
 TEST_F(FastDeepTest, WiderExponentFollowsLongDoubleBitForBitWithinItsRange)
