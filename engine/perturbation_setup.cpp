@@ -167,8 +167,8 @@ bool WithinRadius(const DeepFrameLayout& layout, const Point& centre, const Poin
 // A Misiurewicz point (for a Julia set: a z_0 whose orbit lands on a
 // repelling cycle) within a view's radius of its centre, found from the
 // centre's orbit at a modest precision: its orbit, known for ever from its
-// first values, never escapes, and it takes none of the hours that the
-// centre's orbit would take to follow the cycle at the view's precision.
+// first values, never escapes, and spares the minutes the centre's orbit
+// takes to follow the cycle at the view's precision 1e-20000 deep.
 bool FindMisiurewiczReference(const DeepFrameLayout& layout, const Point& centre, int64_t length, Point& chosen,
                               ReferenceOrbit& orbit, RelaxedAtomic<int64_t>& progress)
 {
