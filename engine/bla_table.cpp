@@ -67,6 +67,7 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
     Store(ay * dx + Twice(cy * (ax * bx)) + dy * ax, merged.dRe, merged.dIm);
     Store(((ay * ex + cy * (bx * bx)) + dy * bx) + ey, merged.eRe, merged.eIm);
     SetModuli(merged);
+    merged.checkLanding = x.checkLanding || y.checkLanding;
     // The largest delta whose value after x, linear and second-order terms
     // together, stays within y's radius: the root of |C| r^2 + (|A| + |D|
     // |dc|) r = y's radius less the dc terms, in the form that neither
@@ -109,7 +110,7 @@ void InParts(int64_t count, int32_t threads, const Body& body)
 
 template <typename T>
 void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts,
-                        int32_t threads, TestedValues tested, T limit)
+                        int32_t threads, TestedValues tested, T limit, NearLimitTests nearLimit)
 {
     Clear();
     const int64_t length = static_cast<int64_t>(orbit.size());
@@ -121,13 +122,20 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
     everyStartLevels_ = starts == TableStarts::Every && length <= EveryStartLengthLimit ? EveryStartLevels : 1;
     const T reachShare = std::sqrt(epsilon);
     const T safeNorm = limit * T(SafeLimitShare);
-    const auto clear = [&](int64_t m) {
+    const T nearNorm = limit * (T(2) - T(SafeLimitShare));
+    enum class PassTests { Clear, NearLimit, Refused };
+    const auto testsOf = [&](int64_t m) {
+        PassTests tests = PassTests::Clear;
         for (int64_t k = tested == TestedValues::Every ? 0 : 3; k < 4; ++k) {
             const OrbitValue<T>& z = orbit[m + k];
-            if (!(z.re * z.re + z.im * z.im < safeNorm))
-                return false;
+            const T norm = z.re * z.re + z.im * z.im;
+            if (norm < safeNorm)
+                continue;
+            if (!(nearLimit == NearLimitTests::LandingChecked && norm <= nearNorm))
+                return PassTests::Refused;
+            tests = PassTests::NearLimit;
         }
-        return true;
+        return tests;
     };
     const auto single = [&](int64_t m) {
         const OrbitValue<T>& z = orbit[m];
@@ -148,8 +156,10 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
             window[(m + 3) % 4] = single(m + 3);
             BlaStep<T> step = Merge(Merge(window[m % 4], window[(m + 1) % 4], maxDc),
                                     Merge(window[(m + 2) % 4], window[(m + 3) % 4], maxDc), maxDc);
-            if (!clear(m))
+            const PassTests tests = testsOf(m);
+            if (tests == PassTests::Refused)
                 step.radius = -1;
+            step.checkLanding = tests == PassTests::NearLimit;
             passes[m] = step;
         }
     });

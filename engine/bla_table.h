@@ -28,6 +28,9 @@ struct BlaStep {
     T cRe = 1, cIm = 0, dRe = 0, dIm = 0, eRe = 0, eIm = 0;
     // |A|, |C| and |D|: the pixels' rounding bound grows by |A + 2 C delta + D dc|.
     T aModulus = 0, cModulus = 0, dModulus = 0;
+    // The step passes over a test near its limit (see NearLimitTests): it
+    // holds only where the pixel's landing is proven inside the limit.
+    bool checkLanding = false;
 };
 
 // A test |z|^2 > limit cannot fire while |Z|^2 stays below this share of
@@ -46,6 +49,13 @@ enum class TestedValues { PreTest, Every };
 // again, which take a step more now and then).
 enum class TableStarts { Every, Aligned };
 
+// Passes whose tests lie within a relative 2^-20 of the limit (orbits along
+// |z| = 2, as at the needle's tip): refused, or steps that the pixel takes
+// only where it lands inside the circle. For z^2 + c with |c| <= 2, |z| > 2
+// only grows, so a pixel inside at the landing was inside at every test the
+// step passed over.
+enum class NearLimitTests { Refused, LandingChecked };
+
 template <typename T>
 class BlaTable {
 public:
@@ -56,7 +66,8 @@ public:
     // limit) cannot fire.
     // threads: how many build it side by side; the table is the same.
     void Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts = TableStarts::Every,
-               int32_t threads = 1, TestedValues tested = TestedValues::PreTest, T limit = 4);
+               int32_t threads = 1, TestedValues tested = TestedValues::PreTest, T limit = 4,
+               NearLimitTests nearLimit = NearLimitTests::Refused);
     void Clear()
     {
         levels_.clear();

@@ -61,8 +61,13 @@ struct PerturbationFrame {
     bool useLanes = true;
     // Pixels carry a bound on their rounding error; where it nears |z| they
     // are doubtful: marked in doubtfulOut where given, else computed by the
-    // deep kernels.
+    // deep kernels. Set before the frame is filled: its tables depend on it.
     bool boundRounding = false;
+    // Table steps may pass over pass tests near the circle where the pixel
+    // lands provably inside it (see NearLimitTests): set where pixels bound
+    // their rounding in long double, their pass test is |z|^2 > 4 alone and
+    // |c| <= 2.
+    bool landingChecks = false;
     // The table's dropped terms against the steps they skip.
     T tableEpsilon = 0;
     // Frames of an extended view: the extended kernels decide the doubtful

@@ -219,7 +219,7 @@ struct TableStepTerms {
     }
 
     template <typename Step>
-    void Apply(const Step& s, V& re, V& im) const
+    [[gnu::always_inline]] void Apply(const Step& s, V& re, V& im) const
     {
         const V linearRe = (V(s.aRe) * dr - V(s.aIm) * di) + (V(s.bRe) * dcr - V(s.bIm) * dci);
         const V secondRe = ((V(s.cRe) * squareRe - V(s.cIm) * squareIm) + (V(s.dRe) * crossRe - V(s.dIm) * crossIm)) +
@@ -300,6 +300,20 @@ int CircleSide(const Frame& f, const Cursor<T, D>& p, T bound)
     const L error = L(8) * unit * ((fabs(excess) + fabs(cross)) + square) +
                     L(4) * ((fabs(L(z.re)) + fabs(L(z.im))) + size) * (L(bound) + unit * size);
     return value > error ? 1 : value < -error ? -1 : 0;
+}
+
+// Whether a pixel lies inside |z| = 2 for certain, its difference's
+// rounding within `bound`: by the side of the circle where the orbit keeps
+// |Z|^2 - 4, else by |z| with its rounding.
+template <typename T, typename D, typename Frame>
+bool LandsInside(const Frame& f, const Cursor<T, D>& p, T bound)
+{
+    if (OrbitOf(f, p).CircleExcessAt(p.m))
+        return CircleSide(f, p, bound) < 0;
+    const T zr = ToHardware(p.zr);
+    const T zi = ToHardware(p.zi);
+    const T unit = std::numeric_limits<T>::epsilon();
+    return std::sqrt(zr * zr + zi * zi) * (T(1) + T(8) * unit) + bound < T(2);
 }
 
 // Brent's method over pass starts: a pass start's state repeating bit for
@@ -404,6 +418,42 @@ bool ProvenInside(const Frame& f, const Cursor<T, D>& p, int64_t e, NearReturns<
     return false;
 }
 
+// A table step of `passes` passes from p.
+template <typename T, typename D, typename Frame, bool Tracked>
+[[gnu::always_inline]] inline void ApplyTableStep(const Frame& f, const BlaStep<T>& s, int64_t passes, D dcr, D dci,
+                                                  Cursor<T, D>& p, RoundingBound<T, Tracked>& rounding)
+{
+    D dr, di;
+    TableStepTerms<D>(p.dr, p.di, dcr, dci).Apply(s, dr, di);
+    const T factor = TableStepFactor(s, ToHardware(Size(p.dr, p.di)), ToHardware(Size(dcr, dci)));
+    p.dr = dr;
+    p.di = di;
+    p.m += 4 * passes;
+    p.zr = D(p.orbit[p.m].re) + dr;
+    p.zi = D(p.orbit[p.m].im) + di;
+    rounding.AfterTableStep(factor, 4 * passes, f.tableEpsilon, f.kernelUnit, p);
+}
+
+// The step where it lands inside the circle (see NearLimitTests), else
+// nothing. Out of line: the pass loops keep one copy of the step's terms.
+// Only pixels that bound their rounding and whose pass test is |z|^2 > 4
+// alone (the lagged test's value would be Z's) take such steps.
+template <int Variant, typename T, typename D, typename Frame, bool Tracked>
+[[gnu::noinline]] bool StepLandingInside(const Frame& f, const BlaStep<T>& s, int64_t passes, D dcr, D dci,
+                                         Cursor<T, D>& p, RoundingBound<T, Tracked>& rounding)
+{
+    if constexpr (!Tracked || Variant >= 3)
+        return false;
+    Cursor<T, D> landing = p;
+    RoundingBound<T, Tracked> grown = rounding;
+    ApplyTableStep(f, s, passes, dcr, dci, landing, grown);
+    if (!LandsInside(f, landing, grown.bound))
+        return false;
+    p = landing;
+    rounding = grown;
+    return true;
+}
+
 // Before a pass: a repeat's skip, then the table's steps.
 template <int Variant, typename T, typename D, typename Frame, bool Tracked>
 [[gnu::always_inline]] inline void BeginPass(const Frame& f, Cursor<T, D>& p, int64_t& e, double& previous, D dcr,
@@ -442,24 +492,26 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     // the count are the passes' own.
     if (TableMayServe<Variant>(f, previous)) {
         int64_t passes = 0;
-        while (iterMax - e >= 4) {
-            const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), (iterMax - e) / 4, passes);
+        int64_t most = (iterMax - e) / 4;
+        while (most >= 1) {
+            const BlaStep<T>* s = p.table->Find(p.m, Size(p.dr, p.di), most, passes);
             if (!s)
                 break;
-            D dr, di;
-            TableStepTerms<D>(p.dr, p.di, dcr, dci).Apply(*s, dr, di);
-            const T factor = TableStepFactor(*s, ToHardware(Size(p.dr, p.di)), ToHardware(Size(dcr, dci)));
-            p.dr = dr;
-            p.di = di;
+            if (!s->checkLanding) {
+                ApplyTableStep(f, *s, passes, dcr, dci, p, rounding);
+            } else if (!StepLandingInside<Variant>(f, *s, passes, dcr, dci, p, rounding)) {
+                // A shorter step may still land inside.
+                if (passes == 1)
+                    break;
+                most = passes / 2;
+                continue;
+            }
             repeats.longestStep = std::max(repeats.longestStep, passes);
-            p.m += 4 * passes;
             e += 4 * passes;
             skipped.byTable += 4 * passes;
-            p.zr = D(p.orbit[p.m].re) + dr;
-            p.zi = D(p.orbit[p.m].im) + di;
-            rounding.AfterTableStep(factor, 4 * passes, f.tableEpsilon, f.kernelUnit, p);
             const OrbitValue<T>& preTested = p.orbit[p.m - 1];
             previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
+            most = (iterMax - e) / 4;
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "engine/big_to_hardware.h"
 #include "engine/minibrot_nucleus.h"
@@ -164,6 +165,18 @@ bool WithinRadius(const DeepFrameLayout& layout, const Point& centre, const Poin
     return mpf_cmp(distance, radius) <= 0;
 }
 
+// Whether |c| <= 2 for certain: well within in long double, or real within
+// [-2, 2] (the Julia set of -2).
+bool WithinCircle(mpf_srcptr re, mpf_srcptr im, int32_t bits)
+{
+    if (mpf_sgn(im) == 0)
+        return mpf_cmp_si(re, -2) >= 0 && mpf_cmp_si(re, 2) <= 0;
+    BigFloat scratch(bits);
+    const long double x = BigToLongDouble(re, scratch);
+    const long double y = BigToLongDouble(im, scratch);
+    return x * x + y * y <= 4 * (1 - 0x1p-50L);
+}
+
 // A Misiurewicz point (for a Julia set: a z_0 whose orbit lands on a
 // repelling cycle) within a view's radius of its centre, found from the
 // centre's orbit at a modest precision: its orbit, known for ever from its
@@ -295,7 +308,7 @@ bool KeepsToCircle(const ReferenceOrbit& orbit)
 // (see HardwareOrbit::bailoutTable), else 0.
 template <typename T>
 void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, T epsilon, bool withTable, TableStarts starts,
-                     int32_t threads, T bailout, HardwareOrbit<T>& hardware)
+                     NearLimitTests nearLimit, int32_t threads, T bailout, HardwareOrbit<T>& hardware)
 {
     hardware.values.resize(static_cast<size_t>(orbit.size()));
     for (int64_t k = 0; k < orbit.size(); ++k)
@@ -304,7 +317,7 @@ void ToHardwareOrbit(const ReferenceOrbit& orbit, T maxDc, T epsilon, bool withT
     hardware.table.Clear();
     hardware.bailoutTable.Clear();
     if (withTable)
-        hardware.table.Build(hardware.values, epsilon, maxDc, starts, threads);
+        hardware.table.Build(hardware.values, epsilon, maxDc, starts, threads, TestedValues::PreTest, 4, nearLimit);
     if (withTable && bailout > 0 && KeepsToCircle(orbit))
         hardware.bailoutTable.Build(hardware.values, epsilon, maxDc, starts, threads, TestedValues::Every, bailout);
 }
@@ -477,12 +490,16 @@ void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationRefe
                                       : T(0);
     // The single steps test |z|^2 against the bailout in variants 1 and 4.
     const T bailout = (frame.variant == 1 || frame.variant == 4) && frame.bailout > 4 ? T(frame.bailout) : T(0);
+    // The circle's escape is monotone for z^2 + c only where |c| <= 2.
+    frame.landingChecks = frame.boundRounding && std::is_same_v<T, long double> && frame.variant < 3 &&
+                          (layout.mandelbrot || WithinCircle(layout.juliaRe, layout.juliaIm, bits));
+    const NearLimitTests nearLimit = frame.landingChecks ? NearLimitTests::LandingChecked : NearLimitTests::Refused;
     // The frame's threads wait for the table: they build it.
-    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.useTable, frame.tableStarts, threads, bailout,
-                    frame.start);
+    ToHardwareOrbit(reference.start, maxDc, frame.tableEpsilon, frame.useTable, frame.tableStarts, nearLimit, threads,
+                    bailout, frame.start);
     if (!layout.mandelbrot)
-        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.tableStarts, threads, bailout,
-                        frame.zero);
+        ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.tableStarts, nearLimit,
+                        threads, bailout, frame.zero);
 }
 
 template <typename D>

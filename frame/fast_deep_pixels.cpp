@@ -36,6 +36,7 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
     frame.useTable =
         static_cast<int64_t>(pixels.size()) * layout.iterMax >= TableWorthIterations * ReferenceLength(layout);
     frame.tableStarts = TableStarts::Aligned;
+    frame.boundRounding = stillDoubtful != nullptr;
     // The rows are done: progress stays just short of the end meanwhile.
     const auto almostDone = [] { return 99; };
     if (RunDeepWorkers(
@@ -47,7 +48,6 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
     frame.bOut = bOut;
     if (stillDoubtful) {
         stillDoubtful->assign(marked.size(), 0);
-        frame.boundRounding = true;
         frame.doubtfulOut = stillDoubtful->data();
     }
     RelaxedAtomic<int32_t> next{0};
@@ -67,6 +67,7 @@ bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, Pertur
 {
     RelaxedAtomic<int64_t> orbitDone{0};
     bool prepared = false;
+    frame.boundRounding = true;
     const int64_t length = ReferenceLength(layout);
     const bool stopped = RunDeepWorkers(
         1,
@@ -81,7 +82,6 @@ bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, Pertur
         return false;
 
     doubtful.assign(static_cast<size_t>(layout.width) * layout.rows, 0);
-    frame.boundRounding = true;
     frame.doubtfulOut = doubtful.data();
     frame.iterOut = Results.IterBuffer.data();
     frame.aOut = Results.ZReBuffer.data();

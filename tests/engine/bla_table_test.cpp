@@ -174,20 +174,33 @@ TEST(BlaTableTest, StepsStopBeforeAPassNearZero)
 }  // namespace
 
 // A pass holding a value on the circle: the pre-test table refuses it only
-// where that value is its fourth; a table for single steps towards a bailout
-// of 128 takes it, and refuses a pass with a value near that bailout
-// anywhere in it.
+// where that value is its fourth, or takes it where the landing is checked
+// (as do the longer steps over it), but not a value clearly beyond; a table
+// for single steps towards a bailout of 128 takes it, and refuses a pass
+// with a value near that bailout anywhere in it.
 TEST(BlaTableTest, PassesEnterAsTheirTestedValuesAllow)
 {
     HugePageVector<OrbitValue<double>> orbit = TurningOrbit(600);
     orbit[201] = {2, 0};
+    orbit[301] = {2.01, 0};
     orbit[401] = {0, 11.32};
-    BlaTable<double> preTest, bailout;
+    BlaTable<double> preTest, checked, bailout;
     preTest.Build(orbit, std::ldexp(1.0, -36), 0.0);
+    checked.Build(orbit, std::ldexp(1.0, -36), 0.0, TableStarts::Every, 1, TestedValues::PreTest, 4.0,
+                  NearLimitTests::LandingChecked);
     bailout.Build(orbit, std::ldexp(1.0, -36), 0.0, TableStarts::Every, 1, TestedValues::Every, 128.0);
     int64_t passes = 0;
     EXPECT_EQ(preTest.Find(198, 1e-15, 1, passes), nullptr);
     EXPECT_NE(preTest.Find(199, 1e-15, 1, passes), nullptr);
+    const BlaStep<double>* onCircle = checked.Find(198, 1e-15, 1, passes);
+    ASSERT_NE(onCircle, nullptr);
+    EXPECT_TRUE(onCircle->checkLanding);
+    const BlaStep<double>* over = checked.Find(190, 1e-15, 8, passes);
+    ASSERT_NE(over, nullptr);
+    EXPECT_EQ(passes, 8);
+    EXPECT_TRUE(over->checkLanding);
+    EXPECT_FALSE(checked.Find(199, 1e-15, 1, passes)->checkLanding);
+    EXPECT_EQ(checked.Find(298, 1e-15, 1, passes), nullptr);
     EXPECT_NE(bailout.Find(198, 1e-15, 1, passes), nullptr);
     EXPECT_NE(bailout.Find(201, 1e-15, 1, passes), nullptr);
     for (int64_t m = 398; m <= 401; ++m)
