@@ -65,13 +65,18 @@ bool ReturningOrbit(mpf_srcptr z0Re, mpf_srcptr z0Im, mpf_srcptr cRe, mpf_srcptr
         return false;  // escaped: no such return
     orbit.re.reserve(static_cast<size_t>(length));
     orbit.im.reserve(static_cast<size_t>(length));
+    orbit.reLow.reserve(static_cast<size_t>(length));
+    orbit.imLow.reserve(static_cast<size_t>(length));
     // The cycle's values near the circle come round with it.
     size_t kept = 0;
     for (int64_t n = cycleEnd; n < length; ++n) {
         const int64_t earlier = n - orbitReturn.period;
         const long double re = orbit.re[earlier], im = orbit.im[earlier];
+        const double reLow = orbit.reLow[earlier], imLow = orbit.imLow[earlier];
         orbit.re.push_back(re);
         orbit.im.push_back(im);
+        orbit.reLow.push_back(reLow);
+        orbit.imLow.push_back(imLow);
         while (kept < orbit.nearCircle.size() && orbit.nearCircle[kept].index < earlier)
             ++kept;
         if (kept < orbit.nearCircle.size() && orbit.nearCircle[kept].index == earlier) {

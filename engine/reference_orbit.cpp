@@ -83,19 +83,31 @@ private:
     std::thread worker_;  // last: it starts serving once the rest is set
 };
 
+// value - high, to a double (0 below double's range).
+double LowPart(mpf_srcptr value, long double high, BigFloat& scratch)
+{
+    LongDoubleToBig(high, scratch);
+    mpf_sub(scratch, value, scratch);
+    return mpf_get_d(scratch);
+}
+
 }  // namespace
 
 bool IterateOrbit(mpf_srcptr z0Re, mpf_srcptr z0Im, mpf_srcptr cRe, mpf_srcptr cIm, int32_t bits,
                   int64_t maxLength, ReferenceOrbit& orbit, RelaxedAtomic<int64_t>& done)
 {
-    BigFloat zr(bits), zi(bits), t(bits), a(bits), b(bits), s(bits), scratch(bits), excess(bits);
+    BigFloat zr(bits), zi(bits), t(bits), a(bits), b(bits), s(bits), scratch(bits), excess(bits), low(bits);
     mpf_set(zr, z0Re);
     mpf_set(zi, z0Im);
     orbit.re.clear();
     orbit.im.clear();
+    orbit.reLow.clear();
+    orbit.imLow.clear();
     orbit.nearCircle.clear();
     orbit.re.reserve(static_cast<size_t>(maxLength));
     orbit.im.reserve(static_cast<size_t>(maxLength));
+    orbit.reLow.reserve(static_cast<size_t>(maxLength));
+    orbit.imLow.reserve(static_cast<size_t>(maxLength));
     done.store(0);
     std::unique_ptr<CrossProduct> cross;
     if (bits >= PairedProductBits && std::thread::hardware_concurrency() > 1) {
@@ -108,6 +120,8 @@ bool IterateOrbit(mpf_srcptr z0Re, mpf_srcptr z0Im, mpf_srcptr cRe, mpf_srcptr c
     for (int64_t k = 0; k < maxLength; ++k) {
         orbit.re.push_back(BigToLongDouble(zr, scratch));
         orbit.im.push_back(BigToLongDouble(zi, scratch));
+        orbit.reLow.push_back(LowPart(zr, orbit.re.back(), low));
+        orbit.imLow.push_back(LowPart(zi, orbit.im.back(), low));
         if ((k & 1023) == 0) {
             done.store(k);
             if (State.StopRequest.load() == 1)

@@ -27,6 +27,9 @@ struct CircleExcess {
 
 struct ReferenceOrbit {
     HugePageVector<long double> re, im;  // Z_0, Z_1, ...
+    // What the 64 bits leave of each value, to 53 more: differences kept to
+    // about 106 bits need the orbit to as many.
+    HugePageVector<double> reLow, imLow;
     std::vector<CircleExcess> nearCircle;  // in index order
     int64_t size() const { return static_cast<int64_t>(re.size()); }
 };

@@ -59,6 +59,8 @@ bool TakeCachedOrbit(const OrbitKey& key, int64_t length, ReferenceOrbit& orbit)
     const size_t kept = static_cast<size_t>(std::min(length, cached.orbit.size()));
     orbit.re.assign(cached.orbit.re.begin(), cached.orbit.re.begin() + kept);
     orbit.im.assign(cached.orbit.im.begin(), cached.orbit.im.begin() + kept);
+    orbit.reLow.assign(cached.orbit.reLow.begin(), cached.orbit.reLow.begin() + kept);
+    orbit.imLow.assign(cached.orbit.imLow.begin(), cached.orbit.imLow.begin() + kept);
     orbit.nearCircle.clear();
     for (const CircleExcess& near : cached.orbit.nearCircle)
         if (near.index < static_cast<int64_t>(kept))

@@ -9,6 +9,7 @@
 #include "engine/fractal_state.h"
 #include "engine/kernels_perturbation.h"
 #include "engine/number_text.h"
+#include "engine/perturbation_double_double.h"
 #include "engine/row_window.h"
 #include "frame/deep_workers.h"
 #include "frame/frame_progress.h"
@@ -16,6 +17,15 @@
 namespace {
 
 constexpr int64_t TableWorthIterations = 2000;
+
+std::vector<int32_t> MarkedPixels(const std::vector<uint8_t>& marked)
+{
+    std::vector<int32_t> pixels;
+    for (size_t i = 0; i < marked.size(); ++i)
+        if (marked[i] != 0)
+            pixels.push_back(static_cast<int32_t>(i));
+    return pixels;
+}
 
 // The marked pixels with a table to the type's full precision; where
 // `stillDoubtful` is given, with the rounding bound, marking there the
@@ -26,10 +36,7 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
                           PerturbationCounts& counts, FrameProgress& progress, uint64_t& finished,
                           std::vector<uint8_t>* stillDoubtful = nullptr)
 {
-    std::vector<int32_t> pixels;
-    for (size_t i = 0; i < marked.size(); ++i)
-        if (marked[i] != 0)
-            pixels.push_back(static_cast<int32_t>(i));
+    const std::vector<int32_t> pixels = MarkedPixels(marked);
     PerturbationFrame<Wider> frame;
     // A table costs about as much as a few thousand iterations of each orbit
     // value: few pixels go faster without one.
@@ -102,6 +109,27 @@ bool PerturbRows(const DeepFrameLayout& layout, TablePrecision precision, Pertur
         &progress, finished, WorkerWait::Prompt);
 }
 
+// The marked pixels with differences to 106 bits (see DoubleDoubleFrame).
+void ComputeInDoubleDouble(const DeepFrameLayout& layout, const PerturbationReference& reference,
+                           const std::vector<uint8_t>& marked, int32_t* iterOut, float* aOut, float* bOut,
+                           PerturbationCounts& counts, FrameProgress& progress, uint64_t& finished)
+{
+    const std::vector<int32_t> pixels = MarkedPixels(marked);
+    DoubleDoubleFrame frame;
+    const auto almostDone = [] { return 99; };
+    if (RunDeepWorkers(
+            1, [&](int32_t) { FillDoubleDoubleFrame(layout, reference, frame); }, almostDone, CalculatingTitle,
+            &progress, finished, WorkerWait::Prompt))
+        return;
+    frame.frame.iterOut = iterOut;
+    frame.frame.aOut = aOut;
+    frame.frame.bOut = bOut;
+    RelaxedAtomic<int32_t> next{0};
+    RunDeepWorkers(
+        layout.threads, [&](int32_t) { RunDoubleDoublePixels(frame, pixels, next, counts); }, almostDone,
+        CalculatingTitle, &progress, finished, WorkerWait::Prompt);
+}
+
 template <typename D>
 void RunFast(const DeepFrameLayout& layout, const std::vector<int32_t>* listed, uint64_t& finished)
 {
@@ -133,9 +161,20 @@ void RunFast(const DeepFrameLayout& layout, const std::vector<int32_t>* listed, 
         }
         using Wider = std::conditional_t<IsWideFloat<D>::value, D, long double>;
         PerturbationCounts last;
-        if (stillDoubtful)
+        // Where two doubles keep the differences, long double hands on what
+        // it cannot bound.
+        const bool doubleDouble = std::is_same_v<D, double> && DoubleDoubleServes(layout, reference);
+        if (stillDoubtful && doubleDouble) {
+            std::vector<uint8_t> marked;
+            ComputeWithFullTable<Wider>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, last,
+                                        progress, finished, &marked);
+            if (last.doubtful.load() > 0)
+                ComputeInDoubleDouble(layout, reference, marked, frame.iterOut, frame.aOut, frame.bOut, last,
+                                      progress, finished);
+        } else if (stillDoubtful) {
             ComputeWithFullTable<Wider>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, last,
                                         progress, finished);
+        }
         exact += last.exact.load();
     }
     progress.Report(100);
