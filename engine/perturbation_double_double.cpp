@@ -12,17 +12,25 @@ namespace {
 using namespace perturbation;
 using DD = DoubleDouble;
 
-constexpr long SmallestStepExponent = -900;
-
-// The value to about 106 bits (GMP reads doubles by truncation; the rest
-// goes into the low part).
-DD BigToDoubleDouble(mpf_srcptr value, BigFloat& scratch)
+// The value to about 106 bits as a mantissa near 1 and its exponent (GMP
+// reads doubles by truncation; the rest goes into the low part).
+ScaledDoubleDouble BigToScaled(mpf_srcptr value, BigFloat& scratch)
 {
-    const double high = mpf_get_d(value);
+    long exponent = 0;
+    const double high = mpf_get_d_2exp(&exponent, value);
+    if (high == 0)
+        return {};
     mpf_set_d(scratch, high);
+    if (exponent >= 0)
+        mpf_mul_2exp(scratch, scratch, static_cast<mp_bitcnt_t>(exponent));
+    else
+        mpf_div_2exp(scratch, scratch, static_cast<mp_bitcnt_t>(-exponent));
     mpf_sub(scratch, value, scratch);
-    const double low = mpf_get_d(scratch);
-    return double_double::QuickTwoSum(high, low);
+    long lowExponent = 0;
+    const double low = mpf_get_d_2exp(&lowExponent, scratch);
+    return {double_double::QuickTwoSum(high, std::ldexp(low, static_cast<int>(std::max(lowExponent - exponent,
+                                                                                       -2000L)))),
+            exponent};
 }
 
 std::vector<OrbitValue<DD>> ToDoubleDoubleOrbit(const ReferenceOrbit& orbit)
@@ -52,37 +60,73 @@ inline double Size(DD re, DD im)
     return Magnitude(re) + Magnitude(im);
 }
 
-// A pixel on its orbit, as perturbation::Cursor; z = Z_m + delta is taken
-// only where a test or the pass start needs it.
+// x 2^exponent, exactly while the result stays in double's normal range.
+inline DD Scaled(DD x, int64_t exponent)
+{
+    const int e = static_cast<int>(std::clamp<int64_t>(exponent, -3000, 3000));
+    return {std::ldexp(x.hi, e), std::ldexp(x.lo, e)};
+}
+
+// A pixel on its orbit, as perturbation::Cursor, its difference as u 2^e
+// with u near 1 (at any depth); z = Z_m + delta is taken only where a test
+// or the pass start needs it.
 struct Position {
     const OrbitValue<DD>* orbit;
     int64_t last;
     int64_t m;
-    DD dr, di;
+    DD ur, ui;
+    int64_t exponent;
+    double scale;  // 2^exponent, or 0 far below double's range
+    DD vr, vi;     // dc 2^-exponent
 
-    DD Re() const { return orbit[m].re + dr; }
-    DD Im() const { return orbit[m].im + di; }
+    DD DeltaRe() const { return {ur.hi * scale, ur.lo * scale}; }
+    DD DeltaIm() const { return {ui.hi * scale, ui.lo * scale}; }
+    DD Re() const { return orbit[m].re + DeltaRe(); }
+    DD Im() const { return orbit[m].im + DeltaIm(); }
+
+    // u back near 1, dc with it.
+    void Rescale(const ScaledDoubleDouble& dcr, const ScaledDoubleDouble& dci)
+    {
+        const double size = Size(ur, ui);
+        if (size == 0)
+            return;
+        const int64_t shift = std::ilogb(size);
+        ur = Scaled(ur, -shift);
+        ui = Scaled(ui, -shift);
+        exponent += shift;
+        scale = std::ldexp(1.0, static_cast<int>(std::clamp<int64_t>(exponent, -3000, 3000)));
+        vr = Scaled(dcr.mantissa, dcr.exponent - exponent);
+        vi = Scaled(dci.mantissa, dci.exponent - exponent);
+    }
 };
 
 // perturbation::Step in 106 bits; the choice to rebase is the hardware
 // one's, from the leading parts.
-[[gnu::always_inline]] inline bool Step(const DoubleDoubleFrame& g, Position& p, DD dcr, DD dci)
+[[gnu::always_inline]] inline bool Step(const DoubleDoubleFrame& g, Position& p, const ScaledDoubleDouble& dcr,
+                                        const ScaledDoubleDouble& dci)
 {
     const OrbitValue<DD> z = p.orbit[p.m];
-    const DD sumRe = (z.re + z.re) + p.dr;
-    const DD sumIm = (z.im + z.im) + p.di;
-    DD dr = sumRe * p.dr - sumIm * p.di;
-    DD di = sumRe * p.di + sumIm * p.dr;
+    const DD sumRe = (z.re + z.re) + p.DeltaRe();
+    const DD sumIm = (z.im + z.im) + p.DeltaIm();
+    DD ur = sumRe * p.ur - sumIm * p.ui;
+    DD ui = sumRe * p.ui + sumIm * p.ur;
     if (g.frame.mandelbrot) {
-        dr = dr + dcr;
-        di = di + dci;
+        ur = ur + p.vr;
+        ui = ui + p.vi;
     }
-    p.dr = dr;
-    p.di = di;
+    p.ur = ur;
+    p.ui = ui;
     ++p.m;
+    const double size = Size(ur, ui);
+    if (!(size >= 0x1p-64 && size <= 0x1p64)) {
+        if (!std::isfinite(size))
+            return false;
+        p.Rescale(dcr, dci);
+    }
     const OrbitValue<DD> next = p.orbit[p.m];
-    const double zr = next.re.hi + dr.hi, zi = next.im.hi + di.hi;
-    const double deltaSize = std::fabs(dr.hi) + std::fabs(di.hi);
+    const double dr = p.ur.hi * p.scale, di = p.ui.hi * p.scale;
+    const double zr = next.re.hi + dr, zi = next.im.hi + di;
+    const double deltaSize = std::fabs(dr) + std::fabs(di);
     bool rebase = std::fabs(zr) + std::fabs(zi) < deltaSize || Size(next.re, next.im) < deltaSize;
     if (!rebase && p.m == p.last) {
         if (!(zr * zr + zi * zi > static_cast<double>(g.frame.escapeNorm)))
@@ -91,8 +135,11 @@ struct Position {
     }
     if (rebase) {
         const std::vector<OrbitValue<DD>>& onto = g.frame.mandelbrot ? g.start : g.zero;
-        p.dr = p.Re();
-        p.di = p.Im();
+        p.ur = p.Re();
+        p.ui = p.Im();
+        p.exponent = 0;
+        p.scale = 1;
+        p.Rescale(dcr, dci);
         p.orbit = onto.data();
         p.last = static_cast<int64_t>(onto.size()) - 1;
         p.m = 0;
@@ -107,11 +154,17 @@ template <int Variant>
                                                         int32_t& count, float& a, float& b)
 {
     const PerturbationFrame<long double>& f = g.frame;
-    const DD d0r = g.deltaRe[k], d0i = g.deltaIm[row];
-    const DD dcr = f.mandelbrot ? d0r : DD(), dci = f.mandelbrot ? d0i : DD();
+    const ScaledDoubleDouble d0r = g.deltaRe[k], d0i = g.deltaIm[row];
+    const ScaledDoubleDouble dcr = f.mandelbrot ? d0r : ScaledDoubleDouble{}, dci = f.mandelbrot ? d0i : dcr;
     const long double cr = f.mandelbrot ? f.pixelRe[k] : f.juliaRe;
     const long double ci = f.mandelbrot ? f.pixelIm[row] : f.juliaIm;
-    Position p{g.start.data(), static_cast<int64_t>(g.start.size()) - 1, f.startIndex, d0r, d0i};
+    const int64_t exponent = d0r.mantissa.hi == 0   ? d0i.exponent
+                             : d0i.mantissa.hi == 0 ? d0r.exponent
+                                                    : std::max(d0r.exponent, d0i.exponent);
+    Position p{g.start.data(), static_cast<int64_t>(g.start.size()) - 1, f.startIndex,
+               Scaled(d0r.mantissa, d0r.exponent - exponent), Scaled(d0i.mantissa, d0i.exponent - exponent),
+               exponent, 1, DD(), DD()};
+    p.Rescale(dcr, dci);
     if (p.m >= p.last)
         return Outcome::Exact;
     int64_t e = FirstPassCount;
@@ -178,12 +231,9 @@ void RunListedWithoutFma(const DoubleDoubleFrame& g, const std::vector<int32_t>&
 
 }  // namespace
 
-bool DoubleDoubleServes(const DeepFrameLayout& layout, const PerturbationReference& reference)
+bool DoubleDoubleServes(const PerturbationReference& reference)
 {
-    long exponentRe = 0, exponentIm = 0;
-    mpf_get_d_2exp(&exponentRe, layout.stepRe);
-    mpf_get_d_2exp(&exponentIm, layout.stepIm);
-    return std::min(exponentRe, exponentIm) >= SmallestStepExponent && Returns(reference.start);
+    return Returns(reference.start);
 }
 
 void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationReference& reference,
@@ -199,11 +249,11 @@ void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationRefe
     frame.deltaIm.resize(static_cast<size_t>(layout.height));
     for (int32_t k = 0; k < layout.width; ++k) {
         mpf_sub(delta, frame.frame.columnRe[k], reference.re);
-        frame.deltaRe[k] = BigToDoubleDouble(delta, scratch);
+        frame.deltaRe[k] = BigToScaled(delta, scratch);
     }
     for (int32_t row = 0; row < layout.height; ++row) {
         mpf_sub(delta, frame.frame.rowIm[row], reference.im);
-        frame.deltaIm[row] = BigToDoubleDouble(delta, scratch);
+        frame.deltaIm[row] = BigToScaled(delta, scratch);
     }
 }
 

@@ -14,20 +14,25 @@
 // their orbit turns chaotic need them: the orbit value's own rounding, the
 // same at every step, grows their difference's error by 2^-64 a step.
 
+// mantissa 2^exponent: differences at any depth.
+struct ScaledDoubleDouble {
+    DoubleDouble mantissa;
+    int64_t exponent = 0;
+};
+
 // A frame of such pixels: the long double frame (coordinates, outputs, the
 // kernels' single steps) and the orbits and differences to 106 bits.
 struct DoubleDoubleFrame {
     PerturbationFrame<long double> frame;
     std::vector<OrbitValue<DoubleDouble>> start, zero;
-    std::vector<DoubleDouble> deltaRe, deltaIm;
+    std::vector<ScaledDoubleDouble> deltaRe, deltaIm;
 };
 
-// Whether the frame's pixels may need 106 bits, and have them within
-// double's exponent (pixel steps down to 2^-900): where the reference comes
+// Whether the frame's pixels may need 106 bits: where the reference comes
 // back to its own values (a Misiurewicz point's cycle, a Julia set's fixed
-// point), its rounding is the same at every return, and the differences'
-// errors add up where along other orbits they average out.
-bool DoubleDoubleServes(const DeepFrameLayout& layout, const PerturbationReference& reference);
+// point, a nucleus), its rounding is the same at every return, and the
+// differences' errors add up where along other orbits they average out.
+bool DoubleDoubleServes(const PerturbationReference& reference);
 
 // The frame from a chosen reference, output buffers aside; the long double
 // frame has no table.

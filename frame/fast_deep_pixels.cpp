@@ -163,7 +163,7 @@ void RunFast(const DeepFrameLayout& layout, const std::vector<int32_t>* listed, 
         PerturbationCounts last;
         // Where two doubles keep the differences, long double hands on what
         // it cannot bound.
-        const bool doubleDouble = std::is_same_v<D, double> && DoubleDoubleServes(layout, reference);
+        const bool doubleDouble = DoubleDoubleServes(reference);
         if (stillDoubtful && doubleDouble) {
             std::vector<uint8_t> marked;
             ComputeWithFullTable<Wider>(layout, reference, doubtful, frame.iterOut, frame.aOut, frame.bOut, last,
