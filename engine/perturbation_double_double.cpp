@@ -155,7 +155,8 @@ template <int Variant>
 {
     const PerturbationFrame<long double>& f = g.frame;
     const ScaledDoubleDouble d0r = g.deltaRe[k], d0i = g.deltaIm[row];
-    const ScaledDoubleDouble dcr = f.mandelbrot ? d0r : ScaledDoubleDouble{}, dci = f.mandelbrot ? d0i : dcr;
+    const ScaledDoubleDouble dcr = f.mandelbrot ? d0r : ScaledDoubleDouble{};
+    const ScaledDoubleDouble dci = f.mandelbrot ? d0i : ScaledDoubleDouble{};
     const long double cr = f.mandelbrot ? f.pixelRe[k] : f.juliaRe;
     const long double ci = f.mandelbrot ? f.pixelIm[row] : f.juliaIm;
     const int64_t exponent = d0r.mantissa.hi == 0   ? d0i.exponent

@@ -104,6 +104,9 @@ struct PerturbationFrame {
     // by their real part: they need no such care (at the needle's tip, the
     // axis's pixels left of -2 would otherwise take hours 1e-20000 deep).
     std::vector<uint8_t> realRow, realColumn, chaoticAxisColumn;
+    // Beyond long double's exponent those axis pixels are given as the set
+    // has them (see StorePixel).
+    bool axisInSet = false;
     long double juliaRe = 0, juliaIm = 0;
     BigFloat bigJuliaRe, bigJuliaIm;
     // |z|^2 beyond which a pixel certainly escapes: max(4, |c|^2) over the view.

@@ -741,13 +741,11 @@ Outcome StorePixel(const PerturbationFrame<D>& f, int32_t row, int32_t k, Outcom
     // orbit, lets the view's precision see it escape (twice the precision
     // sees it later or never). Beyond long double's exponent that answer
     // would take minutes a pixel; the set's own is given instead.
-    if constexpr (IsWideFloat<D>::value) {
-        if (f.mandelbrot && f.realRow[row] != 0 && f.chaoticAxisColumn[k] != 0) {
-            outcome = Outcome::Followed;
-            count = 0;
-            a = 0;
-            b = 0;
-        }
+    if (f.axisInSet && f.mandelbrot && f.realRow[row] != 0 && f.chaoticAxisColumn[k] != 0) {
+        outcome = Outcome::Followed;
+        count = 0;
+        a = 0;
+        b = 0;
     }
     // Escaped pixels on a real line where real orbits are chaotic are computed
     // again as the view's precision decides them.

@@ -452,6 +452,7 @@ void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationRefe
     for (int32_t row = 0; row < layout.height; ++row)
         frame.realRow[row] = keepsReal && OnAxis(frame.rowIm[row], layout.stepIm);
     frame.chaoticAxisColumn.assign(static_cast<size_t>(layout.width), 1);
+    frame.axisInSet = FastArithmeticFor(layout.stepRe, layout.stepIm, layout.iterMax) == FastArithmetic::WideExponent;
     for (int32_t k = 0; k < layout.width && layout.mandelbrot; ++k) {
         mpf_srcptr re = frame.columnRe[k];
         frame.chaoticAxisColumn[k] = mpf_cmp_si(re, -2) >= 0 && mpf_cmp_d(re, 0.25) <= 0;
