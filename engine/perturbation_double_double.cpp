@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "engine/big_to_hardware.h"
 #include "engine/perturbation_pixel.h"
