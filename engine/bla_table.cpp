@@ -9,17 +9,30 @@
 namespace {
 
 template <typename T>
-T Magnitude(T re, T im)
+BlaSize<T> Magnitude(T re, T im)
 {
-    return std::hypot(re, im);
+    return std::hypot(BlaSizes<T>::Leading(re), BlaSizes<T>::Leading(im));
+}
+
+template <typename T>
+BlaSize<T> Modulus(T re, T im)
+{
+    const BlaSize<T> r = BlaSizes<T>::Leading(re), i = BlaSizes<T>::Leading(im);
+    return std::sqrt(r * r + i * i);
+}
+
+template <typename T>
+bool Finite(T x)
+{
+    return std::isfinite(BlaSizes<T>::Leading(x));
 }
 
 template <typename T>
 void SetModuli(BlaStep<T>& step)
 {
-    step.aModulus = std::sqrt(step.aRe * step.aRe + step.aIm * step.aIm);
-    step.cModulus = std::sqrt(step.cRe * step.cRe + step.cIm * step.cIm);
-    step.dModulus = std::sqrt(step.dRe * step.dRe + step.dIm * step.dIm);
+    step.aModulus = Modulus(step.aRe, step.aIm);
+    step.cModulus = Modulus(step.cRe, step.cIm);
+    step.dModulus = Modulus(step.dRe, step.dIm);
 }
 
 template <typename T>
@@ -54,8 +67,9 @@ void Store(Complex<T> z, T& re, T& im)
 
 // x followed by y: y's terms of x's delta, to second order.
 template <typename T>
-BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
+BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, BlaSize<T> maxDc)
 {
+    using R = BlaSize<T>;
     BlaStep<T> merged;
     merged.aRe = y.aRe * x.aRe - y.aIm * x.aIm;
     merged.aIm = y.aRe * x.aIm + y.aIm * x.aRe;
@@ -72,19 +86,19 @@ BlaStep<T> Merge(const BlaStep<T>& x, const BlaStep<T>& y, T maxDc)
     // together, stays within y's radius: the root of |C| r^2 + (|A| + |D|
     // |dc|) r = y's radius less the dc terms, in the form that neither
     // cancels nor fails where A has shrunk to nothing on an attracting orbit.
-    const T dcTerms = (Magnitude(x.bRe, x.bIm) + Magnitude(x.eRe, x.eIm) * maxDc) * maxDc;
-    const T room = y.radius - dcTerms;
-    const T linear = x.aModulus + x.dModulus * maxDc;
-    const T squared = linear * linear + T(4) * x.cModulus * room;
+    const R dcTerms = (Magnitude(x.bRe, x.bIm) + Magnitude(x.eRe, x.eIm) * maxDc) * maxDc;
+    const R room = y.radius - dcTerms;
+    const R linear = x.aModulus + x.dModulus * maxDc;
+    const R squared = linear * linear + R(4) * x.cModulus * room;
     // Where that overflows, sqrt(a^2 + b^2) <= a + b gives a smaller reach.
-    const T root = squared <= std::numeric_limits<T>::max() ? std::sqrt(squared)
-                                                           : linear + T(2) * std::sqrt(x.cModulus * room);
-    const T reach = T(2) * room / (linear + root);
-    merged.radius = std::fmin(x.radius, room > 0 ? reach : T(0));
+    const R root = squared <= std::numeric_limits<R>::max() ? std::sqrt(squared)
+                                                           : linear + R(2) * std::sqrt(x.cModulus * room);
+    const R reach = R(2) * room / (linear + root);
+    merged.radius = std::fmin(x.radius, room > 0 ? reach : R(0));
     const bool usable = x.radius > 0 && y.radius > 0 && merged.radius > 0 && std::isfinite(merged.radius) &&
-                        std::isfinite(merged.aRe) && std::isfinite(merged.aIm) && std::isfinite(merged.bRe) &&
-                        std::isfinite(merged.bIm) && std::isfinite(merged.cModulus) &&
-                        std::isfinite(merged.dModulus) && std::isfinite(merged.eRe) && std::isfinite(merged.eIm);
+                        Finite(merged.aRe) && Finite(merged.aIm) && Finite(merged.bRe) && Finite(merged.bIm) &&
+                        std::isfinite(merged.cModulus) && std::isfinite(merged.dModulus) && Finite(merged.eRe) &&
+                        Finite(merged.eIm);
     if (!usable)
         merged.radius = -1;
     return merged;
@@ -109,9 +123,10 @@ void InParts(int64_t count, int32_t threads, const Body& body)
 }  // namespace
 
 template <typename T>
-void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts,
-                        int32_t threads, TestedValues tested, T limit, NearLimitTests nearLimit)
+void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, Size epsilon, Size maxDc, TableStarts starts,
+                        int32_t threads, TestedValues tested, Size limit, NearLimitTests nearLimit)
 {
+    using Sizes = BlaSizes<T>;
     Clear();
     const int64_t length = static_cast<int64_t>(orbit.size());
     // A step lands where the pixel can still take an iteration: on a value
@@ -120,15 +135,15 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
     if (lastLanding < 4)
         return;
     everyStartLevels_ = starts == TableStarts::Every && length <= EveryStartLengthLimit ? EveryStartLevels : 1;
-    const T reachShare = std::sqrt(epsilon);
-    const T safeNorm = limit * T(SafeLimitShare);
-    const T nearNorm = limit * (T(2) - T(SafeLimitShare));
+    const Size reachShare = std::sqrt(epsilon);
+    const Size safeNorm = limit * Size(SafeLimitShare);
+    const Size nearNorm = limit * (Size(2) - Size(SafeLimitShare));
     enum class PassTests { Clear, NearLimit, Refused };
     const auto testsOf = [&](int64_t m) {
         PassTests tests = PassTests::Clear;
         for (int64_t k = tested == TestedValues::Every ? 0 : 3; k < 4; ++k) {
-            const OrbitValue<T>& z = orbit[m + k];
-            const T norm = z.re * z.re + z.im * z.im;
+            const Size re = Sizes::Leading(orbit[m + k].re), im = Sizes::Leading(orbit[m + k].im);
+            const Size norm = re * re + im * im;
             if (norm < safeNorm)
                 continue;
             if (!(nearLimit == NearLimitTests::LandingChecked && norm <= nearNorm))
@@ -139,7 +154,8 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
     };
     const auto single = [&](int64_t m) {
         const OrbitValue<T>& z = orbit[m];
-        BlaStep<T> step{2 * z.re, 2 * z.im, 1, 0, 2 * reachShare * Magnitude(z.re, z.im)};
+        BlaStep<T> step{z.re + z.re, z.im + z.im, Sizes::From(1), Sizes::From(0),
+                        2 * reachShare * Magnitude(z.re, z.im)};
         if (!(step.radius > 0) || !std::isfinite(step.radius))
             step.radius = -1;
         SetModuli(step);
@@ -199,3 +215,4 @@ void BlaTable<T>::Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T
 
 template class BlaTable<double>;
 template class BlaTable<long double>;
+template class BlaTable<DoubleDouble>;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/double_double.h"
 #include "platform/huge_page_allocator.h"
 
 // Approximation of a reference orbit to second order: while |delta| stays
@@ -21,13 +22,33 @@ struct OrbitValue {
     T im;
 };
 
+// Coefficients in two doubles keep their radii and sizes in double: their
+// leading parts.
+template <typename T>
+struct BlaSizes {
+    using Type = T;
+    static T Leading(T x) { return x; }
+    static T From(double x) { return T(x); }
+};
+
+template <>
+struct BlaSizes<DoubleDouble> {
+    using Type = double;
+    static double Leading(DoubleDouble x) { return x.hi; }
+    static DoubleDouble From(double x) { return {x, 0}; }
+};
+
+template <typename T>
+using BlaSize = typename BlaSizes<T>::Type;
+
 template <typename T>
 struct BlaStep {
     T aRe, aIm, bRe, bIm;
-    T radius;  // valid while |delta.re| + |delta.im| < radius; never for radius <= 0
-    T cRe = 1, cIm = 0, dRe = 0, dIm = 0, eRe = 0, eIm = 0;
+    BlaSize<T> radius;  // valid while |delta.re| + |delta.im| < radius; never for radius <= 0
+    T cRe = BlaSizes<T>::From(1), cIm = BlaSizes<T>::From(0), dRe = BlaSizes<T>::From(0),
+      dIm = BlaSizes<T>::From(0), eRe = BlaSizes<T>::From(0), eIm = BlaSizes<T>::From(0);
     // |A|, |C| and |D|: the pixels' rounding bound grows by |A + 2 C delta + D dc|.
-    T aModulus = 0, cModulus = 0, dModulus = 0;
+    BlaSize<T> aModulus = 0, cModulus = 0, dModulus = 0;
     // The step passes over a test near its limit (see NearLimitTests): it
     // holds only where the pixel's landing is proven inside the limit.
     bool checkLanding = false;
@@ -59,14 +80,16 @@ enum class NearLimitTests { Refused, LandingChecked };
 template <typename T>
 class BlaTable {
 public:
+    using Size = BlaSize<T>;
     // epsilon: the size of the dropped terms against |2 Z delta| a step may
     // have, per iteration;
     // maxDc: the largest |dc| of the frame's pixels (0 where dc is 0).
     // A pass enters the table only when the tests of `tested` (against
     // limit) cannot fire.
     // threads: how many build it side by side; the table is the same.
-    void Build(const HugePageVector<OrbitValue<T>>& orbit, T epsilon, T maxDc, TableStarts starts = TableStarts::Every,
-               int32_t threads = 1, TestedValues tested = TestedValues::PreTest, T limit = 4,
+    void Build(const HugePageVector<OrbitValue<T>>& orbit, Size epsilon, Size maxDc,
+               TableStarts starts = TableStarts::Every, int32_t threads = 1, TestedValues tested = TestedValues::PreTest,
+               Size limit = 4,
                NearLimitTests nearLimit = NearLimitTests::Refused);
     void Clear()
     {
@@ -81,15 +104,15 @@ public:
     // the longest, or the first of a climb to a longer one (see Find); null
     // when there is none.
     // Whether Find may find a step: a quick refusal for most asks.
-    template <typename Size>
-    [[gnu::always_inline]] bool MayStep(int64_t m, Size deltaSize) const
+    template <typename DeltaSize>
+    [[gnu::always_inline]] bool MayStep(int64_t m, DeltaSize deltaSize) const
     {
         const size_t first = static_cast<size_t>(m);
-        return first < firstCount_ && deltaSize < Size(radii_[first]);
+        return first < firstCount_ && deltaSize < DeltaSize(radii_[first]);
     }
 
-    template <typename Size>
-    [[gnu::always_inline]] const BlaStep<T>* Find(int64_t m, Size deltaSize, int64_t maxPasses,
+    template <typename DeltaSize>
+    [[gnu::always_inline]] const BlaStep<T>* Find(int64_t m, DeltaSize deltaSize, int64_t maxPasses,
                                                   int64_t& passes) const;
 
 private:
@@ -112,20 +135,20 @@ private:
     // (the first level's first): most asks end at the first level, refused,
     // and a search reads one radius a level; packed, they stay in the cache
     // where a level's steps would not.
-    HugePageVector<T> radii_;
+    HugePageVector<Size> radii_;
     std::vector<size_t> radiusStarts_;
     size_t firstCount_ = 0;
     // Level k's radius at index, or 0 past the level's end.
-    T RadiusAt(size_t k, size_t index) const
+    Size RadiusAt(size_t k, size_t index) const
     {
-        return index < levels_[k].size() ? radii_[radiusStarts_[k] + index] : T(0);
+        return index < levels_[k].size() ? radii_[radiusStarts_[k] + index] : Size(0);
     }
 };
 
 // Inline: pixels ask at every pass start, mostly to be refused at once.
 template <typename T>
-template <typename Size>
-inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t maxPasses, int64_t& passes) const
+template <typename DeltaSize>
+inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, DeltaSize deltaSize, int64_t maxPasses, int64_t& passes) const
 {
     if (!MayStep(m, deltaSize) || maxPasses < 1)
         return nullptr;
@@ -137,7 +160,7 @@ inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t ma
         if (count > maxPasses || (static_cast<int64_t>(k) >= everyStartLevels_ && (q & (count - 1)) != 0))
             break;
         const size_t index = static_cast<size_t>(IndexOf(static_cast<int64_t>(k), m));
-        if (!(deltaSize < Size(RadiusAt(k, index))))
+        if (!(deltaSize < DeltaSize(RadiusAt(k, index))))
             break;
         bestLevel = k;
         bestIndex = index;
@@ -152,7 +175,7 @@ inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t ma
         const int64_t span = int64_t{1} << aligned;
         const int64_t nextQ = (q + span - 1) & ~(span - 1);
         const size_t next = static_cast<size_t>(IndexOf(static_cast<int64_t>(aligned), 4 * nextQ + (m & 3)));
-        if (nextQ - q + span <= maxPasses && deltaSize < Size(RadiusAt(aligned, next))) {
+        if (nextQ - q + span <= maxPasses && deltaSize < DeltaSize(RadiusAt(aligned, next))) {
             bestLevel = static_cast<size_t>(std::countr_zero(static_cast<uint64_t>(q)));
             bestIndex = static_cast<size_t>(m);
         }
@@ -163,3 +186,4 @@ inline const BlaStep<T>* BlaTable<T>::Find(int64_t m, Size deltaSize, int64_t ma
 
 extern template class BlaTable<double>;
 extern template class BlaTable<long double>;
+extern template class BlaTable<DoubleDouble>;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <limits>
 
 #include "engine/big_to_hardware.h"
 #include "engine/perturbation_pixel.h"
@@ -32,9 +34,15 @@ ScaledDoubleDouble BigToScaled(mpf_srcptr value, BigFloat& scratch)
             exponent};
 }
 
-std::vector<OrbitValue<DD>> ToDoubleDoubleOrbit(const ReferenceOrbit& orbit)
+// The share of its value a table step may drop per iteration: far below
+// the view's own precision over the longest orbits, and a step's reach
+// (its square root) of 2^-42 leaves the single steps a fifth of a
+// barely repelling stretch.
+constexpr double TableEpsilon = 0x1p-84;
+
+HugePageVector<OrbitValue<DD>> ToDoubleDoubleOrbit(const ReferenceOrbit& orbit)
 {
-    std::vector<OrbitValue<DD>> values(static_cast<size_t>(orbit.size()));
+    HugePageVector<OrbitValue<DD>> values(static_cast<size_t>(orbit.size()));
     for (size_t k = 0; k < values.size(); ++k)
         values[k] = {DD(orbit.re[k]) + DD(orbit.reLow[k], 0), DD(orbit.im[k]) + DD(orbit.imLow[k], 0)};
     return values;
@@ -66,11 +74,18 @@ inline DD Scaled(DD x, int64_t exponent)
     return {std::ldexp(x.hi, e), std::ldexp(x.lo, e)};
 }
 
+// x times a power of two.
+inline DD ScaledBy(DD x, double power)
+{
+    return {x.hi * power, x.lo * power};
+}
+
 // A pixel on its orbit, as perturbation::Cursor, its difference as u 2^e
 // with u near 1 (at any depth); z = Z_m + delta is taken only where a test
 // or the pass start needs it.
 struct Position {
     const OrbitValue<DD>* orbit;
+    const BlaTable<DD>* table;
     int64_t last;
     int64_t m;
     DD ur, ui;
@@ -78,8 +93,15 @@ struct Position {
     double scale;  // 2^exponent, or 0 far below double's range
     DD vr, vi;     // dc 2^-exponent
 
-    DD DeltaRe() const { return {ur.hi * scale, ur.lo * scale}; }
-    DD DeltaIm() const { return {ui.hi * scale, ui.lo * scale}; }
+    DD DeltaRe() const { return ScaledBy(ur, scale); }
+    DD DeltaIm() const { return ScaledBy(ui, scale); }
+    // |delta.re| + |delta.im| to the table's radii, at any depth (where long
+    // double's range ends, 0: within every radius).
+    long double DeltaSize() const
+    {
+        return std::ldexp(static_cast<long double>(Size(ur, ui)),
+                          static_cast<int>(std::clamp<int64_t>(exponent, -20000, 20000)));
+    }
     DD Re() const { return orbit[m].re + DeltaRe(); }
     DD Im() const { return orbit[m].im + DeltaIm(); }
 
@@ -96,6 +118,25 @@ struct Position {
         scale = std::ldexp(1.0, static_cast<int>(std::clamp<int64_t>(exponent, -3000, 3000)));
         vr = Scaled(dcr.mantissa, dcr.exponent - exponent);
         vi = Scaled(dci.mantissa, dci.exponent - exponent);
+    }
+
+    // Where u left the range around 1 that keeps its products in double's.
+    void KeepScale(const ScaledDoubleDouble& dcr, const ScaledDoubleDouble& dci)
+    {
+        const double size = Size(ur, ui);
+        if (!(size >= 0x1p-64 && size <= 0x1p64))
+            Rescale(dcr, dci);
+    }
+
+    // A table step of `passes` passes (see TableStepTerms) in u's scale: the
+    // second-order terms keep one factor 2^exponent.
+    void TakeTableStep(const BlaStep<DD>& s, int64_t passes)
+    {
+        BlaStep<DD> scaled = s;
+        for (DD* term : {&scaled.cRe, &scaled.cIm, &scaled.dRe, &scaled.dIm, &scaled.eRe, &scaled.eIm})
+            *term = ScaledBy(*term, scale);
+        TableStepTerms<DD>(ur, ui, vr, vi).Apply(scaled, ur, ui);
+        m += 4 * passes;
     }
 };
 
@@ -116,12 +157,9 @@ struct Position {
     p.ur = ur;
     p.ui = ui;
     ++p.m;
-    const double size = Size(ur, ui);
-    if (!(size >= 0x1p-64 && size <= 0x1p64)) {
-        if (!std::isfinite(size))
-            return false;
-        p.Rescale(dcr, dci);
-    }
+    if (!std::isfinite(Size(ur, ui)))
+        return false;
+    p.KeepScale(dcr, dci);
     const OrbitValue<DD> next = p.orbit[p.m];
     const double dr = p.ur.hi * p.scale, di = p.ui.hi * p.scale;
     const double zr = next.re.hi + dr, zi = next.im.hi + di;
@@ -133,21 +171,46 @@ struct Position {
         rebase = true;
     }
     if (rebase) {
-        const std::vector<OrbitValue<DD>>& onto = g.frame.mandelbrot ? g.start : g.zero;
+        const bool mandelbrot = g.frame.mandelbrot;
+        const HugePageVector<OrbitValue<DD>>& onto = mandelbrot ? g.start : g.zero;
         p.ur = p.Re();
         p.ui = p.Im();
         p.exponent = 0;
         p.scale = 1;
         p.Rescale(dcr, dci);
         p.orbit = onto.data();
+        p.table = mandelbrot ? &g.startTable : &g.zeroTable;
         p.last = static_cast<int64_t>(onto.size()) - 1;
         p.m = 0;
     }
     return p.m < p.last;
 }
 
-// perturbation::PerturbedPixel without table, repeats or bound: the passes,
-// then the kernel's single steps from the last pass start.
+// Before a pass: the table's steps over whole passes (see BeginPass).
+template <int Variant>
+[[gnu::always_inline]] inline void TakeTableSteps(const DoubleDoubleFrame& g, Position& p, int64_t& e,
+                                                  double& previous, const ScaledDoubleDouble& dcr,
+                                                  const ScaledDoubleDouble& dci)
+{
+    const int64_t iterMax = g.frame.iterMax;
+    int64_t passes = 0;
+    for (int64_t most = (iterMax - e) / 4; most >= 1 && (Variant < 3 || previous <= 4.0);
+         most = (iterMax - e) / 4) {
+        const BlaStep<DD>* s = p.table->Find(p.m, p.DeltaSize(), most, passes);
+        if (!s)
+            return;
+        p.TakeTableStep(*s, passes);
+        p.KeepScale(dcr, dci);
+        e += 4 * passes;
+        if constexpr (Variant >= 3) {
+            const OrbitValue<DD>& preTested = p.orbit[p.m - 1];
+            previous = TruncatedToDouble((preTested.re * preTested.re + preTested.im * preTested.im).ToLongDouble());
+        }
+    }
+}
+
+// perturbation::PerturbedPixel without repeats or bound: the passes, then
+// the kernel's single steps from the last pass start.
 template <int Variant>
 [[gnu::always_inline]] inline Outcome DoubleDoublePixel(const DoubleDoubleFrame& g, int32_t row, int32_t k,
                                                         int32_t& count, float& a, float& b)
@@ -161,7 +224,7 @@ template <int Variant>
     const int64_t exponent = d0r.mantissa.hi == 0   ? d0i.exponent
                              : d0i.mantissa.hi == 0 ? d0r.exponent
                                                     : std::max(d0r.exponent, d0i.exponent);
-    Position p{g.start.data(), static_cast<int64_t>(g.start.size()) - 1, f.startIndex,
+    Position p{g.start.data(), &g.startTable, static_cast<int64_t>(g.start.size()) - 1, f.startIndex,
                Scaled(d0r.mantissa, d0r.exponent - exponent), Scaled(d0i.mantissa, d0i.exponent - exponent),
                exponent, 1, DD(), DD()};
     p.Rescale(dcr, dci);
@@ -171,6 +234,7 @@ template <int Variant>
     double previous = FirstPrevious;
     Position passStart = p;
     while (e <= f.iterMax) {
+        TakeTableSteps<Variant>(g, p, e, previous, dcr, dci);
         passStart = p;
         if (!Step(g, p, dcr, dci) || !Step(g, p, dcr, dci) || !Step(g, p, dcr, dci))
             return Outcome::Exact;
@@ -236,7 +300,7 @@ bool DoubleDoubleServes(const PerturbationReference& reference)
     return Returns(reference.start);
 }
 
-void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationReference& reference,
+void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationReference& reference, bool withTable,
                            DoubleDoubleFrame& frame)
 {
     frame.frame.useTable = false;
@@ -255,6 +319,25 @@ void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationRefe
         mpf_sub(delta, frame.frame.rowIm[row], reference.im);
         frame.deltaIm[row] = BigToScaled(delta, scratch);
     }
+    if (!withTable)
+        return;
+    // A dc below double's range counts as its smallest normal value: radii
+    // stay on the safe side.
+    double maxDc = 0;
+    if (layout.mandelbrot) {
+        const auto largest = [](const std::vector<ScaledDoubleDouble>& deltas) {
+            double most = 0;
+            for (const ScaledDoubleDouble& d : deltas)
+                most = std::max(most, std::fabs(std::ldexp(d.mantissa.hi, static_cast<int>(std::clamp<int64_t>(
+                                                                              d.exponent, -3000, 3000)))));
+            return most;
+        };
+        maxDc = std::max(std::hypot(largest(frame.deltaRe), largest(frame.deltaIm)),
+                         std::numeric_limits<double>::min());
+    }
+    frame.startTable.Build(frame.start, TableEpsilon, maxDc, TableStarts::Aligned, layout.threads);
+    if (!layout.mandelbrot)
+        frame.zeroTable.Build(frame.zero, TableEpsilon, 0, TableStarts::Aligned, layout.threads);
 }
 
 void RunDoubleDoublePixels(const DoubleDoubleFrame& frame, const std::vector<int32_t>& pixels,

@@ -21,10 +21,12 @@ struct ScaledDoubleDouble {
 };
 
 // A frame of such pixels: the long double frame (coordinates, outputs, the
-// kernels' single steps) and the orbits and differences to 106 bits.
+// kernels' single steps) and the orbits, their tables and the differences
+// to 106 bits.
 struct DoubleDoubleFrame {
     PerturbationFrame<long double> frame;
-    std::vector<OrbitValue<DoubleDouble>> start, zero;
+    HugePageVector<OrbitValue<DoubleDouble>> start, zero;
+    BlaTable<DoubleDouble> startTable, zeroTable;  // empty for frames without
     std::vector<ScaledDoubleDouble> deltaRe, deltaIm;
 };
 
@@ -35,8 +37,8 @@ struct DoubleDoubleFrame {
 bool DoubleDoubleServes(const PerturbationReference& reference);
 
 // The frame from a chosen reference, output buffers aside; the long double
-// frame has no table.
-void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationReference& reference,
+// frame has no table, the 106-bit orbits have theirs where `withTable`.
+void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationReference& reference, bool withTable,
                            DoubleDoubleFrame& frame);
 
 // Computes the listed pixels (indices into the outputs) handed out by next;

@@ -16,7 +16,13 @@
 
 namespace {
 
-constexpr int64_t TableWorthIterations = 2000;
+// A table costs about as much as a few thousand iterations of each orbit
+// value: few pixels go faster without one.
+bool TableWorth(const std::vector<int32_t>& pixels, const DeepFrameLayout& layout)
+{
+    constexpr int64_t TableWorthIterations = 2000;
+    return static_cast<int64_t>(pixels.size()) * layout.iterMax >= TableWorthIterations * ReferenceLength(layout);
+}
 
 std::vector<int32_t> MarkedPixels(const std::vector<uint8_t>& marked)
 {
@@ -38,10 +44,7 @@ void ComputeWithFullTable(const DeepFrameLayout& layout, const PerturbationRefer
 {
     const std::vector<int32_t> pixels = MarkedPixels(marked);
     PerturbationFrame<Wider> frame;
-    // A table costs about as much as a few thousand iterations of each orbit
-    // value: few pixels go faster without one.
-    frame.useTable =
-        static_cast<int64_t>(pixels.size()) * layout.iterMax >= TableWorthIterations * ReferenceLength(layout);
+    frame.useTable = TableWorth(pixels, layout);
     frame.tableStarts = TableStarts::Aligned;
     frame.boundRounding = stillDoubtful != nullptr;
     // The rows are done: progress stays just short of the end meanwhile.
@@ -116,10 +119,11 @@ void ComputeInDoubleDouble(const DeepFrameLayout& layout, const PerturbationRefe
 {
     const std::vector<int32_t> pixels = MarkedPixels(marked);
     DoubleDoubleFrame frame;
+    const bool withTable = TableWorth(pixels, layout);
     const auto almostDone = [] { return 99; };
     if (RunDeepWorkers(
-            1, [&](int32_t) { FillDoubleDoubleFrame(layout, reference, frame); }, almostDone, CalculatingTitle,
-            &progress, finished, WorkerWait::Prompt))
+            1, [&](int32_t) { FillDoubleDoubleFrame(layout, reference, withTable, frame); }, almostDone,
+            CalculatingTitle, &progress, finished, WorkerWait::Prompt))
         return;
     frame.frame.iterOut = iterOut;
     frame.frame.aOut = aOut;
