@@ -186,13 +186,63 @@ struct Position {
     return p.m < p.last;
 }
 
-// Before a pass: the table's steps over whole passes (see BeginPass).
+// The jump beside the reference's fixed point (see FixedPointJump) of at
+// most `most` passes where it serves: the passes it took.
+int64_t JumpBesideFixedPoint(const DoubleDoubleFrame& g, Position& p, int64_t most, const ScaledDoubleDouble& dcr,
+                             const ScaledDoubleDouble& dci)
+{
+    const FixedPointJump<DD>& jump = g.jump;
+    const long double deltaSize = p.DeltaSize();
+    if (!(p.orbit == g.start.data() && jump.Serves(p.m, static_cast<double>(deltaSize))))
+        return 0;
+    // w in u's scale; below 2^-200 psi's inverse leaves delta as it is to
+    // far more than 106 bits.
+    JumpComplex<DD> w{p.ur, p.ui};
+    int64_t exponent = p.exponent;
+    if (deltaSize >= 0x1p-200L) {
+        if (!jump.Inverse({p.DeltaRe(), p.DeltaIm()}, w))
+            return 0;
+        exponent = 0;
+    }
+    const double logSize = std::log(jump.SizeOf(w)) + static_cast<double>(exponent) * std::log(2.0);
+    const int64_t passes = jump.Passes(logSize, std::min(most, (p.last - 2 - p.m) / 4));
+    if (passes < 1)
+        return 0;
+    int64_t powerExponent = 0;
+    const JumpComplex<DD> landingScaled = jump.Power(passes, powerExponent) * w;
+    // Within half the reach: in double's range.
+    exponent += powerExponent;
+    const JumpComplex<DD> landing{Scaled(landingScaled.re, exponent), Scaled(landingScaled.im, exponent)};
+    const JumpComplex<DD> delta = landing * jump.Ratio(landing);
+    p.ur = delta.re;
+    p.ui = delta.im;
+    p.exponent = 0;
+    p.scale = 1;
+    p.Rescale(dcr, dci);
+    p.m += 4 * passes;
+    return passes;
+}
+
+// Before a pass: a jump beside a fixed point, then the table's steps over
+// whole passes (see BeginPass).
 template <int Variant>
 [[gnu::always_inline]] inline void TakeTableSteps(const DoubleDoubleFrame& g, Position& p, int64_t& e,
                                                   double& previous, const ScaledDoubleDouble& dcr,
                                                   const ScaledDoubleDouble& dci)
 {
     const int64_t iterMax = g.frame.iterMax;
+    const auto skip = [&](int64_t passes) {
+        e += 4 * passes;
+        if constexpr (Variant >= 3) {
+            const OrbitValue<DD>& preTested = p.orbit[p.m - 1];
+            previous = TruncatedToDouble((preTested.re * preTested.re + preTested.im * preTested.im).ToLongDouble());
+        }
+    };
+    if (Variant < 3 || previous <= 4.0) {
+        const int64_t passes = JumpBesideFixedPoint(g, p, (iterMax - e) / 4, dcr, dci);
+        if (passes > 0)
+            skip(passes);
+    }
     int64_t passes = 0;
     for (int64_t most = (iterMax - e) / 4; most >= 1 && (Variant < 3 || previous <= 4.0);
          most = (iterMax - e) / 4) {
@@ -201,11 +251,7 @@ template <int Variant>
             return;
         p.TakeTableStep(*s, passes);
         p.KeepScale(dcr, dci);
-        e += 4 * passes;
-        if constexpr (Variant >= 3) {
-            const OrbitValue<DD>& preTested = p.orbit[p.m - 1];
-            previous = TruncatedToDouble((preTested.re * preTested.re + preTested.im * preTested.im).ToLongDouble());
-        }
+        skip(passes);
     }
 }
 
@@ -319,6 +365,8 @@ void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationRefe
         mpf_sub(delta, frame.frame.rowIm[row], reference.im);
         frame.deltaIm[row] = BigToScaled(delta, scratch);
     }
+    if (!layout.mandelbrot)
+        frame.jump = FixedPointJumpOf(reference.start);
     if (!withTable)
         return;
     // A dc below double's range counts as its smallest normal value: radii

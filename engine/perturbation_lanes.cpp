@@ -171,6 +171,7 @@ __attribute__((target("avx2"))) void RunLanes(DoubleLoop<Variant, Tracked>* cons
     const auto needsBegin = [&](auto l) __attribute__((always_inline)) {
         const auto& q = *loops[l];
         return starts[l] + 1 == q.repeats.saveAt || MayProveInside<Tracked>(f, cursorOf(l), q.near) ||
+               JumpMayServe<Variant>(f, cursorOf(l), previous[l]) ||
                (q.repeats.savedAt >= 0 && f.findCycles &&
                 SameState(cursorOf(l), previous[l], q.repeats.saved, q.repeats.savedPrevious));
     };

@@ -184,6 +184,15 @@ struct RoundingBound {
             Grow(factor, Unit + T(iterations) * epsilon, T(iterations) * kernelUnit, p);
     }
 
+    // After a jump beside a fixed point (see FixedPointJump): factor as for
+    // a table step, its rounding in units of T's.
+    template <typename D>
+    void AfterJump(T factor, T roundingUnits, int64_t iterations, T kernelUnit, const Cursor<T, D>& p)
+    {
+        if constexpr (Tracked)
+            Grow(factor, roundingUnits * Unit, T(iterations) * kernelUnit, p);
+    }
+
 private:
     // The kernels round each step to about kernelUnit (|z|^2 + 1). Frames of
     // extended views are in double; x87 code keeps its loop untouched.
@@ -454,7 +463,51 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     return true;
 }
 
-// Before a pass: a repeat's skip, then the table's steps.
+// Whether a jump beside the reference's fixed point may serve at p's pass
+// start: differences in a hardware type on an orbit that has one.
+template <int Variant, typename T, typename D, typename Frame>
+[[gnu::always_inline]] inline bool JumpMayServe(const Frame& f, const Cursor<T, D>& p, double previous)
+{
+    if constexpr (!std::is_same_v<T, D>)
+        return false;
+    else
+        return (Variant < 3 || previous <= 4.0) && p.orbit == f.start.values.data() &&
+               f.start.jump.Serves(p.m, static_cast<double>(Size(p.dr, p.di)));
+}
+
+// The jump (see FixedPointJump) of at most `most` passes from p: the passes
+// it took, none where the series do not settle or take it less than one.
+// Out of line: a pixel takes it once.
+template <typename T, typename Frame, bool Tracked>
+[[gnu::noinline]] int64_t JumpBesideFixedPoint(const Frame& f, Cursor<T, T>& p, int64_t most,
+                                               RoundingBound<T, Tracked>& rounding)
+{
+    const FixedPointJump<T>& jump = f.start.jump;
+    JumpComplex<T> w;
+    if (!jump.Inverse({p.dr, p.di}, w))
+        return 0;
+    const T size = Size(w.re, w.im);
+    const int64_t passes = jump.Passes(static_cast<double>(std::log(size)), std::min(most, (p.last - 2 - p.m) / 4));
+    if (passes < 1)
+        return 0;
+    int64_t exponent = 0;
+    JumpComplex<T> power = jump.Power(passes, exponent);
+    const int scale = static_cast<int>(std::clamp<int64_t>(exponent, -20000, 20000));
+    power = {std::ldexp(power.re, scale), std::ldexp(power.im, scale)};
+    const JumpComplex<T> landing = power * w;
+    const JumpComplex<T> delta = landing * jump.Ratio(landing);
+    p.dr = delta.re;
+    p.di = delta.im;
+    p.m += 4 * passes;
+    p.zr = p.orbit[p.m].re + p.dr;
+    p.zi = p.orbit[p.m].im + p.di;
+    rounding.AfterJump(T(jump.growth) * std::hypot(power.re, power.im), T(jump.roundingUnits), 4 * passes,
+                       f.kernelUnit, p);
+    return passes;
+}
+
+// Before a pass: a repeat's skip, then a jump beside a fixed point and the
+// table's steps.
 template <int Variant, typename T, typename D, typename Frame, bool Tracked>
 [[gnu::always_inline]] inline void BeginPass(const Frame& f, Cursor<T, D>& p, int64_t& e, double& previous, D dcr,
                                              D dci, Repeats<T, D>& repeats, NearReturns<D>& near,
@@ -490,6 +543,18 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     }
     // Skips end at a pass start that still runs, so the saved pass start and
     // the count are the passes' own.
+    if constexpr (std::is_same_v<T, D>) {
+        if (JumpMayServe<Variant>(f, p, previous)) {
+            const int64_t passes = JumpBesideFixedPoint(f, p, (iterMax - e) / 4, rounding);
+            if (passes > 0) {
+                repeats.longestStep = std::max(repeats.longestStep, passes);
+                e += 4 * passes;
+                skipped.byTable += 4 * passes;
+                const OrbitValue<T>& preTested = p.orbit[p.m - 1];
+                previous = TruncatedToDouble(preTested.re * preTested.re + preTested.im * preTested.im);
+            }
+        }
+    }
     if (TableMayServe<Variant>(f, previous)) {
         int64_t passes = 0;
         int64_t most = (iterMax - e) / 4;

@@ -1,0 +1,138 @@
+#pragma once
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <type_traits>
+#include <vector>
+
+#include "engine/bla_table.h"
+#include "engine/double_double.h"
+#include "engine/reference_orbit.h"
+
+// Beside a repelling fixed point alpha of z^2 + c (a Julia set's fixed point
+// as the reference, Z staying alpha), a pixel's difference follows
+// delta := lambda delta + delta^2 with lambda = 2 alpha, which the power
+// series delta = psi(w) (psi(lambda w) = lambda psi(w) + psi(w)^2, psi'(0)
+// = 1) turns into w := lambda w. Where |lambda| is near 1 the pixels take
+// tens of thousands of iterations to leave alpha, and the table's
+// second-order steps reach only about the square root of their precision
+// (1e-8 of alpha's size in double); the series reach a few hundredths. A
+// pixel there jumps n iterations at once: w = psi^-1(delta), then
+// delta := psi(lambda^n w).
+
+template <typename T>
+struct JumpComplex {
+    T re, im;
+};
+
+template <typename T>
+[[gnu::always_inline]] inline JumpComplex<T> operator*(const JumpComplex<T>& x, const JumpComplex<T>& y)
+{
+    return {x.re * y.re - x.im * y.im, x.re * y.im + x.im * y.re};
+}
+
+template <typename T>
+[[gnu::always_inline]] inline JumpComplex<T> operator+(const JumpComplex<T>& x, const JumpComplex<T>& y)
+{
+    return {x.re + y.re, x.im + y.im};
+}
+
+template <typename T>
+[[gnu::always_inline]] inline JumpComplex<T> operator-(const JumpComplex<T>& x, const JumpComplex<T>& y)
+{
+    return {x.re - y.re, x.im - y.im};
+}
+
+template <typename T>
+struct FixedPointJump {
+    using Sizes = BlaSizes<T>;
+    // The first orbit index whose value is alpha and stays so; -1: no jumps.
+    int64_t from = -1;
+    // |re| + |im| of w (and of delta) within which psi's series holds to
+    // 2^-112 of its value; jumps start within a quarter of it and land
+    // within half.
+    double reach = 0;
+    double logModulus = 0;  // ln |lambda|
+    // psi's coefficients of w^1, w^2, ...
+    std::vector<JumpComplex<T>> psi;
+    // lambda^(4 2^i) as mantissa 2^exponent, at any depth.
+    std::vector<JumpComplex<T>> powerMantissas;
+    std::vector<int64_t> powerExponents;
+    // Within half the reach: how much a jump may grow an error of delta
+    // against |lambda|^n (psi' and 1 / psi' there), and its own rounding in
+    // units of the type's.
+    double growth = 1;
+    double roundingUnits = 0;
+
+    bool Serves(int64_t m, double deltaSize) const { return from >= 0 && m >= from && deltaSize < reach / 4; }
+
+    // The passes of four iterations that take |w| from e^logSize to within
+    // half the reach, at most `most`.
+    int64_t Passes(double logSize, int64_t most) const
+    {
+        const double passes = std::floor((std::log(reach / 2) - logSize) / (4 * logModulus));
+        return passes >= static_cast<double>(most) ? most : passes >= 1 ? static_cast<int64_t>(passes) : 0;
+    }
+
+    // psi(x) / x.
+    JumpComplex<T> Ratio(const JumpComplex<T>& x) const
+    {
+        JumpComplex<T> sum = psi.back();
+        for (size_t k = psi.size() - 1; k-- > 0;)
+            sum = sum * x + psi[k];
+        return sum;
+    }
+
+    // w with psi(w) = delta, for |delta| within a quarter of the reach: w
+    // := w - (psi(w) - delta), which psi' near 1 there contracts, until the
+    // corrections are down to T's rounding; false where they stay above it.
+    static constexpr double Settled()
+    {
+        if constexpr (std::is_same_v<T, DoubleDouble>)
+            return 0x1p-104;
+        else
+            return 4 * static_cast<double>(std::numeric_limits<T>::epsilon());
+    }
+    bool Inverse(const JumpComplex<T>& delta, JumpComplex<T>& w) const
+    {
+        w = delta;
+        for (int round = 0; round < 60; ++round) {
+            const JumpComplex<T> correction = w * Ratio(w) - delta;
+            w = w - correction;
+            if (SizeOf(correction) <= Settled() * SizeOf(w))
+                return true;
+        }
+        return false;
+    }
+
+    // lambda^(4 passes) as mantissa 2^exponent.
+    JumpComplex<T> Power(int64_t passes, int64_t& exponent) const
+    {
+        JumpComplex<T> product{Sizes::From(1), Sizes::From(0)};
+        exponent = 0;
+        for (size_t i = 0; passes != 0 && i < powerMantissas.size(); ++i, passes >>= 1) {
+            if ((passes & 1) != 0) {
+                product = product * powerMantissas[i];
+                exponent += powerExponents[i];
+            }
+        }
+        return product;
+    }
+
+    static double SizeOf(const JumpComplex<T>& x)
+    {
+        return static_cast<double>(std::fabs(Sizes::Leading(x.re)) + std::fabs(Sizes::Leading(x.im)));
+    }
+};
+
+// The jump for an orbit that ends on a repelling fixed point with |lambda|
+// below 1.1 (beyond it the table's steps serve), to 106 bits; `from` -1
+// for any other orbit.
+FixedPointJump<DoubleDouble> FixedPointJumpOf(const ReferenceOrbit& orbit);
+
+// The same in a hardware type, rounded.
+template <typename T>
+FixedPointJump<T> Rounded(const FixedPointJump<DoubleDouble>& jump);
+
+extern template FixedPointJump<double> Rounded(const FixedPointJump<DoubleDouble>&);
+extern template FixedPointJump<long double> Rounded(const FixedPointJump<DoubleDouble>&);
