@@ -40,6 +40,13 @@ const char* const MinibrotIm = "1.0000000000000000000000000000000000000003857348
 const char* const JuliaPointRe = "1.5275031186435346107897464024449153375667459478117081603398751970";
 const char* const JuliaPointIm = "-0.0759121783522878670718141948263480463664221948479780225397325930";
 
+// The fixed point (1 - sqrt(1 - 4c)) / 2 of the Julia set of -0.7269 +
+// 0.1889 i, which repels by only 1.0041 a step, to 100 digits.
+const char* const BarelyRepellingRe =
+    "-0.4929491148691219237104076426719465229574891912202372118814622569448531200951188904641594822769451173";
+const char* const BarelyRepellingIm =
+    "0.09512068502367234827662490519819953811012425035106963521879767029396587460853799940932588961022155013";
+
 // A value to the digits of a view 10^-exponent wide.
 std::string DigitsFor(mpf_srcptr value, int exponent)
 {
@@ -109,11 +116,13 @@ int main(int argc, char** argv)
     const std::string raw = "/tmp/quorvatix-deep-views-" + std::to_string(getpid()) + ".raw";
 
     const std::string landsRe = LandsAfterFour(true, 20000), landsIm = LandsAfterFour(false, 20000);
-    const std::array<DeepView, 7> views{{
+    const std::array<DeepView, 8> views{{
         {"spiral, seahorse valley", "-0.743643887037158704752191506114774", "0.131825904205311970493132056385139", 28,
          30000, nullptr, nullptr},
         {"minibrot of period 106", MinibrotRe, MinibrotIm, 79, 100000, nullptr, nullptr},
         {"Julia set of -0.8 + 0.156 i", JuliaPointRe, JuliaPointIm, 60, 50000, "-0.8", "0.156"},
+        {"Julia set of -0.7269 + 0.1889 i at its fixed point", BarelyRepellingRe, BarelyRepellingIm, 60, 50000,
+         "-0.7269", "0.1889"},
         {"Misiurewicz point i", "0", "1", 300, 25000, nullptr, nullptr},
         {"Misiurewicz point -2, the needle's tip", "-2", "0", 300, 25000, nullptr, nullptr},
         {"Misiurewicz point i, beyond long double's exponent", "0", "1", 20000, 200000, nullptr, nullptr},
