@@ -491,18 +491,20 @@ template <typename T, typename Frame, bool Tracked>
     if (passes < 1)
         return 0;
     int64_t exponent = 0;
-    JumpComplex<T> power = jump.Power(passes, exponent);
+    const JumpComplex<T> power = jump.Power(passes, exponent);
+    // The power's exponent after the product: where w is tiny, lambda^n alone
+    // may lie beyond T's range.
     const int scale = static_cast<int>(std::clamp<int64_t>(exponent, -20000, 20000));
-    power = {std::ldexp(power.re, scale), std::ldexp(power.im, scale)};
-    const JumpComplex<T> landing = power * w;
+    const JumpComplex<T> product = power * w;
+    const JumpComplex<T> landing{std::ldexp(product.re, scale), std::ldexp(product.im, scale)};
     const JumpComplex<T> delta = landing * jump.Ratio(landing);
     p.dr = delta.re;
     p.di = delta.im;
     p.m += 4 * passes;
     p.zr = p.orbit[p.m].re + p.dr;
     p.zi = p.orbit[p.m].im + p.di;
-    rounding.AfterJump(T(jump.growth) * std::hypot(power.re, power.im), T(jump.roundingUnits), 4 * passes,
-                       f.kernelUnit, p);
+    rounding.AfterJump(T(jump.growth) * std::ldexp(std::hypot(power.re, power.im), scale), T(jump.roundingUnits),
+                       4 * passes, f.kernelUnit, p);
     return passes;
 }
 
