@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -66,6 +67,46 @@ struct FixedPointJump {
 
     bool Serves(int64_t m, double deltaSize) const { return from >= 0 && m >= from && deltaSize < reach / 4; }
 
+    // The jump of at most `most` passes from delta = x 2^exponent (x is
+    // delta where exponent is 0; beyond, delta lies below 2^-200, where
+    // psi's inverse leaves it as it is to far more than 106 bits): the
+    // passes it takes, none where the series do not settle or take it less
+    // than one, and the delta it lands on; `growth`: |lambda^n| growth, how
+    // much it may grow an error of delta.
+    int64_t Jump(const JumpComplex<T>& x, int64_t exponent, int64_t most, JumpComplex<T>& landing,
+                 BlaSize<T>& errorGrowth) const
+    {
+        JumpComplex<T> w = x;
+        if (exponent == 0 && !Inverse(x, w))
+            return 0;
+        using std::log;
+        const double logSize =
+            static_cast<double>(log(SizeOf(w))) + static_cast<double>(exponent) * 0.6931471805599453;
+        const int64_t passes = Passes(logSize, most);
+        if (passes < 1)
+            return 0;
+        int64_t powerExponent = 0;
+        const JumpComplex<T> power = Power(passes, powerExponent);
+        // The power's exponent after the product: where w is tiny, lambda^n
+        // alone may lie beyond T's range; the landing lies within half the
+        // reach.
+        const int scale = static_cast<int>(std::clamp<int64_t>(powerExponent + exponent, -20000, 20000));
+        const JumpComplex<T> product = power * w;
+        const JumpComplex<T> scaled{Scaled(product.re, scale), Scaled(product.im, scale)};
+        landing = scaled * Ratio(scaled);
+        const int powerScale = static_cast<int>(std::clamp<int64_t>(powerExponent, -20000, 20000));
+        errorGrowth = BlaSize<T>(growth) * std::ldexp(std::hypot(Sizes::Leading(power.re), Sizes::Leading(power.im)),
+                                                      powerScale);
+        return passes;
+    }
+
+    // |re| + |im| of the leading parts.
+    static BlaSize<T> SizeOf(const JumpComplex<T>& x)
+    {
+        return std::fabs(Sizes::Leading(x.re)) + std::fabs(Sizes::Leading(x.im));
+    }
+
+private:
     // The passes of four iterations that take |w| from e^logSize to within
     // half the reach, at most `most`.
     int64_t Passes(double logSize, int64_t most) const
@@ -83,9 +124,6 @@ struct FixedPointJump {
         return sum;
     }
 
-    // w with psi(w) = delta, for |delta| within a quarter of the reach: w
-    // := w - (psi(w) - delta), which psi' near 1 there contracts, until the
-    // corrections are down to T's rounding; false where they stay above it.
     static constexpr double Settled()
     {
         if constexpr (std::is_same_v<T, DoubleDouble>)
@@ -93,13 +131,17 @@ struct FixedPointJump {
         else
             return 4 * static_cast<double>(std::numeric_limits<T>::epsilon());
     }
+
+    // w with psi(w) = delta, for |delta| within a quarter of the reach: w
+    // := w - (psi(w) - delta), which psi' near 1 there contracts, until the
+    // corrections are down to T's rounding; false where they stay above it.
     bool Inverse(const JumpComplex<T>& delta, JumpComplex<T>& w) const
     {
         w = delta;
         for (int round = 0; round < 60; ++round) {
             const JumpComplex<T> correction = w * Ratio(w) - delta;
             w = w - correction;
-            if (SizeOf(correction) <= Settled() * SizeOf(w))
+            if (SizeOf(correction) <= BlaSize<T>(Settled()) * SizeOf(w))
                 return true;
         }
         return false;
@@ -119,9 +161,12 @@ struct FixedPointJump {
         return product;
     }
 
-    static double SizeOf(const JumpComplex<T>& x)
+    static T Scaled(T x, int exponent)
     {
-        return static_cast<double>(std::fabs(Sizes::Leading(x.re)) + std::fabs(Sizes::Leading(x.im)));
+        if constexpr (std::is_same_v<T, DoubleDouble>)
+            return {std::ldexp(x.hi, exponent), std::ldexp(x.lo, exponent)};
+        else
+            return std::ldexp(x, exponent);
     }
 };
 

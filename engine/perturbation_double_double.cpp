@@ -191,31 +191,19 @@ struct Position {
 int64_t JumpBesideFixedPoint(const DoubleDoubleFrame& g, Position& p, int64_t most, const ScaledDoubleDouble& dcr,
                              const ScaledDoubleDouble& dci)
 {
-    const FixedPointJump<DD>& jump = g.jump;
     const long double deltaSize = p.DeltaSize();
-    if (!(p.orbit == g.start.data() && jump.Serves(p.m, static_cast<double>(deltaSize))))
+    if (!(p.orbit == g.start.data() && g.jump.Serves(p.m, static_cast<double>(deltaSize))))
         return 0;
-    // w in u's scale; below 2^-200 psi's inverse leaves delta as it is to
-    // far more than 106 bits.
-    JumpComplex<DD> w{p.ur, p.ui};
-    int64_t exponent = p.exponent;
-    if (deltaSize >= 0x1p-200L) {
-        if (!jump.Inverse({p.DeltaRe(), p.DeltaIm()}, w))
-            return 0;
-        exponent = 0;
-    }
-    const double logSize = std::log(jump.SizeOf(w)) + static_cast<double>(exponent) * std::log(2.0);
-    const int64_t passes = jump.Passes(logSize, std::min(most, (p.last - 2 - p.m) / 4));
+    const bool tiny = deltaSize < 0x1p-200L;
+    JumpComplex<DD> landing;
+    double growth = 0;
+    const int64_t passes =
+        g.jump.Jump(tiny ? JumpComplex<DD>{p.ur, p.ui} : JumpComplex<DD>{p.DeltaRe(), p.DeltaIm()},
+                    tiny ? p.exponent : 0, std::min(most, (p.last - 2 - p.m) / 4), landing, growth);
     if (passes < 1)
         return 0;
-    int64_t powerExponent = 0;
-    const JumpComplex<DD> landingScaled = jump.Power(passes, powerExponent) * w;
-    // Within half the reach: in double's range.
-    exponent += powerExponent;
-    const JumpComplex<DD> landing{Scaled(landingScaled.re, exponent), Scaled(landingScaled.im, exponent)};
-    const JumpComplex<DD> delta = landing * jump.Ratio(landing);
-    p.ur = delta.re;
-    p.ui = delta.im;
+    p.ur = landing.re;
+    p.ui = landing.im;
     p.exponent = 0;
     p.scale = 1;
     p.Rescale(dcr, dci);
@@ -226,7 +214,7 @@ int64_t JumpBesideFixedPoint(const DoubleDoubleFrame& g, Position& p, int64_t mo
 // Before a pass: a jump beside a fixed point, then the table's steps over
 // whole passes (see BeginPass).
 template <int Variant>
-[[gnu::always_inline]] inline void TakeTableSteps(const DoubleDoubleFrame& g, Position& p, int64_t& e,
+[[gnu::always_inline]] inline void SkipPasses(const DoubleDoubleFrame& g, Position& p, int64_t& e,
                                                   double& previous, const ScaledDoubleDouble& dcr,
                                                   const ScaledDoubleDouble& dci)
 {
@@ -280,7 +268,7 @@ template <int Variant>
     double previous = FirstPrevious;
     Position passStart = p;
     while (e <= f.iterMax) {
-        TakeTableSteps<Variant>(g, p, e, previous, dcr, dci);
+        SkipPasses<Variant>(g, p, e, previous, dcr, dci);
         passStart = p;
         if (!Step(g, p, dcr, dci) || !Step(g, p, dcr, dci) || !Step(g, p, dcr, dci))
             return Outcome::Exact;

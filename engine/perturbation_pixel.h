@@ -476,35 +476,22 @@ template <int Variant, typename T, typename D, typename Frame>
 }
 
 // The jump (see FixedPointJump) of at most `most` passes from p: the passes
-// it took, none where the series do not settle or take it less than one.
-// Out of line: a pixel takes it once.
+// it took. Out of line: a pixel takes it once.
 template <typename T, typename Frame, bool Tracked>
 [[gnu::noinline]] int64_t JumpBesideFixedPoint(const Frame& f, Cursor<T, T>& p, int64_t most,
                                                RoundingBound<T, Tracked>& rounding)
 {
-    const FixedPointJump<T>& jump = f.start.jump;
-    JumpComplex<T> w;
-    if (!jump.Inverse({p.dr, p.di}, w))
-        return 0;
-    const T size = Size(w.re, w.im);
-    const int64_t passes = jump.Passes(static_cast<double>(std::log(size)), std::min(most, (p.last - 2 - p.m) / 4));
+    JumpComplex<T> landing;
+    T growth = 0;
+    const int64_t passes = f.start.jump.Jump({p.dr, p.di}, 0, std::min(most, (p.last - 2 - p.m) / 4), landing, growth);
     if (passes < 1)
         return 0;
-    int64_t exponent = 0;
-    const JumpComplex<T> power = jump.Power(passes, exponent);
-    // The power's exponent after the product: where w is tiny, lambda^n alone
-    // may lie beyond T's range.
-    const int scale = static_cast<int>(std::clamp<int64_t>(exponent, -20000, 20000));
-    const JumpComplex<T> product = power * w;
-    const JumpComplex<T> landing{std::ldexp(product.re, scale), std::ldexp(product.im, scale)};
-    const JumpComplex<T> delta = landing * jump.Ratio(landing);
-    p.dr = delta.re;
-    p.di = delta.im;
+    p.dr = landing.re;
+    p.di = landing.im;
     p.m += 4 * passes;
     p.zr = p.orbit[p.m].re + p.dr;
     p.zi = p.orbit[p.m].im + p.di;
-    rounding.AfterJump(T(jump.growth) * std::ldexp(std::hypot(power.re, power.im), scale), T(jump.roundingUnits),
-                       4 * passes, f.kernelUnit, p);
+    rounding.AfterJump(growth, T(f.start.jump.roundingUnits), 4 * passes, f.kernelUnit, p);
     return passes;
 }
 

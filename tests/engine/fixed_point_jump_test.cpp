@@ -82,28 +82,14 @@ double RelativeError(const JumpComplex<T>& x, mpf_srcptr trueRe, mpf_srcptr true
     return std::hypot(mpf_get_d(re), mpf_get_d(im)) / std::hypot(mpf_get_d(trueRe), mpf_get_d(trueIm));
 }
 
-template <typename T>
-T Scaled(T x, int exponent)
-{
-    return std::ldexp(x, exponent);
-}
-
-DoubleDouble Scaled(DoubleDouble x, int exponent)
-{
-    return {std::ldexp(x.hi, exponent), std::ldexp(x.lo, exponent)};
-}
-
-// A jump as the pixels take it, in T: delta to psi(lambda^(4 passes) w).
+// A jump of `passes` passes as the pixels take it, in T.
 template <typename T>
 JumpComplex<T> Jumped(const FixedPointJump<T>& jump, JumpComplex<T> delta, int64_t passes)
 {
-    JumpComplex<T> w;
-    EXPECT_TRUE(jump.Inverse(delta, w));
-    int64_t exponent = 0;
-    JumpComplex<T> power = jump.Power(passes, exponent);
-    power = {Scaled(power.re, static_cast<int>(exponent)), Scaled(power.im, static_cast<int>(exponent))};
-    const JumpComplex<T> landing = power * w;
-    return landing * jump.Ratio(landing);
+    JumpComplex<T> landing{};
+    BlaSize<T> growth = 0;
+    EXPECT_EQ(jump.Jump(delta, 0, passes, landing, growth), passes);
+    return landing;
 }
 
 }  // namespace
@@ -122,7 +108,11 @@ TEST(FixedPointJumpTest, JumpsAreTheIterationsTheyPassOver)
     // found by the inverse).
     for (const double start : {1e-30, jump.reach / 5}) {
         const double startRe = 0.6 * start, startIm = 0.8 * start;
-        const int64_t passes = jump.Passes(std::log(1.4 * start), 1 << 20);
+        // As many passes as take it to half the reach.
+        JumpComplex<DoubleDouble> landing;
+        double growth = 0;
+        const int64_t passes =
+            jump.Jump({DoubleDouble(startRe, 0), DoubleDouble(startIm, 0)}, 0, 1 << 20, landing, growth);
         ASSERT_GE(passes, 1) << start;
         BigFloat re(Bits), im(Bits);
         mpf_set_d(re, startRe);
@@ -136,6 +126,15 @@ TEST(FixedPointJumpTest, JumpsAreTheIterationsTheyPassOver)
             << start;
         EXPECT_LT(RelativeError(Jumped(inDouble, {startRe, startIm}, passes), re, im), 1e-13) << start;
         EXPECT_LT(RelativeError(Jumped(inLongDouble, {startRe, startIm}, passes), re, im), 1e-16) << start;
+
+        // An error of delta grows by no more than the bound says.
+        const double nudge = 1e-9 * start;
+        JumpComplex<long double> from{startRe, startIm}, nudged{startRe + nudge, startIm}, a, b;
+        long double bound = 0;
+        ASSERT_EQ(inLongDouble.Jump(from, 0, passes, a, bound), passes);
+        inLongDouble.Jump(nudged, 0, passes, b, bound);
+        EXPECT_LE(std::hypot(a.re - b.re, a.im - b.im), bound * nudge) << start;
+        EXPECT_GE(std::hypot(a.re - b.re, a.im - b.im), bound * nudge / 4) << start;
     }
 }
 
