@@ -166,7 +166,7 @@ struct Position {
     const double deltaSize = std::fabs(dr) + std::fabs(di);
     bool rebase = std::fabs(zr) + std::fabs(zi) < deltaSize || Size(next.re, next.im) < deltaSize;
     if (!rebase && p.m == p.last) {
-        if (!(zr * zr + zi * zi > static_cast<double>(g.frame.escapeNorm)))
+        if (!(zr * zr + zi * zi > static_cast<double>(g.frame.escapeNorm)) && !(next.re.hi == 0 && next.im.hi == 0))
             return false;
         rebase = true;
     }

@@ -113,7 +113,9 @@ template <typename T, typename D, typename Frame>
     if (Size(p.zr, p.zi) < deltaSize || D(Size(next.re, next.im)) < deltaSize) {
         Rebase(p, f.RebaseOrbit());
     } else if (p.m == p.last) {
-        if (!(ToHardware(p.zr * p.zr + p.zi * p.zi) > f.escapeNorm))
+        // An orbit that ends on 0 goes on as the orbit of 0 from its start;
+        // at any other end a pixel that has not escaped is the deep kernels'.
+        if (!(ToHardware(p.zr * p.zr + p.zi * p.zi) > f.escapeNorm) && !(next.re == 0 && next.im == 0))
             return false;
         Rebase(p, f.RebaseOrbit());
     }

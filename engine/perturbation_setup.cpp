@@ -368,6 +368,32 @@ D DifferenceOf(mpf_srcptr value, BigFloat& scratch)
         return static_cast<D>(BigToLongDouble(value, scratch));
 }
 
+// The orbit of 0 of a constant whose cycle holds 0 (-1, the basilica's)
+// comes back to 0 exactly: it ends there after a few hundred values, and
+// pixels that reach its end go on from its start (see Step), so that their
+// pass starts repeat once their differences have shrunk to nothing. Shorter,
+// it would send the vector lanes' pixels back to their own loops at every
+// few passes.
+void EndAtReturnToZero(ReferenceOrbit& orbit)
+{
+    constexpr int64_t ShortestLength = 256;
+    const auto zeroAt = [&](int64_t n) {
+        return orbit.re[n] == 0 && orbit.im[n] == 0 && orbit.reLow[n] == 0 && orbit.imLow[n] == 0;
+    };
+    int64_t period = 1;
+    while (period < orbit.size() && !zeroAt(period))
+        ++period;
+    const int64_t end = (ShortestLength + period - 1) / period * period;
+    if (end >= orbit.size() || !zeroAt(end))
+        return;
+    const size_t length = static_cast<size_t>(end + 1);
+    orbit.re.resize(length);
+    orbit.im.resize(length);
+    orbit.reLow.resize(length);
+    orbit.imLow.resize(length);
+    std::erase_if(orbit.nearCircle, [end](const CircleExcess& near) { return near.index > end; });
+}
+
 bool ChoosePerturbationReference(const DeepFrameLayout& layout, PerturbationReference& reference,
                                  RelaxedAtomic<int64_t>& progress)
 {
@@ -384,6 +410,7 @@ bool ChoosePerturbationReference(const DeepFrameLayout& layout, PerturbationRefe
         if (!IterateOrbit(zero, zero, layout.juliaRe, layout.juliaIm, bits, ReferenceLength(layout), reference.zero,
                           progress))
             return false;
+        EndAtReturnToZero(reference.zero);
     }
     return true;
 }

@@ -458,9 +458,15 @@ TEST_F(FastDeepTest, TableSkipsNeverCrossAnEscape)
 
 TEST_F(FastDeepTest, RepeatsSkipWholePeriodsWithTheResultsOfIteratingThem)
 {
-    // Inside and outside a minibrot; counts whose last passes the table's cap shortens.
-    const Arguments view = ViewAround(MinibrotRe, MinibrotIm, 79);
-    for (int32_t iterMax : {4999, 20002}) {
+    // Inside and outside a minibrot; counts whose last passes the table's
+    // cap shortens. Beside the basilica's fixed point (1 - sqrt 5) / 2, whose
+    // inside pixels fall on the cycle of 0 and -1: the orbit of 0 ends where
+    // it returns to 0, so that their pass starts repeat.
+    const Arguments minibrot = ViewAround(MinibrotRe, MinibrotIm, 79);
+    const Arguments basilica =
+        Arguments{"--julia", "-1", "0"} +
+        ViewAround("-0.6180339887498948482045868343656381177203091798057628621354486227", "0", 30);
+    for (const auto& [iterMax, view] : {std::pair{4999, minibrot}, {20002, minibrot}, {4999, basilica}}) {
         ForEachVariant(Arguments{"--size", "24x18", "--iter", std::to_string(iterMax)} + view,
                        [&](PerturbationFrame<double>& frame, int32_t variant) {
                            const auto [iterated, skipped] =
