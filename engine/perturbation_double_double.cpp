@@ -186,9 +186,9 @@ struct Position {
     return p.m < p.last;
 }
 
-// The jump beside the reference's fixed point (see FixedPointJump) of at
+// The jump beside the cycle the reference ends on (see CycleJump) of at
 // most `most` passes where it serves: the passes it took.
-int64_t JumpBesideFixedPoint(const DoubleDoubleFrame& g, Position& p, int64_t most, const ScaledDoubleDouble& dcr,
+int64_t JumpBesideCycle(const DoubleDoubleFrame& g, Position& p, int64_t most, const ScaledDoubleDouble& dcr,
                              const ScaledDoubleDouble& dci)
 {
     const long double deltaSize = p.DeltaSize();
@@ -198,7 +198,7 @@ int64_t JumpBesideFixedPoint(const DoubleDoubleFrame& g, Position& p, int64_t mo
     JumpComplex<DD> landing;
     double growth = 0;
     const int64_t passes =
-        g.jump.Jump(tiny ? JumpComplex<DD>{p.ur, p.ui} : JumpComplex<DD>{p.DeltaRe(), p.DeltaIm()},
+        g.jump.Jump(p.m, tiny ? JumpComplex<DD>{p.ur, p.ui} : JumpComplex<DD>{p.DeltaRe(), p.DeltaIm()},
                     tiny ? p.exponent : 0, std::min(most, (p.last - 2 - p.m) / 4), landing, growth);
     if (passes < 1)
         return 0;
@@ -211,7 +211,7 @@ int64_t JumpBesideFixedPoint(const DoubleDoubleFrame& g, Position& p, int64_t mo
     return passes;
 }
 
-// Before a pass: a jump beside a fixed point, then the table's steps over
+// Before a pass: a jump beside a cycle, then the table's steps over
 // whole passes (see BeginPass).
 template <int Variant>
 [[gnu::always_inline]] inline void SkipPasses(const DoubleDoubleFrame& g, Position& p, int64_t& e,
@@ -227,7 +227,7 @@ template <int Variant>
         }
     };
     if (Variant < 3 || previous <= 4.0) {
-        const int64_t passes = JumpBesideFixedPoint(g, p, (iterMax - e) / 4, dcr, dci);
+        const int64_t passes = JumpBesideCycle(g, p, (iterMax - e) / 4, dcr, dci);
         if (passes > 0)
             skip(passes);
     }
@@ -354,7 +354,7 @@ void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationRefe
         frame.deltaIm[row] = BigToScaled(delta, scratch);
     }
     if (!layout.mandelbrot)
-        frame.jump = FixedPointJumpOf(reference.start);
+        frame.jump = CycleJumpOf(reference.start);
     if (!withTable)
         return;
     // A dc below double's range counts as its smallest normal value: radii

@@ -6,7 +6,7 @@
 
 #include "engine/big_float.h"
 #include "engine/bla_table.h"
-#include "engine/fixed_point_jump.h"
+#include "engine/cycle_jump.h"
 #include "engine/reference_orbit.h"
 #include "engine/relaxed_atomic.h"
 #include "engine/wide_float.h"
@@ -28,9 +28,9 @@ struct HardwareOrbit {
     // for other orbits.
     BlaTable<T> bailoutTable;
     std::vector<CircleExcess> nearCircle;
-    // Where the orbit ends on a fixed point that barely repels (a Julia
-    // set's), else none.
-    FixedPointJump<T> jump;
+    // Where the orbit ends on a cycle that barely repels (a Julia set's
+    // fixed point), else none.
+    CycleJump<T> jump;
 
     // |Z_m|^2 - 4 where the orbit keeps it, else null.
     const WideFloat<long double>* CircleExcessAt(int64_t m) const

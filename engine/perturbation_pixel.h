@@ -186,7 +186,7 @@ struct RoundingBound {
             Grow(factor, Unit + T(iterations) * epsilon, T(iterations) * kernelUnit, p);
     }
 
-    // After a jump beside a fixed point (see FixedPointJump): factor as for
+    // After a jump beside a cycle (see CycleJump): factor as for
     // a table step, its rounding in units of T's.
     template <typename D>
     void AfterJump(T factor, T roundingUnits, int64_t iterations, T kernelUnit, const Cursor<T, D>& p)
@@ -465,7 +465,7 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     return true;
 }
 
-// Whether a jump beside the reference's fixed point may serve at p's pass
+// Whether a jump beside the cycle the reference ends on may serve at p's pass
 // start: differences in a hardware type on an orbit that has one.
 template <int Variant, typename T, typename D, typename Frame>
 [[gnu::always_inline]] inline bool JumpMayServe(const Frame& f, const Cursor<T, D>& p, double previous)
@@ -477,15 +477,15 @@ template <int Variant, typename T, typename D, typename Frame>
                f.start.jump.Serves(p.m, static_cast<double>(Size(p.dr, p.di)));
 }
 
-// The jump (see FixedPointJump) of at most `most` passes from p: the passes
+// The jump (see CycleJump) of at most `most` passes from p: the passes
 // it took. Out of line: a pixel takes it once.
 template <typename T, typename Frame, bool Tracked>
-[[gnu::noinline]] int64_t JumpBesideFixedPoint(const Frame& f, Cursor<T, T>& p, int64_t most,
+[[gnu::noinline]] int64_t JumpBesideCycle(const Frame& f, Cursor<T, T>& p, int64_t most,
                                                RoundingBound<T, Tracked>& rounding)
 {
     JumpComplex<T> landing;
     T growth = 0;
-    const int64_t passes = f.start.jump.Jump({p.dr, p.di}, 0, std::min(most, (p.last - 2 - p.m) / 4), landing, growth);
+    const int64_t passes = f.start.jump.Jump(p.m, {p.dr, p.di}, 0, std::min(most, (p.last - 2 - p.m) / 4), landing, growth);
     if (passes < 1)
         return 0;
     p.dr = landing.re;
@@ -497,7 +497,7 @@ template <typename T, typename Frame, bool Tracked>
     return passes;
 }
 
-// Before a pass: a repeat's skip, then a jump beside a fixed point and the
+// Before a pass: a repeat's skip, then a jump beside a cycle and the
 // table's steps.
 template <int Variant, typename T, typename D, typename Frame, bool Tracked>
 [[gnu::always_inline]] inline void BeginPass(const Frame& f, Cursor<T, D>& p, int64_t& e, double& previous, D dcr,
@@ -536,7 +536,7 @@ template <int Variant, typename T, typename D, typename Frame, bool Tracked>
     // the count are the passes' own.
     if constexpr (std::is_same_v<T, D>) {
         if (JumpMayServe<Variant>(f, p, previous)) {
-            const int64_t passes = JumpBesideFixedPoint(f, p, (iterMax - e) / 4, rounding);
+            const int64_t passes = JumpBesideCycle(f, p, (iterMax - e) / 4, rounding);
             if (passes > 0) {
                 repeats.longestStep = std::max(repeats.longestStep, passes);
                 e += 4 * passes;

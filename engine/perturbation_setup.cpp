@@ -528,7 +528,7 @@ void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationRefe
     if (!layout.mandelbrot)
         ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.tableStarts, nearLimit,
                         threads, bailout, frame.zero);
-    frame.start.jump = layout.mandelbrot ? FixedPointJump<T>{} : Rounded<T>(FixedPointJumpOf(reference.start));
+    frame.start.jump = layout.mandelbrot ? CycleJump<T>{} : Rounded<T>(CycleJumpOf(reference.start));
 }
 
 template <typename D>
