@@ -27,7 +27,7 @@ struct DoubleDoubleFrame {
     PerturbationFrame<long double> frame;
     HugePageVector<OrbitValue<DoubleDouble>> start, zero;
     BlaTable<DoubleDouble> startTable, zeroTable;  // empty for frames without
-    CycleJump<DoubleDouble> jump;                 // see HardwareOrbit::jump
+    CycleJump<DoubleDouble> jump;                  // see HardwareOrbit::jump
     std::vector<ScaledDoubleDouble> deltaRe, deltaIm;
 };
 
