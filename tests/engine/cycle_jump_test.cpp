@@ -35,12 +35,19 @@ struct RealCycle {
 
     mpf_srcptr At(int64_t n) const { return values[n % period]; }
 
-    // The cycle from index 0 on, to 64 + 53 bits as the reference keeps it.
-    ReferenceOrbit Orbit(int64_t length) const
+    // `prefix` other values, then the cycle, to 64 + 53 bits as the
+    // reference keeps it.
+    ReferenceOrbit Orbit(int64_t length, int64_t prefix = 0) const
     {
         ReferenceOrbit orbit;
+        for (int64_t n = 0; n < prefix; ++n) {
+            orbit.re.push_back(0.1L * static_cast<long double>(n + 1));
+            orbit.im.push_back(0);
+            orbit.reLow.push_back(0);
+            orbit.imLow.push_back(0);
+        }
         BigFloat scratch(Bits), low(Bits);
-        for (int64_t n = 0; n < length; ++n) {
+        for (int64_t n = 0; n < length - prefix; ++n) {
             const long double high = BigToLongDouble(At(n), scratch);
             mpf_set_d(low, static_cast<double>(high));
             mpf_sub(low, At(n), low);
@@ -116,11 +123,13 @@ JumpComplex<T> Jumped(const CycleJump<T>& jump, int64_t m, JumpComplex<T> delta,
 TEST(CycleJumpTest, JumpsAreTheIterationsTheyPassOver)
 {
     // A fixed point that barely repels (lambda = 1 - sqrt(4.04), -1.00998)
-    // and a cycle of period 2 (lambda = 4 (c + 1), -1.04), from either value.
+    // and a cycle of period 2 (lambda = 4 (c + 1), -1.04) after three other
+    // values, from either of its values.
     for (const auto& [c, period] : {std::pair{-0.76, 1}, {-1.26, 2}}) {
         const RealCycle cycle(c, period);
-        const CycleJump<DoubleDouble> jump = CycleJumpOf(cycle.Orbit(100));
-        ASSERT_EQ(jump.from, 0) << c;
+        const int64_t prefix = period == 1 ? 0 : 3;
+        const CycleJump<DoubleDouble> jump = CycleJumpOf(cycle.Orbit(100, prefix));
+        ASSERT_EQ(jump.from, prefix) << c;
         ASSERT_EQ(jump.period, period) << c;
         EXPECT_GT(jump.reach, 1e-3) << c;
         const CycleJump<double> inDouble = Rounded<double>(jump);
@@ -128,7 +137,7 @@ TEST(CycleJumpTest, JumpsAreTheIterationsTheyPassOver)
         // From far inside the reach (w is delta) and from a fifth of it (w
         // found by the inverse).
         for (const double start : {1e-30, jump.reach / 5}) {
-            for (int64_t m = 0; m < period; ++m) {
+            for (int64_t m = prefix; m < prefix + period; ++m) {
                 const std::string what = std::to_string(c) + " from " + std::to_string(start) + " at " +
                                          std::to_string(m);
                 const double startRe = 0.6 * start, startIm = 0.8 * start;
@@ -141,7 +150,7 @@ TEST(CycleJumpTest, JumpsAreTheIterationsTheyPassOver)
                 BigFloat re(Bits), im(Bits);
                 mpf_set_d(re, startRe);
                 mpf_set_d(im, startIm);
-                cycle.Iterate(re, im, m, 4 * passes);
+                cycle.Iterate(re, im, m - prefix, 4 * passes);
                 // Landing within half the reach.
                 EXPECT_LT(std::hypot(mpf_get_d(re), mpf_get_d(im)), jump.reach / 2 * 1.2) << what;
 
