@@ -51,8 +51,7 @@ Complex Normalized(const Complex& x, int64_t& exponent)
     const double larger = std::max(std::fabs(x.re.hi), std::fabs(x.im.hi));
     const int shift = larger == 0 ? 0 : std::ilogb(larger);
     exponent += shift;
-    const auto scaled = [shift](DD v) { return DD(std::ldexp(v.hi, -shift), std::ldexp(v.lo, -shift)); };
-    return {scaled(x.re), scaled(x.im)};
+    return {TimesPowerOfTwo(x.re, -shift), TimesPowerOfTwo(x.im, -shift)};
 }
 
 // The product of two series, to CheckedTerms.

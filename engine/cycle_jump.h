@@ -173,7 +173,7 @@ private:
     static T Scaled(T x, int exponent)
     {
         if constexpr (std::is_same_v<T, DoubleDouble>)
-            return {std::ldexp(x.hi, exponent), std::ldexp(x.lo, exponent)};
+            return TimesPowerOfTwo(x, exponent);
         else
             return std::ldexp(x, exponent);
     }

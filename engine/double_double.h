@@ -1,5 +1,6 @@
 #pragma once
 #include <cmath>
+#include <cstdint>
 
 // A number as the unevaluated sum of two doubles, |lo| <= half an ulp of hi:
 // about 106 bits of mantissa with double's exponent. Products are exact to
@@ -54,3 +55,10 @@ namespace double_double {
 }
 
 inline double Magnitude(DoubleDouble x) { return std::fabs(x.hi); }
+
+// x 2^exponent, exactly while the result stays in double's normal range.
+inline DoubleDouble TimesPowerOfTwo(DoubleDouble x, int64_t exponent)
+{
+    const int e = static_cast<int>(exponent < -3000 ? -3000 : exponent > 3000 ? 3000 : exponent);
+    return {std::ldexp(x.hi, e), std::ldexp(x.lo, e)};
+}

@@ -67,13 +67,6 @@ inline double Size(DD re, DD im)
     return Magnitude(re) + Magnitude(im);
 }
 
-// x 2^exponent, exactly while the result stays in double's normal range.
-inline DD Scaled(DD x, int64_t exponent)
-{
-    const int e = static_cast<int>(std::clamp<int64_t>(exponent, -3000, 3000));
-    return {std::ldexp(x.hi, e), std::ldexp(x.lo, e)};
-}
-
 // x times a power of two.
 inline DD ScaledBy(DD x, double power)
 {
@@ -112,12 +105,12 @@ struct Position {
         if (size == 0)
             return;
         const int64_t shift = std::ilogb(size);
-        ur = Scaled(ur, -shift);
-        ui = Scaled(ui, -shift);
+        ur = TimesPowerOfTwo(ur, -shift);
+        ui = TimesPowerOfTwo(ui, -shift);
         exponent += shift;
         scale = std::ldexp(1.0, static_cast<int>(std::clamp<int64_t>(exponent, -3000, 3000)));
-        vr = Scaled(dcr.mantissa, dcr.exponent - exponent);
-        vi = Scaled(dci.mantissa, dci.exponent - exponent);
+        vr = TimesPowerOfTwo(dcr.mantissa, dcr.exponent - exponent);
+        vi = TimesPowerOfTwo(dci.mantissa, dci.exponent - exponent);
     }
 
     // Where u left the range around 1 that keeps its products in double's.
@@ -259,8 +252,8 @@ template <int Variant>
                              : d0i.mantissa.hi == 0 ? d0r.exponent
                                                     : std::max(d0r.exponent, d0i.exponent);
     Position p{g.start.data(), &g.startTable, static_cast<int64_t>(g.start.size()) - 1, f.startIndex,
-               Scaled(d0r.mantissa, d0r.exponent - exponent), Scaled(d0i.mantissa, d0i.exponent - exponent),
-               exponent, 1, DD(), DD()};
+               TimesPowerOfTwo(d0r.mantissa, d0r.exponent - exponent),
+               TimesPowerOfTwo(d0i.mantissa, d0i.exponent - exponent), exponent, 1, DD(), DD()};
     p.Rescale(dcr, dci);
     if (p.m >= p.last)
         return Outcome::Exact;
@@ -353,8 +346,7 @@ void FillDoubleDoubleFrame(const DeepFrameLayout& layout, const PerturbationRefe
         mpf_sub(delta, frame.frame.rowIm[row], reference.im);
         frame.deltaIm[row] = BigToScaled(delta, scratch);
     }
-    if (!layout.mandelbrot)
-        frame.jump = CycleJumpOf(reference.start);
+    frame.jump = reference.cycleJump;
     if (!withTable)
         return;
     // A dc below double's range counts as its smallest normal value: radii

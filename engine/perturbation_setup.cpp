@@ -411,6 +411,7 @@ bool ChoosePerturbationReference(const DeepFrameLayout& layout, PerturbationRefe
                           progress))
             return false;
         EndAtReturnToZero(reference.zero);
+        reference.cycleJump = CycleJumpOf(reference.start);
     }
     return true;
 }
@@ -528,7 +529,7 @@ void FillPerturbationFrame(const DeepFrameLayout& layout, const PerturbationRefe
     if (!layout.mandelbrot)
         ToHardwareOrbit(reference.zero, T(0), frame.tableEpsilon, frame.useTable, frame.tableStarts, nearLimit,
                         threads, bailout, frame.zero);
-    frame.start.jump = layout.mandelbrot ? CycleJump<T>{} : Rounded<T>(CycleJumpOf(reference.start));
+    frame.start.jump = Rounded<T>(reference.cycleJump);
 }
 
 template <typename D>

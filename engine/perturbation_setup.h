@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/big_float.h"
+#include "engine/cycle_jump.h"
 #include "engine/kernels_perturbation.h"
 #include "engine/reference_orbit.h"
 #include "engine/relaxed_atomic.h"
@@ -50,6 +51,9 @@ struct DeepFrameLayout {
 struct PerturbationReference {
     BigFloat re, im;
     ReferenceOrbit start, zero;
+    // Julia: where the orbit from the point ends on a cycle that barely
+    // repels, its jumps (see CycleJump), for frames of every precision.
+    CycleJump<DoubleDouble> cycleJump;
 };
 
 // The table drops terms below the type's own rounding (Full) or, for longer
