@@ -182,7 +182,7 @@ struct Position {
 // The jump beside the cycle the reference ends on (see CycleJump) of at
 // most `most` passes where it serves: the passes it took.
 int64_t JumpBesideCycle(const DoubleDoubleFrame& g, Position& p, int64_t most, const ScaledDoubleDouble& dcr,
-                             const ScaledDoubleDouble& dci)
+                        const ScaledDoubleDouble& dci)
 {
     const long double deltaSize = p.DeltaSize();
     if (!(p.orbit == g.start.data() && g.jump.Serves(p.m, static_cast<double>(deltaSize))))
@@ -207,9 +207,8 @@ int64_t JumpBesideCycle(const DoubleDoubleFrame& g, Position& p, int64_t most, c
 // Before a pass: a jump beside a cycle, then the table's steps over
 // whole passes (see BeginPass).
 template <int Variant>
-[[gnu::always_inline]] inline void SkipPasses(const DoubleDoubleFrame& g, Position& p, int64_t& e,
-                                                  double& previous, const ScaledDoubleDouble& dcr,
-                                                  const ScaledDoubleDouble& dci)
+[[gnu::always_inline]] inline void SkipPasses(const DoubleDoubleFrame& g, Position& p, int64_t& e, double& previous,
+                                              const ScaledDoubleDouble& dcr, const ScaledDoubleDouble& dci)
 {
     const int64_t iterMax = g.frame.iterMax;
     const auto skip = [&](int64_t passes) {
