@@ -481,7 +481,7 @@ template <int Variant, typename T, typename D, typename Frame>
 // it took. Out of line: a pixel takes it once.
 template <typename T, typename Frame, bool Tracked>
 [[gnu::noinline]] int64_t JumpBesideCycle(const Frame& f, Cursor<T, T>& p, int64_t most,
-                                               RoundingBound<T, Tracked>& rounding)
+                                          RoundingBound<T, Tracked>& rounding)
 {
     JumpComplex<T> landing;
     T growth = 0;
